@@ -48,6 +48,7 @@ class Board {
 public:
     // device may be null: the board then stays silent and every slot empty.
     Board(IBoardView& view, audio::ISoundDevice* device);
+    void SetSoundDevice(audio::ISoundDevice* device) { m_directSound = device; }
 
     // Slots.
     void LoadSlot(int slot, const std::string& path, const std::string& name);

@@ -1,12 +1,35 @@
 # 32-bit Windows build: the program, the remote-trigger tool and the Win32
 # tests, which run under Wine.
+enable_language(RC)
 set(CLANGSTER_ASSETS_DIR "" CACHE PATH "Folder of generated bitmaps and icon (from the host build)")
 if(NOT CLANGSTER_ASSETS_DIR)
   message(FATAL_ERROR "Set CLANGSTER_ASSETS_DIR to the host build's assets folder")
 endif()
 
-add_subdirectory(framework)
-add_subdirectory(res)
-add_subdirectory(app)
+# Everything of the program but its entry point, shared with the Win32 tests.
+add_library(clangster_win STATIC
+  framework/Window.cpp
+  framework/Control.cpp
+  framework/Dialog.cpp
+  framework/App.cpp
+  audio/SoundBuffer.cpp
+  scheme/Settings.cpp
+  controls/MatrixStatic.cpp
+  controls/FooButton.cpp
+  app/BoardDlg.cpp
+)
+target_compile_options(clangster_win PRIVATE -Wall -Wextra)
+target_link_libraries(clangster_win PUBLIC clangster_core dsound comctl32 comdlg32 shell32 advapi32 gdi32 user32)
+
+# The resources, compiled once for the program and for tests that open its dialogs.
+set(CLANGSTER_RESOURCES ${CMAKE_SOURCE_DIR}/res/Clangster.rc)
+set_property(SOURCE ${CLANGSTER_RESOURCES} APPEND PROPERTY OBJECT_DEPENDS
+  ${CLANGSTER_ASSETS_DIR}/Clangster.ico ${CMAKE_SOURCE_DIR}/res/resource.h)
+
+add_executable(Clangster WIN32 app/BoardApp.cpp ${CLANGSTER_RESOURCES})
+target_include_directories(Clangster PRIVATE ${CLANGSTER_ASSETS_DIR} ${CMAKE_SOURCE_DIR}/res)
+target_link_libraries(Clangster PRIVATE clangster_win)
+set_target_properties(Clangster PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)
+
 add_subdirectory(tools/trigger)
 add_subdirectory(tests/win)

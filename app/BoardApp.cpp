@@ -1,0 +1,20 @@
+// The application: one modal board dialog, then the program ends.
+#include <windows.h>
+
+#include "app/BoardDlg.h"
+#include "framework/App.h"
+
+class CBoardApp {
+public:
+    int Run() {
+        fw::App::InitCommonControls();
+        CBoardDlg dialog;
+        dialog.DoModal();
+        return 0;
+    }
+};
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    CBoardApp app;
+    return app.Run();
+}

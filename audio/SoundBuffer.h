@@ -1,0 +1,54 @@
+#pragma once
+// One WAV file held whole in one DirectSound secondary buffer.
+#include <windows.h>
+#include <mmsystem.h>
+#include <dsound.h>
+
+#include <string>
+
+#include "audio/SoundApi.h"
+#include "framework/Com.h"
+
+namespace audio {
+
+class CSoundBuffer : public ISoundBuffer {
+public:
+    // Reads path's 44-byte header and data into a new buffer on device.
+    // Failures after the file was read show an "Error - DS - ..." message.
+    CSoundBuffer(const std::string& path, IDirectSound* device, DWORD flags);
+    ~CSoundBuffer() override;  // stops a playing buffer before releasing it
+    CSoundBuffer(const CSoundBuffer&) = delete;
+    CSoundBuffer& operator=(const CSoundBuffer&) = delete;
+
+    bool IsLoaded() const override { return loaded; }
+    Result Play(bool looping) override;
+    Result Stop() override;
+    Result SetCurrentPosition(std::uint32_t bytes) override;
+    Result GetCurrentPosition(std::uint32_t& playCursor) override;
+    Result GetStatus(std::uint32_t& status) override;
+    Result SetVolume(std::int32_t hundredthsDb) override;
+    Result GetVolume(std::int32_t& hundredthsDb) override;
+    Result GetAvgBytesPerSec(std::uint32_t& bytesPerSec) override;
+
+    // Stops the buffer when it plays; false (after a message) when that failed.
+    bool StopIfPlaying();
+
+    fw::ComPtr<IDirectSoundBuffer> buffer;
+    bool loaded = false;
+};
+
+// The sound card: one DirectSound device for the whole program.
+class DirectSoundDevice : public ISoundDevice {
+public:
+    // Creates the default device with the normal cooperative level for window,
+    // reporting failures in message boxes. Null when no device could be made.
+    static std::unique_ptr<DirectSoundDevice> Create(HWND window);
+
+    std::unique_ptr<ISoundBuffer> CreateBuffer(const std::string& path, std::uint32_t flags) override;
+    IDirectSound* get() const { return device_.get(); }
+
+private:
+    fw::ComPtr<IDirectSound> device_;
+};
+
+}  // namespace audio

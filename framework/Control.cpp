@@ -1,0 +1,57 @@
+#include "framework/Control.h"
+
+#include <commctrl.h>
+
+namespace fw {
+
+namespace {
+const char kObjectProperty[] = "Clangster.Control";
+constexpr UINT_PTR kSubclassId = 1;
+}  // namespace
+
+Control::~Control() { Detach(); }
+
+bool Control::Attach(HWND dialog, int id) {
+    Detach();
+    HWND hwnd = ::GetDlgItem(dialog, id);
+    if (!hwnd || !::SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+        return false;
+    hwnd_ = hwnd;
+    ::SetPropA(hwnd, kObjectProperty, this);
+    OnAttached();
+    return true;
+}
+
+void Control::Detach() {
+    if (!hwnd_) return;
+    ::RemovePropA(hwnd_, kObjectProperty);
+    ::RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
+    hwnd_ = nullptr;
+}
+
+Control* Control::FromHandle(HWND hwnd) {
+    return hwnd ? static_cast<Control*>(::GetPropA(hwnd, kObjectProperty)) : nullptr;
+}
+
+bool Control::OnReflected(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+LRESULT Control::WndProc(UINT msg, WPARAM w, LPARAM l) { return Default(msg, w, l); }
+
+LRESULT Control::Default(UINT msg, WPARAM w, LPARAM l) { return ::DefSubclassProc(hwnd_, msg, w, l); }
+
+LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR ref) {
+    auto* self = reinterpret_cast<Control*>(ref);
+    if (msg == WM_NCDESTROY) {
+        // The window goes first: forget it so the object never touches a dead handle.
+        self->Detach();
+        return ::DefSubclassProc(hwnd, msg, w, l);
+    }
+    try {
+        return self->WndProc(msg, w, l);
+    } catch (...) {
+        // No exception may cross into the system's window procedure.
+        return ::DefSubclassProc(hwnd, msg, w, l);
+    }
+}
+
+}  // namespace fw

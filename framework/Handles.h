@@ -1,0 +1,106 @@
+#pragma once
+// Move-only owners of Win32 handles and GDI objects, and scoped selections.
+#include <windows.h>
+
+#include <utility>
+
+namespace fw {
+
+template <typename H, typename Close>
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(H h) : h_(h) {}
+    ~UniqueHandle() { reset(); }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, H())) {}
+    UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+        if (this != &o) reset(std::exchange(o.h_, H()));
+        return *this;
+    }
+    H get() const { return h_; }
+    explicit operator bool() const { return h_ != H(); }
+    H release() { return std::exchange(h_, H()); }
+    void reset(H h = H()) {
+        if (h_ != H()) Close()(h_);
+        h_ = h;
+    }
+
+private:
+    H h_ = H();
+};
+
+struct DeleteGdiObject {
+    void operator()(HGDIOBJ h) const { ::DeleteObject(h); }
+};
+struct DeleteDc {
+    void operator()(HDC h) const { ::DeleteDC(h); }
+};
+struct CloseRegKey {
+    void operator()(HKEY h) const { ::RegCloseKey(h); }
+};
+struct FreeModule {
+    void operator()(HMODULE h) const { ::FreeLibrary(h); }
+};
+struct DestroyMenuHandle {
+    void operator()(HMENU h) const { ::DestroyMenu(h); }
+};
+
+using UniqueBrush = UniqueHandle<HBRUSH, DeleteGdiObject>;
+using UniquePen = UniqueHandle<HPEN, DeleteGdiObject>;
+using UniqueBitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;
+using UniqueFont = UniqueHandle<HFONT, DeleteGdiObject>;
+using UniqueMemoryDc = UniqueHandle<HDC, DeleteDc>;
+using UniqueRegKey = UniqueHandle<HKEY, CloseRegKey>;
+using UniqueModule = UniqueHandle<HMODULE, FreeModule>;
+using UniqueMenu = UniqueHandle<HMENU, DestroyMenuHandle>;
+
+// Selects an object into a device context and puts the previous one back.
+class ScopedSelect {
+public:
+    ScopedSelect(HDC dc, HGDIOBJ obj) : dc_(dc), old_(::SelectObject(dc, obj)) {}
+    ~ScopedSelect() {
+        if (old_ && old_ != HGDI_ERROR) ::SelectObject(dc_, old_);
+    }
+    ScopedSelect(const ScopedSelect&) = delete;
+    ScopedSelect& operator=(const ScopedSelect&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// One BeginPaint/EndPaint cycle.
+class PaintScope {
+public:
+    explicit PaintScope(HWND hwnd) : hwnd_(hwnd) { dc_ = ::BeginPaint(hwnd, &ps_); }
+    ~PaintScope() { ::EndPaint(hwnd_, &ps_); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC dc() const { return dc_; }
+    const RECT& area() const { return ps_.rcPaint; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_{};
+    HDC dc_ = nullptr;
+};
+
+// A window's device context from GetDC, released on scope exit.
+class WindowDc {
+public:
+    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
+    ~WindowDc() {
+        if (dc_) ::ReleaseDC(hwnd_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
+}  // namespace fw

@@ -1,0 +1,34 @@
+#pragma once
+// A non-owning wrapper around a window handle.
+#include <windows.h>
+
+#include <string>
+
+namespace fw {
+
+class Window {
+public:
+    Window() = default;
+    explicit Window(HWND hwnd) : hwnd_(hwnd) {}
+    HWND hwnd() const { return hwnd_; }
+    bool IsValid() const { return hwnd_ && ::IsWindow(hwnd_); }
+
+    LRESULT Send(UINT msg, WPARAM w = 0, LPARAM l = 0) const { return ::SendMessageA(hwnd_, msg, w, l); }
+    HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
+    void SetText(const std::string& text) const { ::SetWindowTextA(hwnd_, text.c_str()); }
+    std::string Text() const;
+    void Show(bool show) const { ::ShowWindow(hwnd_, show ? SW_SHOW : SW_HIDE); }
+    void Invalidate(bool erase = true) const { ::InvalidateRect(hwnd_, nullptr, erase); }
+    // Moves without resizing or changing the z-order.
+    void MoveTo(int x, int y) const;
+    // Resizes the outer window, keeping its position.
+    void Resize(int cx, int cy) const;
+    RECT ClientRect() const;
+    // The window's rectangle in its parent's client coordinates.
+    RECT RectInParent() const;
+
+protected:
+    HWND hwnd_ = nullptr;
+};
+
+}  // namespace fw

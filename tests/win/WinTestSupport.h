@@ -1,0 +1,44 @@
+#pragma once
+// Helpers shared by the Win32 tests: temporary WAV files, recorded message
+// boxes and a short message pump.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace wintest {
+
+// A canonical 44-byte-header PCM WAV in the temp folder, removed on destruction.
+class TempWav {
+public:
+    TempWav(const std::string& name, const std::vector<std::uint8_t>& data, int channels = 2,
+            std::uint32_t rate = 44100, int bits = 16, std::uint32_t declaredBytes = UINT32_MAX);
+    ~TempWav();
+    TempWav(const TempWav&) = delete;
+    TempWav& operator=(const TempWav&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// A 16-bit stereo sine of the given length.
+std::vector<std::uint8_t> Tone(double seconds, double hz = 440.0, std::uint32_t rate = 44100);
+
+std::string TempPath(const std::string& name);
+
+// Records every message box text instead of showing it while alive.
+class RecordedMessages {
+public:
+    RecordedMessages();
+    ~RecordedMessages();
+    const std::vector<std::string>& texts() const;
+    void clear();
+    static int answer;  // what a recorded message box returns
+};
+
+// Pumps this thread's messages for the given time.
+void Pump(DWORD milliseconds);
+
+}  // namespace wintest
