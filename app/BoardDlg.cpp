@@ -5,7 +5,9 @@
 #include "res/resource.h"
 #include "scheme/Scheme.h"
 #include "scheme/Settings.h"
+#include "ui/AboutDlg.h"
 #include "ui/Layout.h"
+#include "ui/Themes.h"
 
 using board::kSlotCount;
 
@@ -168,6 +170,7 @@ bool CBoardDlg::PreTranslateMessage(MSG& msg) {
 
 bool CBoardDlg::OnCommand(int id, int code, HWND control) {
     if (id == IDOK || id == IDCANCEL) return fw::Dialog::OnCommand(id, code, control);
+    if (!control) return OnMenuCommand(id);
     if (code != BN_CLICKED) return false;  // STN_CLICKED has the same value
     if (int slot = app::SlotOf(app::kPlayIds, id); slot >= 0) {
         OnPlayClicked(slot);
@@ -182,6 +185,25 @@ bool CBoardDlg::OnCommand(int id, int code, HWND control) {
         return true;
     }
     return false;
+}
+
+bool CBoardDlg::OnMenuCommand(int id) {
+    if (const ui::Theme* theme = ui::ThemeForCommand(id)) {
+        m_board.SetLedColours(theme->on, theme->off);
+        return true;
+    }
+    switch (id) {
+    case ID_FILE_NEW: m_board.NewScheme(); return true;
+    case ID_FILE_EXIT: CloseBoard(); return true;
+    case ID_VIEW_NORMAL: ApplyNormalLayout(); return true;
+    case ID_VIEW_COMPACT: ApplyCompactLayout(); return true;
+    case ID_HELP_ABOUT: {
+        CAboutDlg about;
+        about.DoModal(hwnd_);
+        return true;
+    }
+    default: return false;
+    }
 }
 
 void CBoardDlg::OnPlayClicked(int slot) {

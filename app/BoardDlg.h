@@ -43,6 +43,7 @@ private:
     void AttachControls();
     void StyleButtons();
     void OpenFirstScheme();
+    bool OnMenuCommand(int id);
     void OnPlayClicked(int slot);
     void OnPositionScroll(int code, HWND slider);
     void OnVolumeScroll(int code, HWND slider);

@@ -16,6 +16,7 @@ add_library(clangster_win STATIC
   scheme/Settings.cpp
   controls/MatrixStatic.cpp
   controls/FooButton.cpp
+  ui/AboutDlg.cpp
   app/BoardDlg.cpp
 )
 target_compile_options(clangster_win PRIVATE -Wall -Wextra)
@@ -32,4 +33,5 @@ target_link_libraries(Clangster PRIVATE clangster_win)
 set_target_properties(Clangster PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)
 
 add_subdirectory(tools/trigger)
+add_subdirectory(tests/probe)
 add_subdirectory(tests/win)

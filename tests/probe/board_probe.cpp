@@ -1,0 +1,193 @@
+// board-probe: drives and inspects a running board from outside, the way
+// a user would see it, for the end-to-end tests.
+//   board-probe state                 window title and every slot's texts, image and sliders
+//   board-probe key VK [shift]        presses a key with SendInput (optionally with Shift held)
+//   board-probe keydown VK | keyup VK
+//   board-probe command ID            a menu command
+//   board-probe click ID X            a left click at client x of a control (y centred)
+//   board-probe volume SLOT VALUE     drags a volume slider to VALUE
+//   board-probe position SLOT VALUE   lets a position slider go at VALUE
+//   board-probe copydata HEX|-null N  sends WM_COPYDATA with raw bytes (or a null pointer and size N)
+//   board-probe close                 asks the board to close (WM_CLOSE)
+//   board-probe rect ID               a control's client rectangle in screen coordinates
+// Exit code 3 when no board is running.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/SlotIds.h"
+
+namespace {
+
+const char kCaptionEnd[] = " - Clangster";
+
+BOOL CALLBACK FindBoard(HWND hwnd, LPARAM found) {
+    char caption[512];
+    const int length = ::GetWindowTextA(hwnd, caption, sizeof caption);
+    const int endLength = static_cast<int>(sizeof kCaptionEnd) - 1;
+    if (length >= endLength && std::strcmp(caption + length - endLength, kCaptionEnd) == 0) {
+        *reinterpret_cast<HWND*>(found) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string TextOf(HWND hwnd) {
+    char buf[512] = {};
+    ::SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000,
+                          nullptr);
+    return buf;
+}
+
+// Which image the Play button shows, read from the screen: the 9x5 image
+// stands 5 pixels in from the left, centred vertically.
+const char* PlayImageOf(HWND button) {
+    RECT r;
+    ::GetClientRect(button, &r);
+    POINT origin{5, (r.bottom - 5) / 2};
+    ::ClientToScreen(button, &origin);
+    HDC screen = ::GetDC(nullptr);
+    int green = 0, amber = 0, grey = 0;
+    for (int y = 0; y < 5; ++y) {
+        for (int x = 0; x < 9; ++x) {
+            const COLORREF c = ::GetPixel(screen, origin.x + x, origin.y + y);
+            const int red = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+            if (g > 140 && red < 100 && b < 120) ++green;
+            else if (red > 180 && g > 100 && g < 220 && b < 90) ++amber;
+            else if (red < 160 && std::abs(red - g) < 20 && std::abs(g - b) < 20) ++grey;
+        }
+    }
+    ::ReleaseDC(nullptr, screen);
+    if (green >= 4) return "playing";
+    if (amber >= 4) return "paused";
+    if (grey >= 4) return "idle";
+    return "unknown";
+}
+
+void Key(WORD vk, bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    ::SendInput(1, &input, sizeof input);
+}
+
+void Settle() { ::Sleep(150); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: board-probe COMMAND ...\n");
+        return 2;
+    }
+    HWND board = nullptr;
+    ::EnumWindows(FindBoard, reinterpret_cast<LPARAM>(&board));
+    if (!board) {
+        std::fprintf(stderr, "board-probe: no board running\n");
+        return 3;
+    }
+    const std::string command = argv[1];
+    auto arg = [&](int i) { return i < argc ? std::strtol(argv[i], nullptr, 0) : 0L; };
+
+    if (command == "state") {
+        std::printf("title=%s\n", TextOf(board).c_str());
+        for (int i = 0; i < board::kSlotCount; ++i) {
+            HWND play = ::GetDlgItem(board, app::kPlayIds[i]);
+            std::printf("slot=%d|title=%s|time=%s|tenths=%s|caption=%s|image=%s|position=%ld|volume=%ld\n", i,
+                        TextOf(::GetDlgItem(board, app::kTitleIds[i])).c_str(),
+                        TextOf(::GetDlgItem(board, app::kTimeIds[i])).c_str(),
+                        TextOf(::GetDlgItem(board, app::kTenthsIds[i])).c_str(), TextOf(play).c_str(),
+                        PlayImageOf(play),
+                        static_cast<long>(::SendMessageA(::GetDlgItem(board, app::kPositionIds[i]), TBM_GETPOS, 0, 0)),
+                        static_cast<long>(::SendMessageA(::GetDlgItem(board, app::kVolumeIds[i]), TBM_GETPOS, 0, 0)));
+        }
+        return 0;
+    }
+    if (command == "key" || command == "keydown" || command == "keyup") {
+        ::SetForegroundWindow(board);
+        Settle();
+        const WORD vk = static_cast<WORD>(arg(2));
+        const bool shift = argc > 3 && std::strcmp(argv[3], "shift") == 0;
+        // Shift is read from the asynchronous key state when the key arrives,
+        // so it is held down around the key press the way a hand holds it.
+        if (shift) {
+            Key(VK_SHIFT, true);
+            Settle();
+        }
+        if (command != "keyup") Key(vk, true);
+        if (command != "keydown") Key(vk, false);
+        if (shift) {
+            Settle();
+            Key(VK_SHIFT, false);
+        }
+        Settle();
+        return 0;
+    }
+    if (command == "command") {
+        ::PostMessageA(board, WM_COMMAND, static_cast<WPARAM>(arg(2)), 0);
+        Settle();
+        return 0;
+    }
+    if (command == "click") {
+        HWND control = ::GetDlgItem(board, static_cast<int>(arg(2)));
+        RECT r;
+        ::GetClientRect(control, &r);
+        const LPARAM at = MAKELPARAM(arg(3), r.bottom / 2);
+        ::SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::SendMessageA(control, WM_LBUTTONUP, 0, at);
+        Settle();
+        return 0;
+    }
+    if (command == "volume" || command == "position") {
+        const int slot = static_cast<int>(arg(2));
+        if (slot < 0 || slot >= board::kSlotCount) return 2;
+        const bool volume = command == "volume";
+        HWND slider = ::GetDlgItem(board, volume ? app::kVolumeIds[slot] : app::kPositionIds[slot]);
+        ::SendMessageA(slider, TBM_SETPOS, TRUE, arg(3));
+        const WPARAM code = volume ? SB_THUMBTRACK : SB_THUMBPOSITION;
+        ::SendMessageA(board, volume ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, arg(3)),
+                       reinterpret_cast<LPARAM>(slider));
+        return 0;
+    }
+    if (command == "copydata") {
+        COPYDATASTRUCT data{};
+        std::vector<char> bytes;
+        if (argc > 2 && std::strcmp(argv[2], "-null") == 0) {
+            data.cbData = static_cast<DWORD>(arg(3));
+        } else if (argc > 2) {
+            const std::string hex = argv[2];
+            for (size_t i = 0; i + 1 < hex.size(); i += 2)
+                bytes.push_back(static_cast<char>(std::strtol(hex.substr(i, 2).c_str(), nullptr, 16)));
+            data.cbData = static_cast<DWORD>(argc > 3 ? arg(3) : static_cast<long>(bytes.size()));
+            data.lpData = bytes.data();
+        }
+        DWORD_PTR result = 1;
+        if (!::SendMessageTimeoutA(board, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 5000,
+                                   &result))
+            return 1;
+        std::printf("result=%lu\n", static_cast<unsigned long>(result));
+        return 0;
+    }
+    if (command == "close") {
+        ::PostMessageA(board, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (command == "rect") {
+        HWND control = argc > 2 ? ::GetDlgItem(board, static_cast<int>(arg(2))) : board;
+        RECT r;
+        ::GetClientRect(control, &r);
+        POINT tl{r.left, r.top};
+        ::ClientToScreen(control, &tl);
+        std::printf("%ld %ld %ld %ld\n", static_cast<long>(tl.x), static_cast<long>(tl.y),
+                    static_cast<long>(r.right), static_cast<long>(r.bottom));
+        return 0;
+    }
+    std::fprintf(stderr, "board-probe: unknown command %s\n", command.c_str());
+    return 2;
+}
