@@ -1,0 +1,768 @@
+// The board's slot logic through the fake sound device and the recording view.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "BoardFixture.h"
+
+namespace {
+
+using board::FadeOthers;
+using board::LeaveOthers;
+using board::PauseOthers;
+using Calls = std::vector<std::string>;
+
+const std::string kBlankTitle(25, ' ');
+const std::string kBlankTime(6, ' ');
+const std::string kBlankTenths(2, ' ');
+constexpr int kIdle = 137, kPlaying = 138, kPaused = 140;
+
+std::string Title(const std::string& name, const std::string& rest) {
+    return board::DisplayTextFor(board::DisplayKind::Title, name + "|" + rest);
+}
+
+// ---- Loading and clearing ----
+
+using LoadSlotTest = BoardFixture;
+
+TEST_F(LoadSlotTest, ShowsNameAndLengthOfTheWholeFile) {
+    // 3 s of data less 20 bytes: only the 44-byte header takes the length past 3 s.
+    testfiles::WavFields wav;
+    wav.samplesPerSec = 8000;
+    wav.dataBytes = 3 * 8000 - 20;
+    const std::string path = testfiles::WriteWav(dir, "bell.wav", wav);
+    board.LoadSlot(4, path, "Bell");
+
+    const auto& s = board.slot(4);
+    EXPECT_TRUE(s.loaded);
+    EXPECT_EQ(path, s.path);
+    EXPECT_EQ("Bell", s.name);
+    EXPECT_EQ(8000u, s.bytesPerSec);
+    EXPECT_FLOAT_EQ(24024.0f / 8000.0f, s.duration);
+    EXPECT_EQ("Bell                00;03", view.at(4).title);
+    EXPECT_EQ(0u, view.at(4).captionColour);
+    EXPECT_EQ(0, view.at(4).positionMin);
+    EXPECT_EQ(1000, view.at(4).positionMax);
+    EXPECT_EQ(audio::kBufferFlags, device.last().flags);
+    EXPECT_FALSE(device.last().playing);
+}
+
+TEST_F(LoadSlotTest, EmptyNameComesFromTheFileNameInUpperCase) {
+    // A backslash is an ordinary character in a Linux file name, so this is one file.
+    const std::string path = testfiles::WriteSound(dir, "sounds\\Door bell.wav", 2.0);
+    board.LoadSlot(0, path, "");
+    EXPECT_EQ("DOOR BELL", board.slot(0).name);
+    EXPECT_EQ(Title("DOOR BELL", "00;02"), view.at(0).title);
+}
+
+TEST(NameFromPath, DropsFourCharactersAndTheFolders) {
+    EXPECT_EQ("DOOR BELL", board::NameFromPath("C:\\sounds\\Door bell.wav"));
+    EXPECT_EQ("A", board::NameFromPath("a.wav"));
+    EXPECT_EQ("N", board::NameFromPath("C:\\dir.x\\noext"));  // no extension: four characters all the same
+    EXPECT_EQ("C:/X/Y", board::NameFromPath("C:/x/y.wav"));     // a forward slash is not a separator
+    EXPECT_EQ("", board::NameFromPath("abcd"));
+    EXPECT_EQ("", board::NameFromPath("ab"));
+    EXPECT_EQ("", board::NameFromPath(""));
+}
+
+TEST_F(LoadSlotTest, PathShorterThanAnExtensionGivesAnEmptyName) {
+    char* previous = getcwd(nullptr, 0);
+    ASSERT_EQ(0, chdir(dir.dir().c_str()));
+    testfiles::WriteSound(dir, "ab", 1.0);
+    board.LoadSlot(1, "ab", "");
+    ASSERT_EQ(0, chdir(previous));
+    std::free(previous);
+    EXPECT_TRUE(board.slot(1).loaded);
+    EXPECT_EQ("", board.slot(1).name);
+    EXPECT_EQ(Title("", "00;01"), view.at(1).title);
+}
+
+TEST_F(LoadSlotTest, MissingFileOrEmptyPathChangesNothing) {
+    Load(2, "Horn");
+    const auto logged = view.log.size();
+    const auto made = device.buffers.size();
+    board.LoadSlot(2, dir.Path("absent.wav"), "Other");
+    board.LoadSlot(2, "", "Other");
+    EXPECT_EQ(logged, view.log.size());
+    EXPECT_EQ(made, device.buffers.size());
+    EXPECT_TRUE(board.slot(2).loaded);
+    EXPECT_EQ("Horn", board.slot(2).name);
+}
+
+TEST_F(LoadSlotTest, VolumeSliderReturnsToFullOnLoadButNotOnClear) {
+    Load(0, "A");
+    view.at(0).volume = 7000;
+    board.ClearSlot(0);
+    EXPECT_EQ(7000, view.at(0).volume);
+    Load(0, "B");
+    EXPECT_EQ(0, view.at(0).volume);
+}
+
+TEST_F(LoadSlotTest, LoadingOverAPlayingSoundStopsItAndKeepsTheSwitches) {
+    auto& old = Load(0, "Old");
+    board.slot(0).loop = true;
+    board.slot(0).countDown = true;
+    board.OnPlayButton(0);
+    ASSERT_TRUE(old.playing);
+
+    auto& fresh = Load(0, "New");
+    EXPECT_TRUE(old.released);
+    EXPECT_FALSE(old.playing);
+    EXPECT_EQ((Calls{"Stop", "Release"}), Calls(old.calls.end() - 2, old.calls.end()));
+    EXPECT_FALSE(fresh.playing);
+    EXPECT_TRUE(board.slot(0).loop);
+    EXPECT_TRUE(board.slot(0).countDown);
+    EXPECT_EQ(kIdle, view.at(0).image);
+}
+
+TEST_F(LoadSlotTest, ClearEmptiesTheSlotAndKeepsSwitchesVolumeAndTimer) {
+    auto& buffer = Load(3, "Gong");
+    board.slot(3).loop = true;
+    board.slot(3).countDown = true;
+    view.at(3).volume = 4000;
+    board.OnPlayButton(3);
+    Tick(5);
+    ASSERT_NE(0, view.at(3).position);
+
+    board.ClearSlot(3);
+    const auto& s = board.slot(3);
+    EXPECT_FALSE(s.loaded);
+    EXPECT_EQ(nullptr, s.buffer);
+    EXPECT_EQ("", s.path);
+    EXPECT_EQ("", s.name);
+    EXPECT_TRUE(buffer.released);
+    EXPECT_FALSE(buffer.playing);
+    EXPECT_EQ(kBlankTitle, view.at(3).title);
+    EXPECT_EQ(kBlankTime, view.at(3).time);
+    EXPECT_EQ(kBlankTenths, view.at(3).tenths);
+    EXPECT_EQ(board::kCaptionGrey, view.at(3).captionColour);
+    EXPECT_EQ(kIdle, view.at(3).image);
+    EXPECT_EQ(0, view.at(3).position);
+    EXPECT_TRUE(s.loop);
+    EXPECT_TRUE(s.countDown);
+    EXPECT_EQ(4000, view.at(3).volume);
+    EXPECT_TRUE(view.at(3).timerRunning);
+
+    // Its ticks now do nothing.
+    const auto logged = view.log.size();
+    Tick(3);
+    EXPECT_EQ(logged, view.log.size());
+}
+
+TEST_F(LoadSlotTest, UnreadableSoundLeavesTheSlotEmptyWithPathAndName) {
+    const std::string refused = testfiles::WriteSound(dir, "refused.wav", 1.0);
+    device.refused.insert(refused);
+    board.LoadSlot(0, refused, "");
+    EXPECT_FALSE(board.slot(0).loaded);
+    EXPECT_EQ(nullptr, board.slot(0).buffer);
+    EXPECT_EQ(refused, board.slot(0).path);
+    EXPECT_EQ(board::NameFromPath(refused), board.slot(0).name);
+    EXPECT_EQ(kBlankTitle, view.at(0).title);
+    EXPECT_TRUE(device.last().released);
+    EXPECT_EQ((Calls{"Error - DS - CreateSoundBuffer"}), device.messages);
+
+    testfiles::WavFields claimsTooMuch;
+    claimsTooMuch.dataBytes = 1000;
+    board.LoadSlot(1, testfiles::WriteWav(dir, "short.wav", claimsTooMuch, 10), "Short");
+    EXPECT_FALSE(board.slot(1).loaded);
+    EXPECT_EQ("Error - DS - Reading Data", device.messages.back());
+
+    // A file shorter than the header fails without a message.
+    board.LoadSlot(2, dir.WriteBytes("tiny.wav", "RIFF"), "Tiny");
+    EXPECT_FALSE(board.slot(2).loaded);
+    EXPECT_EQ(2u, device.messages.size());
+
+    board.OnPlayButton(0);
+    board.OnPlayButton(1);
+    EXPECT_EQ(kBlankTitle, view.at(1).title);
+}
+
+TEST(BoardWithoutDevice, StaysEmptyAndSilent) {
+    testfiles::TempDir dir;
+    fake::FakeView view;
+    board::Board board(view, nullptr);
+    EXPECT_FALSE(board.hasDevice());
+    board.LoadSlot(0, testfiles::WriteSound(dir, "a.wav", 1.0), "A");
+    EXPECT_FALSE(board.slot(0).loaded);
+    EXPECT_EQ(kBlankTitle, view.at(0).title);
+    board.OnPlayButton(0);
+    board.OnSlotKey('1', false);
+    board.OnPositionReleased(0, 500);
+    board.OnVolumeDragged(0, 500);
+    board.OnTimer(board::kFirstSlotTimerId);
+    board.OnTimer(board::kFadeTimerId);
+    EXPECT_FALSE(view.at(0).timerRunning);
+    EXPECT_NE(kPlaying, view.at(0).image);
+}
+
+// ---- Play, pause, stop and the on-play modes ----
+
+using PlayTest = BoardFixture;
+
+TEST_F(PlayTest, PlayPausesResumesAndStopRewinds) {
+    auto& b = Load(0, "A");
+    board.OnPlayButton(0);
+    EXPECT_TRUE(b.playing);
+    EXPECT_FALSE(b.looping);
+    EXPECT_EQ(kPlaying, view.at(0).image);
+    EXPECT_TRUE(view.at(0).timerRunning);
+
+    Tick(10);
+    board.OnPlayButton(0);
+    EXPECT_FALSE(b.playing);
+    EXPECT_EQ(8000u, b.position);
+    EXPECT_EQ(kPaused, view.at(0).image);
+    EXPECT_TRUE(view.at(0).timerRunning);  // keeps showing the paused time
+
+    board.OnPlayButton(0);
+    EXPECT_TRUE(b.playing);
+    EXPECT_EQ(8000u, b.position);  // resumes where it stopped
+    EXPECT_EQ(kPlaying, view.at(0).image);
+
+    Tick(5);
+    board.OnStopButton(0);
+    EXPECT_FALSE(b.playing);
+    EXPECT_EQ(0u, b.position);
+    EXPECT_EQ(kIdle, view.at(0).image);
+    EXPECT_TRUE(view.at(0).timerRunning);  // until its next tick reads position 0
+    Tick();
+    EXPECT_FALSE(view.at(0).timerRunning);
+    EXPECT_EQ(kBlankTime, view.at(0).time);
+}
+
+TEST_F(PlayTest, LoopingSlotPlaysWithTheLoopFlag) {
+    auto& b = Load(0, "A");
+    board.slot(0).loop = true;
+    board.OnPlayButton(0);
+    EXPECT_EQ("Play(1)", b.Changes().back());
+    board.OnPlayButton(0);  // the status then carries the looping bit beside the playing bit
+    EXPECT_FALSE(b.playing);
+    EXPECT_EQ(kPaused, view.at(0).image);
+}
+
+TEST_F(PlayTest, StopOnAnEmptySlotOnlyShowsTheIdleImage) {
+    const auto logged = view.log.size();
+    board.OnStopButton(5);
+    EXPECT_EQ((Calls{"SetPlayImage 5 137"}), view.Since(logged));
+}
+
+TEST_F(PlayTest, FailingStatusMakesTheClickDoNothing) {
+    auto& b = Load(0, "A");
+    b.failGetStatus = true;
+    const auto logged = view.log.size();
+    board.OnPlayButton(0);
+    EXPECT_FALSE(b.playing);
+    EXPECT_EQ(logged, view.log.size());
+}
+
+TEST_F(PlayTest, PauseOthersPausesEveryPlayingSlotInOrder) {
+    auto& a = Load(0, "A");
+    auto& b = Load(7, "B");
+    Load(3, "C");
+    board.slot(7).loop = true;
+    board.m_onPlayMode = LeaveOthers;
+    board.OnPlayButton(7);
+    board.OnPlayButton(0);
+    Tick(10);
+
+    board.m_onPlayMode = PauseOthers;
+    const auto logged = view.log.size();
+    board.OnPlayButton(3);
+    EXPECT_EQ((Calls{"SetPlayImage 0 140", "SetPlayImage 7 140", "SetPlayImage 3 138"}),
+              view.Since(logged, "SetPlayImage"));
+    EXPECT_FALSE(a.playing);
+    EXPECT_FALSE(b.playing);
+
+    board.OnPlayButton(0);
+    EXPECT_TRUE(a.playing);
+    EXPECT_EQ(8000u, a.position);
+    EXPECT_FALSE(board.IsSlotPlaying(3));
+}
+
+TEST_F(PlayTest, PausingNeverAppliesTheOnPlayMode) {
+    auto& a = Load(0, "A");
+    Load(1, "B");
+    board.m_onPlayMode = LeaveOthers;
+    board.OnPlayButton(0);
+    board.OnPlayButton(1);
+    board.m_onPlayMode = PauseOthers;
+    board.OnPlayButton(1);  // pauses slot 1
+    EXPECT_TRUE(a.playing);
+    board.m_onPlayMode = FadeOthers;
+    board.OnPlayButton(1);  // starts slot 1 again: now slot 0 fades
+    board.OnPlayButton(1);  // pauses it
+    EXPECT_TRUE(board.fading(0));
+    EXPECT_FALSE(board.fading(1));
+}
+
+TEST_F(PlayTest, LeaveOthersAndUnknownModesTouchNoOtherSlot) {
+    for (int mode : {static_cast<int>(LeaveOthers), 3, -1, 7}) {
+        SCOPED_TRACE(mode);
+        auto& a = Load(0, "A");
+        Load(1, "B");
+        board.m_onPlayMode = LeaveOthers;
+        board.OnPlayButton(0);
+        board.m_onPlayMode = mode;
+        const auto before = a.Changes().size();
+        board.OnPlayButton(1);
+        EXPECT_TRUE(a.playing);
+        EXPECT_FALSE(board.fading(0));
+        EXPECT_EQ(before, a.Changes().size());
+        EXPECT_EQ(kPlaying, view.at(0).image);
+    }
+}
+
+// ---- Fades ----
+
+using FadeTest = BoardFixture;
+
+// The volumes a fade sets, from its first step down to its last before the pause.
+Calls FadeVolumes(int from) {
+    Calls calls;
+    for (int v = from - 200; v > -5000; v -= 200) calls.push_back("SetVolume(" + std::to_string(v) + ")");
+    return calls;
+}
+
+TEST_F(FadeTest, FromFullVolumeTakes25TicksAndPausesAtFullVolume) {
+    auto& a = Load(0, "A");
+    Load(1, "B");
+    board.OnPlayButton(0);
+    board.OnPlayButton(1);  // FadeOthers is the mode a board starts with
+    EXPECT_TRUE(board.fading(0));
+    EXPECT_FALSE(board.fading(1));
+    const auto mark = a.Changes().size();
+
+    Tick(24);
+    EXPECT_TRUE(a.playing);
+    EXPECT_EQ(-4800, a.volume);
+    EXPECT_EQ(24u, FadeVolumes(0).size());
+    EXPECT_EQ(FadeVolumes(0), a.Changes(mark));
+
+    Tick();
+    EXPECT_FALSE(board.fading(0));
+    EXPECT_FALSE(a.playing);
+    EXPECT_NE(0u, a.position);  // paused, not rewound
+    EXPECT_EQ(0, a.volume);
+    EXPECT_EQ(kPaused, view.at(0).image);
+    const Calls changes = a.Changes();
+    EXPECT_EQ((Calls{"Stop", "SetVolume(0)"}), Calls(changes.end() - 2, changes.end()));
+}
+
+TEST_F(FadeTest, FromALowerStartEndsSoonerAndRestoresThatVolume) {
+    auto& a = Load(0, "A");
+    Load(1, "B");
+    view.at(0).volume = 2000;
+    board.OnVolumeDragged(0, 2000);
+    ASSERT_EQ(-1000, a.volume);
+    board.OnPlayButton(0);
+    board.OnPlayButton(1);
+    const auto mark = a.Changes().size();
+
+    Tick(19);
+    EXPECT_TRUE(board.fading(0));
+    EXPECT_EQ(FadeVolumes(-1000), a.Changes(mark));
+    Tick();
+    EXPECT_FALSE(board.fading(0));
+    EXPECT_FALSE(a.playing);
+    EXPECT_EQ(-1000, a.volume);
+}
+
+TEST_F(FadeTest, VolumeDraggedDuringAFadeMovesItsLevelButNotItsRestore) {
+    auto& a = Load(0, "A");
+    Load(1, "B");
+    board.OnPlayButton(0);
+    board.OnPlayButton(1);
+    Tick(5);
+    board.OnVolumeDragged(0, 6000);  // -3000
+    Tick();
+    EXPECT_EQ(-3200, a.volume);
+    Tick(8);
+    EXPECT_TRUE(board.fading(0));
+    Tick();  // -3000 - 10 x 200 reaches -5000
+    EXPECT_FALSE(board.fading(0));
+    EXPECT_EQ(0, a.volume);
+}
+
+TEST_F(FadeTest, RestartingAFadingSoundDoesNotCancelItsFade) {
+    auto& a = Load(0, "A");
+    auto& b = Load(1, "B");
+    board.OnPlayButton(0);
+    board.OnPlayButton(1);
+    Tick(5);
+    board.OnPlayButton(0);  // pause
+    board.OnPlayButton(0);  // start again: now slot 1 fades too
+    EXPECT_TRUE(a.playing);
+    EXPECT_TRUE(board.fading(0));
+    EXPECT_TRUE(board.fading(1));
+
+    Tick(19);
+    EXPECT_TRUE(board.fading(0));
+    Tick();
+    EXPECT_FALSE(board.fading(0));
+    EXPECT_FALSE(a.playing);
+    EXPECT_EQ(0, a.volume);
+    EXPECT_EQ(kPaused, view.at(0).image);
+    EXPECT_TRUE(b.playing);
+}
+
+TEST_F(FadeTest, AFadeSavesTheLevelOfAnEarlierFadeAgain) {
+    auto& a = Load(0, "A");
+    Load(1, "B");
+    Load(2, "C");
+    board.OnPlayButton(0);
+    board.OnPlayButton(1);
+    Tick(5);  // slot 0 now at -1000
+    board.OnPlayButton(2);
+    Tick(20);
+    EXPECT_FALSE(board.fading(0));
+    EXPECT_EQ(-1000, a.volume);
+}
+
+TEST_F(FadeTest, PausedBeforeItsEndTheFadeOnlyRestoresTheVolume) {
+    auto& a = Load(0, "A");
+    Load(1, "B");
+    board.OnPlayButton(0);
+    board.OnPlayButton(1);
+    board.OnPlayButton(0);  // the user pauses it while it fades
+    Tick(24);
+    const auto mark = a.Changes().size();
+    Tick();
+    EXPECT_EQ((Calls{"SetVolume(0)"}), a.Changes(mark));
+}
+
+TEST_F(FadeTest, EmptyingASlotEndsItsFadeAtOnce) {
+    auto& old = Load(0, "A");
+    Load(1, "B");
+    board.OnPlayButton(0);
+    board.OnPlayButton(1);
+    Tick(3);
+    board.ClearSlot(0);
+    EXPECT_FALSE(board.fading(0));
+    Tick(30);
+    EXPECT_EQ("Release", old.calls.back());
+
+    // Loading into a fading slot ends the fade the same way.
+    auto& second = Load(2, "C");
+    board.m_onPlayMode = LeaveOthers;
+    board.OnPlayButton(2);
+    board.m_onPlayMode = FadeOthers;
+    board.OnStopButton(1);
+    board.OnPlayButton(1);
+    ASSERT_TRUE(board.fading(2));
+    auto& replacement = Load(2, "D");
+    EXPECT_TRUE(second.released);
+    EXPECT_FALSE(board.fading(2));
+    board.m_onPlayMode = LeaveOthers;
+    board.OnPlayButton(2);
+    Tick(30);
+    EXPECT_EQ(0, replacement.volume);
+    EXPECT_TRUE(replacement.playing);
+}
+
+TEST_F(FadeTest, VolumeThatCannotBeReadAtTheStartStillGivesAValidRestore) {
+    auto& a = Load(0, "A");
+    Load(1, "B");
+    board.OnPlayButton(0);
+    a.failGetVolume = true;
+    board.OnPlayButton(1);
+    a.failGetVolume = false;
+    Tick(30);
+    EXPECT_FALSE(board.fading(0));
+    EXPECT_FALSE(a.playing);
+    EXPECT_LE(a.volume, 0);
+    EXPECT_GE(a.volume, -5000);
+    EXPECT_EQ(a.volume, std::stoi(a.Changes().back().substr(10)));  // the restore was accepted
+}
+
+TEST_F(FadeTest, FadeTimerIgnoresSlotsThatAreNotFading) {
+    auto& a = Load(0, "A");
+    board.OnPlayButton(0);
+    Tick(30);
+    for (const auto& call : a.Changes()) EXPECT_EQ(std::string::npos, call.find("SetVolume")) << call;
+}
+
+// ---- Refresh ticks and the time display ----
+
+using RefreshTest = BoardFixture;
+
+TEST_F(RefreshTest, ShowsElapsedOrRemainingTime) {
+    Load(0, "A", 10.0);
+    board.OnPlayButton(0);
+    Tick(40);
+    EXPECT_EQ(" 00;04", view.at(0).time);
+    EXPECT_EQ(".0", view.at(0).tenths);
+    EXPECT_EQ(400, view.at(0).position);
+
+    board.OnTimeDisplayClicked(0);
+    EXPECT_TRUE(board.slot(0).countDown);
+    Refresh(0);
+    EXPECT_EQ("-00;06", view.at(0).time);
+    EXPECT_EQ(".0", view.at(0).tenths);
+
+    Tick(5);
+    EXPECT_EQ("-00;05", view.at(0).time);
+    EXPECT_EQ(".5", view.at(0).tenths);
+
+    board.OnTimeDisplayClicked(0);
+    EXPECT_FALSE(board.slot(0).countDown);
+}
+
+TEST_F(RefreshTest, PausedTickRewritesTheTimeAndLeavesTheSlider) {
+    Load(0, "A");
+    board.OnPlayButton(0);
+    Tick(25);
+    board.OnPlayButton(0);
+    view.at(0).position = 777;  // the user moves the thumb without letting go
+    const auto logged = view.log.size();
+    Refresh(0);
+    EXPECT_EQ((Calls{"SetDisplay 0 2 [ 00;02]", "SetDisplay 0 3 [.5]"}), view.Since(logged));
+    EXPECT_EQ(777, view.at(0).position);
+}
+
+TEST_F(RefreshTest, EndOfASoundThatDoesNotLoopGoesIdle) {
+    auto& b = Load(0, "A", 1.0);
+    board.OnPlayButton(0);
+    Tick(9);
+    EXPECT_EQ(" 00;00", view.at(0).time);
+    EXPECT_EQ(".9", view.at(0).tenths);
+    Tick(2);
+    EXPECT_FALSE(b.playing);
+    EXPECT_EQ(kIdle, view.at(0).image);
+    EXPECT_EQ(kBlankTime, view.at(0).time);
+    EXPECT_EQ(kBlankTenths, view.at(0).tenths);
+    EXPECT_EQ(0, view.at(0).position);
+    EXPECT_FALSE(view.at(0).timerRunning);
+
+    const auto logged = view.log.size();
+    Tick(5);
+    EXPECT_EQ(logged, view.log.size());
+}
+
+TEST_F(RefreshTest, LoopingSoundWrapsAndKeepsTicking) {
+    auto& b = Load(0, "A", 1.0);
+    board.slot(0).loop = true;
+    board.OnPlayButton(0);
+    Tick(15);  // 12000 bytes into a 7956-byte buffer
+    EXPECT_TRUE(b.playing);
+    EXPECT_EQ(12000u - 7956u, b.position);
+    EXPECT_EQ(" 00;00", view.at(0).time);
+    EXPECT_EQ(".5", view.at(0).tenths);
+    EXPECT_EQ(kPlaying, view.at(0).image);
+    EXPECT_TRUE(view.at(0).timerRunning);
+}
+
+TEST_F(RefreshTest, FailingStatusEndsTheTickSilently) {
+    auto& b = Load(0, "A");
+    board.OnPlayButton(0);
+    b.failGetStatus = true;
+    const auto logged = view.log.size();
+    Tick(3);
+    EXPECT_EQ(logged, view.log.size());
+}
+
+TEST_F(RefreshTest, OtherTimerIdsAreIgnored) {
+    auto& b = Load(0, "A");
+    board.OnPlayButton(0);
+    const auto logged = view.log.size();
+    const auto calls = b.calls.size();
+    for (unsigned id : {1223u, 1242u, 1273u, 1275u, 0u}) board.OnTimer(id);
+    EXPECT_EQ(logged, view.log.size());
+    EXPECT_EQ(calls, b.calls.size());
+}
+
+// ---- Sliders ----
+
+using SliderTest = BoardFixture;
+
+TEST_F(SliderTest, PositionIsAThousandthOfTheDurationInBytes) {
+    auto& b = Load(0, "A", 10.0, 44100);
+    board.OnPositionReleased(0, 500);
+    EXPECT_EQ("SetCurrentPosition(220500)", b.Changes().back());
+    EXPECT_EQ(220500u, b.position);
+    EXPECT_EQ(" 00;05", view.at(0).time);  // shown at once, without a tick
+    EXPECT_FALSE(b.playing);
+}
+
+TEST_F(SliderTest, ReleasingOnAPausedSoundKeepsItPaused) {
+    auto& b = Load(0, "A");
+    board.OnPlayButton(0);
+    Tick(10);
+    board.OnPlayButton(0);
+    view.at(0).position = 300;  // where the user let go
+    const auto logged = view.log.size();
+    board.OnPositionReleased(0, 300);
+    EXPECT_FALSE(b.playing);
+    EXPECT_EQ(24000u, b.position);
+    EXPECT_EQ(" 00;03", view.at(0).time);
+    EXPECT_TRUE(view.Since(logged, "SetPositionSlider").empty());
+    EXPECT_TRUE(view.Since(logged, "SetPlayImage").empty());
+    board.OnPlayButton(0);
+    EXPECT_TRUE(b.playing);
+    EXPECT_EQ(24000u, b.position);
+}
+
+TEST_F(SliderTest, TheEndOfTheSliderIsPastTheBufferAndIsRefused) {
+    auto& b = Load(0, "A");
+    board.OnPlayButton(0);
+    Tick(10);
+    board.OnPositionReleased(0, 1000);
+    EXPECT_TRUE(b.playing);
+    EXPECT_EQ(8000u, b.position);
+}
+
+TEST_F(SliderTest, ReleasingAtZeroRewindsAndTheSlotShowsIdleWhileItPlays) {
+    auto& b = Load(0, "A");
+    board.OnPlayButton(0);
+    Tick(10);
+    board.OnPositionReleased(0, 0);
+    EXPECT_TRUE(b.playing);
+    EXPECT_EQ(0u, b.position);
+    EXPECT_EQ(kIdle, view.at(0).image);
+    EXPECT_EQ(kBlankTime, view.at(0).time);
+    EXPECT_FALSE(view.at(0).timerRunning);
+}
+
+TEST_F(SliderTest, VolumeIsMinusHalfTheSliderValue) {
+    auto& b = Load(0, "A");
+    const std::pair<int, int> cases[] = {{0, 0}, {1, 0}, {3, -1}, {5000, -2500}, {10000, -5000}, {9999, -4999}};
+    for (const auto& [value, volume] : cases) {
+        board.OnVolumeDragged(0, value);
+        EXPECT_EQ(volume, b.volume) << value;
+        EXPECT_EQ(volume, board::SliderToVolume(value)) << value;
+    }
+}
+
+TEST_F(SliderTest, SlidersOfAnEmptySlotDoNothing) {
+    const auto logged = view.log.size();
+    board.OnPositionReleased(6, 500);
+    board.OnVolumeDragged(6, 5000);
+    EXPECT_EQ(logged, view.log.size());
+    EXPECT_TRUE(device.buffers.empty());
+}
+
+// ---- Keys ----
+
+using KeyTest = BoardFixture;
+
+TEST_F(KeyTest, SlotKeyStartsThenPausesAndShiftStopsAndRewinds) {
+    auto& b = Load(0, "A");
+    EXPECT_TRUE(board.OnSlotKey('1', false));
+    EXPECT_TRUE(b.playing);
+    Tick(10);
+    EXPECT_TRUE(board.OnSlotKey('1', false));
+    EXPECT_FALSE(b.playing);
+    EXPECT_EQ(kPaused, view.at(0).image);
+    EXPECT_TRUE(board.OnSlotKey('1', true));
+    EXPECT_FALSE(b.playing);
+    EXPECT_EQ(0u, b.position);
+    EXPECT_EQ(kIdle, view.at(0).image);
+}
+
+TEST_F(KeyTest, LetterRowReachesTheRightColumn) {
+    auto& last = Load(17, "Last");
+    auto& nine = Load(9, "Nine");
+    EXPECT_TRUE(board.OnSlotKey('O', false));
+    EXPECT_TRUE(last.playing);
+    EXPECT_TRUE(board.OnSlotKey('Q', false));
+    EXPECT_TRUE(nine.playing);
+    EXPECT_TRUE(board.OnSlotKey('4', false));  // an empty slot: consumed, nothing happens
+}
+
+TEST_F(KeyTest, OtherKeysAreNotConsumedAndChangeNothing) {
+    Load(0, "A");
+    const auto logged = view.log.size();
+    for (unsigned vk : {0x30u, 0x61u, unsigned('P'), 0x10u, 0x11u, 0x0Du}) {
+        EXPECT_FALSE(board.OnSlotKey(vk, false)) << vk;
+        EXPECT_FALSE(board.OnSlotKey(vk, true)) << vk;
+    }
+    EXPECT_EQ(logged, view.log.size());
+    EXPECT_FALSE(device.last().playing);
+}
+
+TEST_F(KeyTest, CtrlShowsKeyLabelsAndItsReleaseShowsLengthsAgain) {
+    Load(9, "Nine", 65.0);
+    Load(2, "A name of twenty chr", 3.0);
+    const auto logged = view.log.size();
+    board.OnControlKey(true);
+    const auto titles = view.Since(logged);
+    ASSERT_EQ(18u, titles.size());
+    EXPECT_EQ("SetDisplay 0 1 [" + std::string(19, ' ') + "   1  ]", titles[0]);
+    EXPECT_EQ("SetDisplay 17 1 [" + std::string(19, ' ') + "   o  ]", titles[17]);
+    EXPECT_EQ("Nine" + std::string(15, ' ') + "   q  ", view.at(9).title);
+    EXPECT_EQ("A name of twenty ch   3  ", view.at(2).title);
+    for (const auto& s : view.slots) EXPECT_EQ(25u, s.title.size());
+
+    board.OnControlKey(false);
+    EXPECT_EQ(Title("Nine", "01;05"), view.at(9).title);
+    EXPECT_EQ("A name of twenty ch 00;03", view.at(2).title);
+    EXPECT_EQ(kBlankTitle, view.at(0).title);
+    EXPECT_EQ(kBlankTitle, view.at(17).title);
+}
+
+// ---- Remote trigger ----
+
+using RemoteTest = BoardFixture;
+
+void Send(board::Board& board, const std::string& bytes) { board.OnRemoteTrigger(bytes.data(), bytes.size()); }
+
+TEST_F(RemoteTest, TriggersEverySlotOfThatNameInOrderWhateverTheCase) {
+    Load(5, "Bell");
+    Load(2, "BELL");
+    auto& horn = Load(3, "Horn");
+    board.m_onPlayMode = LeaveOthers;
+    const auto logged = view.log.size();
+    Send(board, "bElL");
+    EXPECT_EQ((Calls{"SetPlayImage 2 138", "SetPlayImage 5 138"}), view.Since(logged, "SetPlayImage"));
+    EXPECT_FALSE(horn.playing);
+
+    Send(board, "bell");  // a press on a playing slot pauses it
+    EXPECT_EQ(kPaused, view.at(2).image);
+    EXPECT_EQ(kPaused, view.at(5).image);
+
+    // Each match is a separate press, so the on-play mode acts between them.
+    board.OnStopButton(2);
+    board.OnStopButton(5);
+    board.m_onPlayMode = PauseOthers;
+    Send(board, "BELL");
+    EXPECT_FALSE(board.IsSlotPlaying(2));
+    EXPECT_EQ(kPaused, view.at(2).image);
+    EXPECT_TRUE(board.IsSlotPlaying(5));
+}
+
+TEST_F(RemoteTest, TakesAtMostTheGivenSizeAndStopsAtAZero) {
+    auto& bel = Load(0, "BEL");
+    auto& belfry = Load(1, "BELFRY");
+    auto& horn = Load(2, "HORN");
+    board.m_onPlayMode = LeaveOthers;
+    board.OnRemoteTrigger("belfry", 3);
+    EXPECT_TRUE(bel.playing);
+    EXPECT_FALSE(belfry.playing);
+
+    Send(board, std::string("horn\0belfry", 11));
+    EXPECT_TRUE(horn.playing);
+    EXPECT_FALSE(belfry.playing);
+
+    Send(board, "nothing of that name");
+    EXPECT_TRUE(bel.playing);
+    EXPECT_TRUE(horn.playing);
+}
+
+TEST_F(RemoteTest, EmptyOrMissingDataIsTheEmptyName) {
+    auto& unnamed = Load(4, "X");
+    board.slot(4).name = "";  // renamed to nothing
+    auto& named = Load(6, "Y");
+    board.m_onPlayMode = LeaveOthers;
+
+    board.OnRemoteTrigger(nullptr, 5);
+    EXPECT_TRUE(unnamed.playing);
+    EXPECT_FALSE(named.playing);
+    board.OnRemoteTrigger("", 0);
+    EXPECT_FALSE(unnamed.playing);
+    Send(board, std::string("\0Y", 2));
+    EXPECT_TRUE(unnamed.playing);
+    EXPECT_FALSE(named.playing);
+}
+
+}  // namespace

@@ -1,0 +1,170 @@
+#pragma once
+// An in-memory sound device that behaves like DirectSound where the board
+// relies on it: Play goes on from the current position; a looping buffer
+// wraps; a buffer that plays to its end without looping stops and reports
+// position 0; Stop keeps the position; positions at or past the end and
+// volumes outside -10000..0 are refused. Buffers are made from the real
+// 44-byte header of a real file, and a simulated clock moves playing buffers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "audio/SoundApi.h"
+#include "audio/WavFormat.h"
+
+namespace fake {
+
+constexpr audio::Result kOk = 0;
+constexpr audio::Result kInvalidParam = static_cast<std::int32_t>(0x80070057u);  // DSERR_INVALIDPARAM
+constexpr audio::Result kBufferLost = static_cast<std::int32_t>(0x88780096u);    // DSERR_BUFFERLOST
+constexpr std::uint32_t kStatusLooping = 4;                                      // DSBSTATUS_LOOPING
+
+// What a test sees of one buffer; it outlives the buffer object.
+struct BufferState {
+    std::string path;
+    std::uint32_t flags = 0;
+    audio::PcmFormat format;
+    std::uint32_t size = 0;
+    std::uint32_t position = 0;
+    bool playing = false;
+    bool looping = false;
+    std::int32_t volume = 0;
+    bool released = false;
+    bool failGetStatus = false;
+    bool failGetVolume = false;
+    std::vector<std::string> calls;  // every call, in order, e.g. "SetVolume(-200)"
+
+    // The calls that change the buffer (queries left out), from the from-th one on.
+    std::vector<std::string> Changes(std::size_t from = 0) const {
+        std::vector<std::string> out;
+        for (const auto& c : calls)
+            if (c.compare(0, 3, "Get") != 0) out.push_back(c);
+        out.erase(out.begin(), out.begin() + static_cast<long>(std::min(from, out.size())));
+        return out;
+    }
+};
+
+class FakeBuffer : public audio::ISoundBuffer {
+public:
+    FakeBuffer(std::shared_ptr<BufferState> state, bool loaded) : s_(std::move(state)), loaded_(loaded) {}
+    // Like the real buffer: stopped if playing, then released.
+    ~FakeBuffer() override {
+        if (s_->playing) Stop();
+        s_->calls.push_back("Release");
+        s_->released = true;
+    }
+
+    bool IsLoaded() const override { return loaded_; }
+    audio::Result Play(bool looping) override {
+        Log("Play(" + std::to_string(looping ? 1 : 0) + ")");
+        s_->playing = true;
+        s_->looping = looping;
+        return kOk;
+    }
+    audio::Result Stop() override {
+        Log("Stop");
+        s_->playing = false;
+        return kOk;
+    }
+    audio::Result SetCurrentPosition(std::uint32_t bytes) override {
+        Log("SetCurrentPosition(" + std::to_string(bytes) + ")");
+        if (bytes >= s_->size) return kInvalidParam;
+        s_->position = bytes;
+        return kOk;
+    }
+    audio::Result GetCurrentPosition(std::uint32_t& playCursor) override {
+        Log("GetCurrentPosition");
+        playCursor = s_->position;
+        return kOk;
+    }
+    audio::Result GetStatus(std::uint32_t& status) override {
+        Log("GetStatus");
+        if (s_->failGetStatus) return kBufferLost;
+        status = s_->playing ? (audio::kStatusPlaying | (s_->looping ? kStatusLooping : 0)) : 0;
+        return kOk;
+    }
+    audio::Result SetVolume(std::int32_t v) override {
+        Log("SetVolume(" + std::to_string(v) + ")");
+        if (v > 0 || v < -10000) return kInvalidParam;
+        s_->volume = v;
+        return kOk;
+    }
+    audio::Result GetVolume(std::int32_t& v) override {
+        Log("GetVolume");
+        if (s_->failGetVolume) return kBufferLost;
+        v = s_->volume;
+        return kOk;
+    }
+    audio::Result GetAvgBytesPerSec(std::uint32_t& bytesPerSec) override {
+        Log("GetAvgBytesPerSec");
+        bytesPerSec = s_->format.avgBytesPerSec;
+        return kOk;
+    }
+
+private:
+    void Log(const std::string& call) {
+        if (s_->released) ADD_FAILURE() << call << " on a released buffer";
+        s_->calls.push_back(call);
+    }
+    std::shared_ptr<BufferState> s_;
+    bool loaded_;
+};
+
+class FakeDevice : public audio::ISoundDevice {
+public:
+    std::unique_ptr<audio::ISoundBuffer> CreateBuffer(const std::string& path, std::uint32_t flags) override {
+        auto state = std::make_shared<BufferState>();
+        state->path = path;
+        state->flags = flags;
+        buffers.push_back(state);
+        auto notLoaded = [&](const char* message) {
+            if (message) messages.push_back(message);
+            return std::make_unique<FakeBuffer>(state, false);
+        };
+        std::FILE* f = std::fopen(path.c_str(), "rb");
+        if (!f) return notLoaded(nullptr);
+        std::uint8_t header[audio::kWavHeaderSize];
+        const bool whole = std::fread(header, 1, sizeof header, f) == sizeof header;
+        std::fseek(f, 0, SEEK_END);
+        const long following = std::ftell(f) - static_cast<long>(audio::kWavHeaderSize);
+        std::fclose(f);
+        if (!whole) return notLoaded(nullptr);
+        const audio::WavHeader h = audio::ParseWavHeader(header);
+        if (refused.count(path) || h.dataBytes == 0 || h.format.blockAlign == 0 || h.format.samplesPerSec == 0)
+            return notLoaded("Error - DS - CreateSoundBuffer");
+        if (static_cast<long long>(h.dataBytes) > following) return notLoaded("Error - DS - Reading Data");
+        state->format = h.format;
+        state->size = h.dataBytes;
+        return std::make_unique<FakeBuffer>(state, true);
+    }
+
+    // Moves the clock on: every playing buffer advances by the bytes it plays in that time.
+    void Advance(unsigned ms) {
+        for (auto& b : buffers) {
+            if (b->released || !b->playing) continue;
+            const std::uint64_t next = b->position + std::uint64_t{ms} * b->format.avgBytesPerSec / 1000;
+            if (next < b->size) {
+                b->position = static_cast<std::uint32_t>(next);
+            } else if (b->looping) {
+                b->position = static_cast<std::uint32_t>(next % b->size);
+            } else {
+                b->playing = false;
+                b->position = 0;
+            }
+        }
+    }
+
+    BufferState& last() { return *buffers.back(); }
+
+    std::set<std::string> refused;                     // files CreateSoundBuffer turns down
+    std::vector<std::shared_ptr<BufferState>> buffers;  // every buffer ever made, oldest first
+    std::vector<std::string> messages;                 // what the real buffer would show
+};
+
+}  // namespace fake

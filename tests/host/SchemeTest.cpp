@@ -1,0 +1,389 @@
+// Scheme files: writing the board, reading it back with the tolerant rules,
+// the failure messages and the window title.
+#include "scheme/Scheme.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "BoardFixture.h"
+
+namespace {
+
+constexpr int kIdle = 137, kPaused = 140;
+
+std::string Join(const std::vector<std::string>& lines, const std::string& end = "\r\n") {
+    std::string text;
+    for (const auto& line : lines) text += line + end;
+    return text;
+}
+
+std::vector<std::string> EmptySlotLines() { return std::vector<std::string>(18, "||||"); }
+
+class SchemeTest : public BoardFixture {
+protected:
+    // The place of a file as the board sees it. The folder is joined with a
+    // backslash, an ordinary character in a Linux file name, so titles and
+    // names come out as they do on Windows.
+    std::string At(const std::string& file) const { return dir.Path("Shows\\" + file); }
+    // Writes a scheme file and reads it into the board.
+    bool LoadText(const std::string& text, const std::string& file = "Show.scheme") {
+        return scheme::LoadScheme(board, dir.WriteBytes("Shows\\" + file, text));
+    }
+    // 18 slot lines, the first ones given, then whatever follows.
+    static std::vector<std::string> Scheme(std::vector<std::string> slots, const std::vector<std::string>& after) {
+        slots.resize(18, "||||");
+        slots.insert(slots.end(), after.begin(), after.end());
+        return slots;
+    }
+    std::string SavedText(const std::string& file = "Saved.scheme") {
+        const std::string path = At(file);
+        scheme::SaveScheme(board, path);
+        return testfiles::TempDir::ReadBytes(path);
+    }
+    std::string Sound(const std::string& file, double seconds = 10.0) {
+        return testfiles::WriteSound(dir, "Sounds\\" + file, seconds);
+    }
+};
+
+// ---- Writing ----
+
+TEST_F(SchemeTest, EmptyDefaultBoardIsEighteenEmptyLinesThenColoursAndLayout) {
+    const std::string expected = Join(EmptySlotLines()) + "Colours=0,255,50,0,58,15\r\nCompact=0\r\n";
+    EXPECT_EQ(expected, SavedText("Empty.scheme"));
+    EXPECT_EQ("Empty - Clangster", view.title);
+    EXPECT_EQ(At("Empty.scheme"), board.m_schemePath);
+    EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(SchemeTest, SlotLineHoldsPathNamePositionVolumeAndSwitches) {
+    const std::string path = Sound("bell.wav");
+    board.LoadSlot(0, path, "Bell");
+    board.slot(0).buffer->SetCurrentPosition(12345);
+    view.at(0).volume = 5000;
+    board.slot(0).countDown = true;
+    EXPECT_EQ(path + "|Bell|12345.000000|5000|1|0|", scheme::FormatSlotLine(board, 0));
+    board.slot(0).countDown = false;
+    board.slot(0).loop = true;
+    board.slot(0).buffer->SetCurrentPosition(0);
+    EXPECT_EQ(path + "|Bell|0.000000|5000|0|1|", scheme::FormatSlotLine(board, 0));
+    EXPECT_EQ("||||", scheme::FormatSlotLine(board, 1));
+}
+
+TEST_F(SchemeTest, ColoursAndLayoutAreWrittenFromTheBoard) {
+    board.SetLedColours(0x030201, 0xFFFEFD);
+    board.SetLayout(true);
+    const std::string text = SavedText();
+    EXPECT_NE(std::string::npos, text.find("\r\nColours=1,2,3,253,254,255\r\nCompact=1\r\n"));
+}
+
+TEST_F(SchemeTest, SavingLeavesPlayingSoundsPlaying) {
+    auto& b = Load(0, "A");
+    board.OnPlayButton(0);
+    Tick(5);
+    const auto logged = view.log.size();
+    SavedText();
+    EXPECT_TRUE(b.playing);
+    EXPECT_EQ((std::vector<std::string>{"SetWindowTitle Saved - Clangster"}), view.Since(logged));
+}
+
+// ---- Reading back ----
+
+TEST_F(SchemeTest, RoundTripRestoresEverySlotAndTheLook) {
+    const std::string bell = Sound("bell.wav"), horn = Sound("horn.wav");
+    board.LoadSlot(0, bell, "Bell");
+    board.slot(0).buffer->SetCurrentPosition(12000);
+    view.at(0).volume = 3001;
+    board.OnVolumeDragged(0, 3001);
+    board.slot(0).countDown = true;
+    board.LoadSlot(5, horn, "");
+    board.slot(5).loop = true;
+    board.SetLedColours(0x112233, 0x445566);
+    board.SetLayout(true);
+    const std::string saved = SavedText("Round.scheme");
+
+    fake::FakeView view2;
+    board::Board board2(view2, &device);
+    ASSERT_TRUE(scheme::LoadScheme(board2, At("Round.scheme")));
+    const auto& s0 = board2.slot(0);
+    EXPECT_EQ(bell, s0.path);
+    EXPECT_EQ("Bell", s0.name);
+    EXPECT_EQ(12000u, device.buffers[device.buffers.size() - 2]->position);
+    EXPECT_EQ(-1500, device.buffers[device.buffers.size() - 2]->volume);
+    EXPECT_EQ(3001, view2.at(0).volume);
+    EXPECT_TRUE(s0.countDown);
+    EXPECT_FALSE(s0.loop);
+    EXPECT_EQ("Play", view2.at(0).caption);
+    EXPECT_EQ(kPaused, view2.at(0).image);
+    EXPECT_EQ(150, view2.at(0).position);
+    EXPECT_EQ("-00;08", view2.at(0).time);  // count-down form, written at once
+    EXPECT_EQ(".5", view2.at(0).tenths);
+
+    const auto& s5 = board2.slot(5);
+    EXPECT_EQ("HORN", s5.name);
+    EXPECT_TRUE(s5.loop);
+    EXPECT_EQ("Loop", view2.at(5).caption);
+    EXPECT_EQ(kIdle, view2.at(5).image);
+    EXPECT_EQ(0u, device.last().position);
+    EXPECT_EQ(0, view2.at(5).volume);
+
+    EXPECT_EQ(0x112233u, board2.m_ledOnColour);
+    EXPECT_EQ(0x445566u, view2.ledOff);
+    EXPECT_TRUE(board2.m_compact);
+    EXPECT_TRUE(view2.compact);
+    EXPECT_EQ("Round - Clangster", view2.title);
+    EXPECT_EQ(At("Round.scheme"), board2.m_schemePath);
+
+    scheme::SaveScheme(board2, At("Again.scheme"));
+    EXPECT_EQ(saved, testfiles::TempDir::ReadBytes(At("Again.scheme")));
+}
+
+TEST_F(SchemeTest, PlayingSlotComesBackPausedWhereItWas) {
+    Load(3, "A");
+    board.OnPlayButton(3);
+    Tick(15);
+    SavedText("Live.scheme");
+    ASSERT_TRUE(scheme::LoadScheme(board, At("Live.scheme")));
+    const auto& b = device.last();
+    EXPECT_FALSE(b.playing);
+    EXPECT_EQ(12000u, b.position);
+    EXPECT_EQ(kPaused, view.at(3).image);
+    EXPECT_EQ(" 00;01", view.at(3).time);
+    EXPECT_EQ(".5", view.at(3).tenths);
+    board.OnPlayButton(3);
+    EXPECT_EQ(12000u, b.position);
+    EXPECT_TRUE(b.playing);
+}
+
+TEST_F(SchemeTest, ReadsLfOnlyFiles) {
+    const std::string path = Sound("a.wav");
+    ASSERT_TRUE(LoadText(Join(Scheme({path + "|A|800|0|0|1|"}, {"Colours=1,2,3,4,5,6", "Compact=1"}), "\n")));
+    EXPECT_EQ("A", board.slot(0).name);
+    EXPECT_TRUE(board.slot(0).loop);
+    EXPECT_EQ(800u, device.last().position);
+    EXPECT_EQ(0x060504u, board.m_ledOffColour);
+    EXPECT_TRUE(board.m_compact);
+}
+
+// ---- Tolerant reading ----
+
+TEST_F(SchemeTest, EmptyFileEmptiesTheBoardAndKeepsTheLook) {
+    Load(0, "A");
+    board.SetLedColours(0x010203, 0x040506);
+    board.SetLayout(true);
+    const auto logged = view.log.size();
+    EXPECT_TRUE(LoadText("", "Blank.scheme"));
+    for (int i = 0; i < 18; ++i) EXPECT_FALSE(board.slot(i).loaded) << i;
+    EXPECT_EQ(0x010203u, board.m_ledOnColour);
+    EXPECT_TRUE(board.m_compact);
+    EXPECT_TRUE(view.Since(logged, "Apply").empty());
+    EXPECT_EQ("Blank - Clangster", view.title);
+    EXPECT_EQ(At("Blank.scheme"), board.m_schemePath);
+}
+
+TEST_F(SchemeTest, MissingColoursOrLayoutLinesKeepWhatTheBoardHad) {
+    board.SetLayout(true);
+    auto logged = view.log.size();
+    EXPECT_TRUE(LoadText(Join(EmptySlotLines())));
+    EXPECT_TRUE(view.Since(logged, "Apply").empty());
+
+    logged = view.log.size();
+    EXPECT_TRUE(LoadText(Join(Scheme({}, {"Colours=9,8,7,6,5,4"}))));
+    EXPECT_EQ((std::vector<std::string>{"ApplyLedColours"}), view.Since(logged, "Apply"));
+    EXPECT_EQ(0x070809u, board.m_ledOnColour);
+    EXPECT_EQ(0x040506u, board.m_ledOffColour);
+    EXPECT_TRUE(board.m_compact);
+
+    // An empty line 19 leaves the colours too, while line 20 still applies.
+    logged = view.log.size();
+    EXPECT_TRUE(LoadText(Join(Scheme({}, {"", "Compact=0"}))));
+    EXPECT_EQ((std::vector<std::string>{"ApplyLayout normal"}), view.Since(logged, "Apply"));
+    EXPECT_EQ(0x070809u, board.m_ledOnColour);
+}
+
+struct ColoursCase {
+    const char* line;
+    std::uint32_t on, off;
+};
+
+TEST_F(SchemeTest, ColoursLineIsReadNumberByNumberAfterEightCharacters) {
+    const ColoursCase cases[] = {
+        {"Colours=0,255,50,0,58,15", 0x32FF00, 0x0F3A00},
+        {"Colours=1,2,3", 0x030201, 0x030303},          // the last number repeats
+        {"Colours=256,-1,0,0,0,0", 0x00FF00, 0x000000},  // low 8 bits only
+        {"Xolours=9,9,9,9,9,9", 0x090909, 0x090909},     // the prefix is not compared
+        {"Colours=", 0, 0},
+        {"C", 0, 0},
+        {"Colours=1,,x,4, 5,+6", 0x000001, 0x060504},
+        {"Colours=99999999999999999999,2,3,4,5,6", 0x0302FF, 0x060504},  // saturates, no overflow
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        ASSERT_TRUE(LoadText(Join(Scheme({}, {c.line}))));
+        EXPECT_EQ(c.on, board.m_ledOnColour);
+        EXPECT_EQ(c.off, board.m_ledOffColour);
+        EXPECT_EQ(c.on, view.ledOn);
+    }
+}
+
+TEST_F(SchemeTest, OnlyTheExactLineCompactEqualsOneIsCompact) {
+    for (const char* line : {"compact=1", "Compact=1 ", "Compact=2", "Compact=0", "x"}) {
+        SCOPED_TRACE(line);
+        board.SetLayout(true);
+        ASSERT_TRUE(LoadText(Join(Scheme({}, {"Colours=0,255,50,0,58,15", line}))));
+        EXPECT_FALSE(board.m_compact);
+        EXPECT_FALSE(view.compact);
+    }
+    ASSERT_TRUE(LoadText(Join(Scheme({}, {"Colours=0,255,50,0,58,15", "Compact=1"}))));
+    EXPECT_TRUE(board.m_compact);
+}
+
+TEST_F(SchemeTest, LinesAfterTheTwentiethAreIgnored) {
+    const std::string path = Sound("a.wav");
+    ASSERT_TRUE(LoadText(Join(Scheme({}, {"Colours=1,1,1,1,1,1", "Compact=0", "Compact=1", path + "|A|0|0|0|0|"}))));
+    EXPECT_FALSE(board.m_compact);
+    for (int i = 0; i < 18; ++i) EXPECT_FALSE(board.slot(i).loaded) << i;
+}
+
+TEST_F(SchemeTest, SwitchesAreOnOnlyForExactlyOne) {
+    const std::string path = Sound("a.wav");
+    ASSERT_TRUE(LoadText(Join(Scheme({path + "|A|0|0|1|1|", path + "|B|0|0|01| 1|", path + "|C|0|0|1.0|1 |",
+                                      path + "|D|0|0|0|1"},
+                                     {}))));
+    EXPECT_TRUE(board.slot(0).countDown);
+    EXPECT_TRUE(board.slot(0).loop);
+    EXPECT_EQ("Loop", view.at(0).caption);
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_FALSE(board.slot(i).countDown) << i;
+        EXPECT_FALSE(board.slot(i).loop) << i;
+        EXPECT_EQ("Play", view.at(i).caption) << i;
+    }
+}
+
+TEST_F(SchemeTest, NumbersAreReadLikeAtofAndTruncated) {
+    const std::string path = Sound("a.wav");
+    ASSERT_TRUE(LoadText(Join(Scheme({path + "|A|123.9|5000.7|0|0|", path + "|B|abc|x|0|0|",
+                                      path + "|C|1e30|-1e30|0|0|", path + "||0|0|0|0|"},
+                                     {}))));
+    const auto& buffers = device.buffers;
+    const auto& a = *buffers[buffers.size() - 4];
+    EXPECT_EQ(123u, a.position);
+    EXPECT_EQ(-2500, a.volume);
+    EXPECT_EQ(5000, view.at(0).volume);
+    EXPECT_EQ(kPaused, view.at(0).image);
+
+    EXPECT_EQ(0u, buffers[buffers.size() - 3]->position);
+    EXPECT_EQ(0, view.at(1).volume);
+    EXPECT_EQ(kIdle, view.at(1).image);
+
+    // Absurd numbers are refused by the buffer, never undefined behaviour.
+    EXPECT_TRUE(board.slot(2).loaded);
+    EXPECT_EQ(0u, buffers[buffers.size() - 2]->position);
+
+    EXPECT_EQ(board::NameFromPath(path), board.slot(3).name);  // an empty name comes from the path
+}
+
+TEST_F(SchemeTest, MissingSoundLeavesItsSlotAsNewSchemeLeftIt) {
+    board.slot(2).loop = true;
+    board.slot(2).countDown = true;
+    view.at(2).caption = "Loop";
+    const std::string absent = dir.Path("absent.wav");
+    ASSERT_TRUE(LoadText(Join(Scheme({"", "", absent + "|Gone|88|100|0|0|"}, {}))));
+    EXPECT_FALSE(board.slot(2).loaded);
+    EXPECT_TRUE(board.slot(2).loop);
+    EXPECT_TRUE(board.slot(2).countDown);
+    EXPECT_EQ("Loop", view.at(2).caption);
+    EXPECT_TRUE(device.buffers.empty());
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_EQ("||||", scheme::FormatSlotLine(board, 2));
+}
+
+TEST_F(SchemeTest, UnreadableSoundDoesNotFailTheScheme) {
+    const std::string refused = Sound("refused.wav");
+    device.refused.insert(refused);
+    EXPECT_TRUE(LoadText(Join(Scheme({refused + "|R|0|0|0|0|"}, {}))));
+    EXPECT_FALSE(board.slot(0).loaded);
+    EXPECT_EQ((std::vector<std::string>{"Error - DS - CreateSoundBuffer"}), device.messages);
+}
+
+// ---- Failures ----
+
+TEST_F(SchemeTest, FileThatCannotBeOpenedLeavesAnEmptyNewScheme) {
+    auto& b = Load(0, "A");
+    board.OnPlayButton(0);
+    SavedText("Old.scheme");
+    const std::string path = At("absent.scheme");
+    EXPECT_FALSE(scheme::LoadScheme(board, path));
+    ASSERT_EQ(1u, view.messages.size());
+    EXPECT_EQ("Error opening " + path + ":\n\n" + std::strerror(ENOENT), view.messages[0]);
+    EXPECT_FALSE(board.slot(0).loaded);
+    EXPECT_FALSE(b.playing);
+    EXPECT_TRUE(b.released);
+    EXPECT_EQ("New scheme - Clangster", view.title);
+    EXPECT_EQ("", board.m_schemePath);
+}
+
+TEST_F(SchemeTest, ReadErrorIsReportedAsAnOpeningError) {
+    // A folder opens on Linux but fails at the first read.
+    const std::string path = At("folder.scheme");
+    std::filesystem::create_directory(path);
+    EXPECT_FALSE(scheme::LoadScheme(board, path));
+    ASSERT_EQ(1u, view.messages.size());
+    EXPECT_EQ(0u, view.messages[0].rfind("Error opening " + path + ":\n\n", 0));
+    EXPECT_EQ("New scheme - Clangster", view.title);
+    EXPECT_EQ("", board.m_schemePath);
+}
+
+TEST_F(SchemeTest, FailedSaveKeepsTitleAndPath) {
+    SavedText("Good.scheme");
+    const std::string bad = At("no folder/Bad.scheme");
+    scheme::SaveScheme(board, bad);
+    ASSERT_EQ(1u, view.messages.size());
+    EXPECT_EQ("Error saving " + bad + ":\n\n" + std::strerror(ENOENT), view.messages[0]);
+    EXPECT_EQ("Good - Clangster", view.title);
+    EXPECT_EQ(At("Good.scheme"), board.m_schemePath);
+
+    scheme::SaveScheme(board, "/dev/full");  // opens, then cannot write
+    ASSERT_EQ(2u, view.messages.size());
+    EXPECT_EQ("Error saving /dev/full:\n\n" + std::string(std::strerror(ENOSPC)), view.messages[1]);
+    EXPECT_EQ(At("Good.scheme"), board.m_schemePath);
+}
+
+// ---- Title ----
+
+TEST_F(SchemeTest, TitleIsTheFileNameLessItsSchemeExtension) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\Shows\\Friday.SCHEME", "Friday - Clangster"},
+        {"C:\\Shows\\Friday.scheme.bak", "Friday.scheme.bak - Clangster"},
+        {"C:/Shows/Friday.scheme", "C:/Shows/Friday - Clangster"},  // a forward slash is not a separator
+        {"Friday.scheme", "Friday - Clangster"},
+        {".scheme", " - Clangster"},
+        {"scheme", "scheme - Clangster"},
+        {"C:\\Shows\\", " - Clangster"},
+        {"New scheme", "New scheme - Clangster"},
+    };
+    for (const auto& [path, title] : cases) {
+        board.SetSchemeTitle(path);
+        EXPECT_EQ(title, view.title) << path;
+    }
+}
+
+TEST_F(SchemeTest, NewSchemeEmptiesEverySlotButKeepsTheRest) {
+    Load(0, "A");
+    Load(17, "B");
+    board.slot(17).loop = true;
+    view.at(17).volume = 800;
+    board.SetLayout(true);
+    board.m_schemePath = "C:\\x.scheme";
+    board.NewScheme();
+    EXPECT_FALSE(board.slot(0).loaded);
+    EXPECT_FALSE(board.slot(17).loaded);
+    EXPECT_TRUE(board.slot(17).loop);
+    EXPECT_EQ(800, view.at(17).volume);
+    EXPECT_TRUE(board.m_compact);
+    EXPECT_EQ("", board.m_schemePath);
+    EXPECT_EQ("New scheme - Clangster", view.title);
+}
+
+}  // namespace
