@@ -178,9 +178,10 @@ void Board::FadeStep(int i) {
         return;
     }
     std::int32_t volume = 0;
-    s.buffer->GetVolume(volume);
+    // A level that cannot be read ends the fade rather than repeating one step forever.
+    const bool known = audio::Succeeded(s.buffer->GetVolume(volume));
     volume -= kFadeStep;
-    if (volume > audio::kVolumeSilent) {
+    if (known && volume > audio::kVolumeSilent) {
         s.buffer->SetVolume(volume);
         return;
     }

@@ -476,6 +476,20 @@ TEST_F(FadeTest, VolumeThatCannotBeReadAtTheStartStillGivesAValidRestore) {
     EXPECT_EQ(a.volume, std::stoi(a.Changes().back().substr(10)));  // the restore was accepted
 }
 
+TEST_F(FadeTest, AVolumeThatCannotBeReadDuringTheFadeEndsItAtOnce) {
+    auto& a = Load(0, "A");
+    Load(1, "B");
+    board.OnPlayButton(0);
+    board.OnPlayButton(1);
+    Tick(3);
+    ASSERT_TRUE(board.fading(0));
+    a.failGetVolume = true;
+    Tick(1);
+    EXPECT_FALSE(board.fading(0));
+    EXPECT_FALSE(a.playing);
+    EXPECT_EQ(0, a.volume);  // the level saved when the fade began
+}
+
 TEST_F(FadeTest, FadeTimerIgnoresSlotsThatAreNotFading) {
     auto& a = Load(0, "A");
     board.OnPlayButton(0);
