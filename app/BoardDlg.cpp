@@ -40,6 +40,12 @@ bool CBoardDlg::OnInitDialog() {
     ::SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     AttachControls();
     for (auto& slider : m_volumeSliders) slider.SetRange(0, board::kVolumeRange, false);
+    constexpr unsigned kPositionChannelFlags =
+        CZipSliderCtl::ChannelCentred | CZipSliderCtl::ChannelStretched | CZipSliderCtl::ChannelInset;
+    for (auto& slider : m_positionSliders)
+        slider.SetBitmaps(IDB_SLIDER_CHANNEL, IDB_SLIDER_THUMB, IDB_SLIDER_THUMB_ACTIVE, kPositionChannelFlags);
+    for (auto& slider : m_volumeSliders)
+        slider.SetBitmaps(IDB_SLIDER_VCHANNEL, IDB_SLIDER_THUMB, IDB_SLIDER_THUMB_ACTIVE, 0);
     SetLedColours(board::kLedOnGreen, board::kLedOffGreen);
     StyleButtons();
     m_board.m_schemePath.clear();

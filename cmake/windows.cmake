@@ -16,6 +16,8 @@ add_library(clangster_win STATIC
   scheme/Settings.cpp
   controls/MatrixStatic.cpp
   controls/FooButton.cpp
+  controls/SliderBitmaps.cpp
+  controls/ZipSliderCtl.cpp
   ui/AboutDlg.cpp
   app/BoardDlg.cpp
 )

@@ -1,12 +1,52 @@
 #pragma once
-// A track bar drawn from images.
+// A track bar drawn entirely from images: a channel image composed once into
+// an off-screen background, and a thumb drawn with a transparent key colour,
+// with a second, lit thumb while it is dragged. Range, position, paging,
+// keys and the notifications to the owner are the system track bar's; the
+// thumb is hit-tested and dragged by this class, so that what the user grabs
+// is exactly the thumb drawn.
+#include <windows.h>
+
 #include <commctrl.h>
 
+#include "controls/SliderBitmaps.h"
 #include "framework/Control.h"
 
 class CZipSliderCtl : public fw::Control {
 public:
+    // Flags of SetBitmaps.
+    enum : unsigned { ChannelCentred = 0x02, ChannelStretched = 0x04, ChannelInset = 0x08 };
+
     void SetRange(int min, int max, bool redraw) const { Send(TBM_SETRANGE, redraw, MAKELPARAM(min, max)); }
     int GetPos() const { return static_cast<int>(Send(TBM_GETPOS)); }
-    void SetThumbPosition(int position) const { Send(TBM_SETPOS, TRUE, position); }
+
+    // Prepares the look from bitmap resources; once, after the window exists.
+    // The thumbs' key colour is the colour of their top-left pixel.
+    void SetBitmaps(int channelId, int thumbId, int activeThumbId, unsigned flags);
+    // Moves the thumb without notifying the owner.
+    void SetThumbPosition(int position);
+    // The thumb for the current position, in client coordinates.
+    RECT GetThumbRect();
+    bool IsDragging() const { return dragging_; }
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM w, LPARAM l) override;
+
+private:
+    bool Ready() const { return background_.dc() != nullptr && thumb_; }
+    void BuildBackground(int channelId, unsigned flags, int thumbWidth, int thumbHeight);
+    void PaintArea(HDC dc, const RECT& area);
+    void InvalidateArea(const RECT& area) const { ::InvalidateRect(hwnd_, &area, FALSE); }
+    // The point to hand the system track bar for a press, so that it starts
+    // a drag exactly when the press is on the drawn thumb and pages otherwise.
+    LPARAM PressForBase(POINT pt, bool onThumb);
+    void DragTo(POINT pt);
+
+    MaskedBitmap thumb_;
+    MaskedBitmap activeThumb_;
+    BackgroundBitmap background_;
+    bool buttonDown_ = false;
+    bool dragging_ = false;
+    bool vertical_ = false;
+    RECT client_{};
 };
