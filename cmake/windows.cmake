@@ -28,6 +28,10 @@ target_link_libraries(clangster_win PUBLIC clangster_core dsound comctl32 comdlg
 set(CLANGSTER_RESOURCES ${CMAKE_SOURCE_DIR}/res/Clangster.rc)
 set_property(SOURCE ${CLANGSTER_RESOURCES} APPEND PROPERTY OBJECT_DEPENDS
   ${CLANGSTER_ASSETS_DIR}/Clangster.ico ${CMAKE_SOURCE_DIR}/res/resource.h)
+# The glyph images and slider images change with the font table and their drawing code.
+foreach(bitmap matrix_medium matrix_small slider_channel slider_thumb slider_vchannel slider_thumb_active)
+  set_property(SOURCE ${CLANGSTER_RESOURCES} APPEND PROPERTY OBJECT_DEPENDS ${CLANGSTER_ASSETS_DIR}/${bitmap}.bmp)
+endforeach()
 
 add_executable(Clangster WIN32 app/BoardApp.cpp ${CLANGSTER_RESOURCES})
 target_include_directories(Clangster PRIVATE ${CLANGSTER_ASSETS_DIR} ${CMAKE_SOURCE_DIR}/res)
