@@ -1,0 +1,95 @@
+# Clangster: build the Linux host tools and tests and the 32-bit Windows
+# program, and run it or its tests under Wine.
+#
+#   make run [SCHEME=path/to/file.scheme]   build and start the board
+#   make test                               build and run every test
+#   make build                              build both trees
+#
+# build/host  native (Ninja, Debug with sanitizers): asset and demo
+#             generators, unit tests, e2e harness and tests
+# build/win   MinGW-w64 i686 (Ninja, Release): Clangster.exe, the trigger
+#             tool and the Win32 tests; needs the assets of build/host
+
+SHELL := /bin/bash
+.SHELLFLAGS := -eo pipefail -c
+.DEFAULT_GOAL := build
+
+ROOT := $(abspath $(dir $(lastword $(MAKEFILE_LIST))))
+HOST_DIR := $(ROOT)/build/host
+WIN_DIR := $(ROOT)/build/win
+HOST_BUILD_TYPE ?= Debug
+WIN_BUILD_TYPE ?= Release
+JOBS ?= 2
+NICE := nice -n 10
+CTEST_FLAGS ?= --output-on-failure
+CTEST_TIMEOUT ?= 600
+
+EXE := $(WIN_DIR)/app/Clangster.exe
+DEMO_SCHEME := $(HOST_DIR)/demo/demo.scheme
+SCHEME ?= $(DEMO_SCHEME)
+
+# Leak checking needs ptrace, which containers often forbid.
+export ASAN_OPTIONS ?= detect_leaks=0:abort_on_error=0
+export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
+
+.PHONY: all build build-host build-win configure-host configure-win deps \
+        run test test-host test-win test-e2e clean distclean
+
+all: build
+
+deps:
+	@$(ROOT)/scripts/install-deps.sh
+
+# Configuring again is cheap and keeps the cache in step with these options.
+configure-host:
+	@cmake -S $(ROOT) -B $(HOST_DIR) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=$(HOST_BUILD_TYPE) \
+	  -DCLANGSTER_WIN_BUILD_DIR=$(WIN_DIR) >/dev/null
+
+configure-win: build-host
+	@cmake -S $(ROOT) -B $(WIN_DIR) -G Ninja \
+	  -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/mingw-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=$(WIN_BUILD_TYPE) \
+	  -DCLANGSTER_ASSETS_DIR=$(HOST_DIR)/assets >/dev/null
+
+# The host tree goes first: it generates the bitmaps and icon the Windows
+# resources include.
+build-host: deps configure-host
+	$(NICE) cmake --build $(HOST_DIR) -j $(JOBS)
+
+build-win: deps configure-win
+	$(NICE) cmake --build $(WIN_DIR) -j $(JOBS)
+
+build: build-host build-win
+
+# A Linux path on the command line becomes a Wine drive Z: path.
+run: build
+	@scheme="$(abspath $(SCHEME))"; \
+	if [[ ! -f "$$scheme" ]]; then echo "No such scheme: $$scheme" >&2; exit 1; fi; \
+	winpath="Z:$${scheme//\//\\}"; \
+	echo "Starting Clangster with $$winpath"; \
+	CLANGSTER_ENV_MODE=run $(ROOT)/scripts/with-test-env.sh \
+	  $(ROOT)/scripts/wine-run.sh $(EXE) "$$winpath"
+
+# All three groups run even when an earlier one fails; the result fails if
+# any did. The environment (Xvfb, PulseAudio sink, Wine prefix) is started
+# once around all of them.
+test: build
+	@$(ROOT)/scripts/with-test-env.sh $(MAKE) --no-print-directory test-host test-win test-e2e -k
+
+test-host:
+	cd $(HOST_DIR) && ctest $(CTEST_FLAGS) --timeout $(CTEST_TIMEOUT) -j $(JOBS) -LE e2e
+
+test-win:
+	cd $(WIN_DIR) && ctest $(CTEST_FLAGS) --timeout $(CTEST_TIMEOUT) -j $(JOBS) --no-tests=ignore
+
+test-e2e:
+	cd $(HOST_DIR) && ctest $(CTEST_FLAGS) --timeout $(CTEST_TIMEOUT) -L e2e
+
+clean:
+	-cmake --build $(HOST_DIR) --target clean
+	-cmake --build $(WIN_DIR) --target clean
+
+# Also drops the Wine prefixes and logs.
+distclean:
+	rm -rf $(ROOT)/build

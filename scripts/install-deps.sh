@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Installs what building and testing Clangster needs on Debian 12, and only
+# what is missing: a run on a prepared machine costs one dpkg-query call.
+set -euo pipefail
+
+# Package (with architecture where it matters) and why it is needed.
+PACKAGES=(
+  make cmake ninja-build g++      # host build: tools, unit tests, e2e harness
+  g++-mingw-w64-i686-posix        # the 32-bit Windows build
+  libgtest-dev                    # GoogleTest; its sources in /usr/src/googletest are built for Windows too
+  wine wine32:i386                # runs the Windows program and tests
+  xvfb x11-utils                  # headless X display; xdpyinfo probes a display
+  xdotool                         # e2e tests find windows and send input
+  pulseaudio pulseaudio-utils     # sound server with the null sink; parec/paplay/pactl
+  sox                             # e2e tests generate test sounds
+  imagemagick                     # asset checks read the generated bitmaps and icon
+)
+
+missing=()
+installed=$(dpkg-query -W -f='${Package}:${Architecture} ${db:Status-Status}\n' 2>/dev/null \
+  | awk '$2 == "installed" { print $1 }')
+for pkg in "${PACKAGES[@]}"; do
+  if [[ "$pkg" == *:* ]]; then
+    grep -qxF "$pkg" <<<"$installed" || missing+=("$pkg")
+  else
+    grep -qE "^${pkg//+/\\+}:(amd64|all|i386)\$" <<<"$installed" || missing+=("$pkg")
+  fi
+done
+
+if [[ ${#missing[@]} -eq 0 ]]; then
+  exit 0
+fi
+
+if [[ $(id -u) -ne 0 ]]; then
+  echo "install-deps: missing packages: ${missing[*]}" >&2
+  echo "install-deps: run as root: sudo $0" >&2
+  exit 1
+fi
+
+echo "install-deps: installing ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+need_update=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+  need_update=1
+fi
+# Without package lists (a fresh image) there is nothing to install from.
+if [[ -z "$(find /var/lib/apt/lists -maxdepth 1 -name '*_Packages' -print -quit 2>/dev/null)" ]]; then
+  need_update=1
+fi
+if [[ $need_update -eq 1 ]]; then
+  apt-get update -q
+fi
+if ! apt-get install -y -q "${missing[@]}"; then
+  # Stale package lists are the usual cause; refresh once and retry.
+  apt-get update -q
+  apt-get install -y -q "${missing[@]}"
+fi
