@@ -12,4 +12,16 @@ fi
 if [[ "${CLANGSTER_TEST_ENV:-}" != 1 ]]; then
   exec "$(dirname "${BASH_SOURCE[0]}")/with-test-env.sh" "$0" "$@"
 fi
-exec wine "$@"
+if [[ -t 1 ]]; then
+  exec wine "$@"
+fi
+# Into a pipe (ctest): Wine's helper processes that the program may start
+# outlive it and would keep the pipe open, so the output goes through a file.
+out=$(mktemp "${TMPDIR:-/tmp}/clangster-wine-run-XXXXXX")
+trap 'rm -f "$out"' EXIT
+set +e
+wine "$@" >"$out" 2>&1 </dev/null
+status=$?
+set -e
+cat "$out"
+exit "$status"
