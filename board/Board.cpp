@@ -153,7 +153,9 @@ void Board::RefreshSlotTime(int i) {
     std::uint32_t cursor = 0;
     s.buffer->GetCurrentPosition(cursor);
     const float t = static_cast<float>(cursor) / static_cast<float>(s.bytesPerSec);
-    if (t == 0.0f) {
+    // Position 0 while still playing is a looping sound's wrap or a rewind
+    // under a playing sound, not an end: the slot goes on showing its time.
+    if (t == 0.0f && !(status & audio::kStatusPlaying)) {
         // Ended, or stopped and rewound.
         m_view.StopSlotTimer(i, s.timerHandle);
         m_view.SetPlayImage(i, PlayImage::Idle);

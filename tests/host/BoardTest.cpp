@@ -567,6 +567,18 @@ TEST_F(RefreshTest, LoopingSoundWrapsAndKeepsTicking) {
     EXPECT_TRUE(view.at(0).timerRunning);
 }
 
+TEST_F(RefreshTest, ALoopingSoundThatWrapsExactlyToZeroIsNotTakenForEnded) {
+    auto& b = Load(0, "A", 1.0);
+    board.slot(0).loop = true;
+    board.OnPlayButton(0);
+    Tick(1);
+    b.position = 0;  // the tick lands exactly on the wrap
+    board.RefreshSlotTime(0);
+    EXPECT_EQ(kPlaying, view.at(0).image);
+    EXPECT_EQ(" 00;00", view.at(0).time);
+    EXPECT_TRUE(view.at(0).timerRunning);
+}
+
 TEST_F(RefreshTest, FailingStatusEndsTheTickSilently) {
     auto& b = Load(0, "A");
     board.OnPlayButton(0);
@@ -626,13 +638,26 @@ TEST_F(SliderTest, TheEndOfTheSliderIsPastTheBufferAndIsRefused) {
     EXPECT_EQ(8000u, b.position);
 }
 
-TEST_F(SliderTest, ReleasingAtZeroRewindsAndTheSlotShowsIdleWhileItPlays) {
+TEST_F(SliderTest, ReleasingAtZeroUnderAPlayingSoundRewindsAndKeepsShowingItsTime) {
     auto& b = Load(0, "A");
     board.OnPlayButton(0);
     Tick(10);
     board.OnPositionReleased(0, 0);
     EXPECT_TRUE(b.playing);
     EXPECT_EQ(0u, b.position);
+    EXPECT_EQ(kPlaying, view.at(0).image);
+    EXPECT_EQ(" 00;00", view.at(0).time);
+    EXPECT_EQ(0, view.at(0).position);
+    EXPECT_TRUE(view.at(0).timerRunning);
+}
+
+TEST_F(SliderTest, ReleasingAtZeroUnderAPausedSoundShowsItIdle) {
+    auto& b = Load(0, "A");
+    board.OnPlayButton(0);
+    Tick(10);
+    board.OnPlayButton(0);
+    board.OnPositionReleased(0, 0);
+    EXPECT_FALSE(b.playing);
     EXPECT_EQ(kIdle, view.at(0).image);
     EXPECT_EQ(kBlankTime, view.at(0).time);
     EXPECT_FALSE(view.at(0).timerRunning);
