@@ -28,8 +28,8 @@ EXE := $(WIN_DIR)/app/Clangster.exe
 DEMO_SCHEME := $(HOST_DIR)/demo/demo.scheme
 SCHEME ?= $(DEMO_SCHEME)
 
-# Leak checking needs ptrace, which containers often forbid.
-export ASAN_OPTIONS ?= detect_leaks=0:abort_on_error=0
+# Sanitizer reports with stacks; leaks count as failures.
+export ASAN_OPTIONS ?= detect_leaks=1
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 
 .PHONY: all build build-host build-win configure-host configure-win deps \
