@@ -45,7 +45,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   need_update=1
 fi
 # Without package lists (a fresh image) there is nothing to install from.
-if [[ -z "$(find /var/lib/apt/lists -maxdepth 1 -name '*_Packages' -print -quit 2>/dev/null)" ]]; then
+if [[ -z "$(find /var/lib/apt/lists -maxdepth 1 -name '*_Packages*' -print -quit 2>/dev/null)" ]]; then
   need_update=1
 fi
 if [[ $need_update -eq 1 ]]; then
