@@ -139,25 +139,18 @@ void CBoardDlg::PlaceSlotControls(int i, int x, int y, bool compact) {
     m_positionSliders[i].MoveTo(p.position.x, p.position.y);
 }
 
-void CBoardDlg::ApplyNormalLayout() {
-    for (int i = 0; i < kSlotCount; ++i) {
-        const ui::Point place = ui::SlotPlace(i, false);
-        PlaceSlotControls(i, place.x, place.y, false);
-    }
-    m_board.m_compact = false;
-    Invalidate(true);
-    const ui::Size size = ui::WindowSize(false);
-    Resize(size.cx, size.cy);
-}
+void CBoardDlg::ApplyNormalLayout() { PlaceAllSlots(false); }
 
-void CBoardDlg::ApplyCompactLayout() {
+void CBoardDlg::ApplyCompactLayout() { PlaceAllSlots(true); }
+
+void CBoardDlg::PlaceAllSlots(bool compact) {
     for (int i = 0; i < kSlotCount; ++i) {
-        const ui::Point place = ui::SlotPlace(i, true);
-        PlaceSlotControls(i, place.x, place.y, true);
+        const ui::Point place = ui::SlotPlace(i, compact);
+        PlaceSlotControls(i, place.x, place.y, compact);
     }
-    m_board.m_compact = true;
+    m_board.m_compact = compact;
     Invalidate(true);
-    const ui::Size size = ui::WindowSize(true);
+    const ui::Size size = ui::WindowSize(compact);
     Resize(size.cx, size.cy);
 }
 
@@ -334,11 +327,6 @@ void CBoardDlg::ApplyLedColours(std::uint32_t on, std::uint32_t off) {
     Invalidate(true);
 }
 
-void CBoardDlg::ApplyLayout(bool compact) {
-    if (compact)
-        ApplyCompactLayout();
-    else
-        ApplyNormalLayout();
-}
+void CBoardDlg::ApplyLayout(bool compact) { PlaceAllSlots(compact); }
 
 void CBoardDlg::ShowMessage(const std::string& text) { fw::ShowMessage(hwnd_, text); }

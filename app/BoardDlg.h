@@ -40,6 +40,7 @@ private:
     template <typename T>
     using PerSlot = std::array<T, board::kSlotCount>;
 
+    void PlaceAllSlots(bool compact);
     void AttachControls();
     void StyleButtons();
     void OpenFirstScheme();

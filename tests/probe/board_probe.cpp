@@ -21,21 +21,9 @@
 #include <vector>
 
 #include "app/SlotIds.h"
+#include "tools/trigger/FindBoard.h"
 
 namespace {
-
-const char kCaptionEnd[] = " - Clangster";
-
-BOOL CALLBACK FindBoard(HWND hwnd, LPARAM found) {
-    char caption[512];
-    const int length = ::GetWindowTextA(hwnd, caption, sizeof caption);
-    const int endLength = static_cast<int>(sizeof kCaptionEnd) - 1;
-    if (length >= endLength && std::strcmp(caption + length - endLength, kCaptionEnd) == 0) {
-        *reinterpret_cast<HWND*>(found) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 std::string TextOf(HWND hwnd) {
     char buf[512] = {};
@@ -86,8 +74,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: board-probe COMMAND ...\n");
         return 2;
     }
-    HWND board = nullptr;
-    ::EnumWindows(FindBoard, reinterpret_cast<LPARAM>(&board));
+    HWND board = FindBoardWindow();
     if (!board) {
         std::fprintf(stderr, "board-probe: no board running\n");
         return 3;

@@ -6,22 +6,7 @@
 #include <cstring>
 #include <string>
 
-namespace {
-
-const char kCaptionEnd[] = " - Clangster";
-
-BOOL CALLBACK FindBoard(HWND hwnd, LPARAM found) {
-    char caption[512];
-    const int length = ::GetWindowTextA(hwnd, caption, sizeof caption);
-    const int endLength = static_cast<int>(sizeof kCaptionEnd) - 1;
-    if (length >= endLength && std::strcmp(caption + length - endLength, kCaptionEnd) == 0) {
-        *reinterpret_cast<HWND*>(found) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
+#include "FindBoard.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -32,8 +17,7 @@ int main(int argc, char** argv) {
     std::string name = argv[1];
     for (int i = 2; i < argc; ++i) name += std::string(" ") + argv[i];
 
-    HWND board = nullptr;
-    ::EnumWindows(FindBoard, reinterpret_cast<LPARAM>(&board));
+    HWND board = FindBoardWindow();
     if (!board) {
         std::fprintf(stderr, "clangster-trigger: no running Clangster board was found\n");
         return 1;
