@@ -27,7 +27,7 @@ _cenv_start_xvfb() {
   for n in $(seq 97 140); do
     [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset \
-      >"$CLANGSTER_ROOT/build/xvfb.log" 2>&1 9>&- &
+      >"$CLANGSTER_ROOT/build/xvfb-$n.log" 2>&1 9>&- &
     _CENV_XVFB_PID=$!
     local i
     for i in $(seq 1 100); do
@@ -44,7 +44,7 @@ _cenv_start_xvfb() {
     wait "$_CENV_XVFB_PID" 2>/dev/null || true
     _CENV_XVFB_PID=
   done
-  _cenv_log "could not start Xvfb (see build/xvfb.log)"
+  _cenv_log "could not start Xvfb (see build/xvfb-*.log)"
   return 1
 }
 
@@ -57,24 +57,29 @@ _cenv_start_pulse() {
   # socket paths are limited to 108 bytes.
   local tag
   tag=$(printf '%s' "$CLANGSTER_ROOT" | cksum | cut -d' ' -f1)
-  export PULSE_RUNTIME_PATH="${TMPDIR:-/tmp}/clangster-pulse-$(id -u)-$tag"
+  # Test and run environments each have their own: a run must never take
+  # over, or stop, the server of a test run going on at the same time.
+  export PULSE_RUNTIME_PATH="${TMPDIR:-/tmp}/clangster-pulse-$(id -u)-$tag-$CLANGSTER_ENV_MODE"
   mkdir -p "$PULSE_RUNTIME_PATH"
   chmod 700 "$PULSE_RUNTIME_PATH"
   if _cenv_pulse_ok; then
-    # Left behind by an interrupted run (runs take turns, see the lock):
-    # adopt it, so it is stopped at the end of this one.
-    _CENV_PULSE_STARTED=1
+    if [[ "$CLANGSTER_ENV_MODE" == test ]]; then
+      # Left behind by an interrupted test run (they take turns, see the
+      # lock): adopt it, so it is stopped at the end of this one.
+      _CENV_PULSE_STARTED=1
+    fi
+    # Otherwise another board may be playing through it: use it, leave it.
     _cenv_log "reusing PulseAudio at $PULSE_RUNTIME_PATH"
     return 0
   fi
-  [[ -f "$CLANGSTER_ROOT/build/pulseaudio.log" ]] &&
-    mv -f "$CLANGSTER_ROOT/build/pulseaudio.log" "$CLANGSTER_ROOT/build/pulseaudio.log.old"
+  local log="$CLANGSTER_ROOT/build/pulseaudio-$CLANGSTER_ENV_MODE.log"
+  if [[ -f "$log" ]]; then mv -f "$log" "$log.old"; fi
   # -n: no default.pa, so no hardware probing; only the modules we need.
   # As root PulseAudio warns that it is not meant for root, and runs anyway.
   if ! pulseaudio --daemonize=yes --system=false --exit-idle-time=-1 -n \
       --load=module-native-protocol-unix \
-      --log-target=file:"$CLANGSTER_ROOT/build/pulseaudio.log" 2>/dev/null 9>&-; then
-    _cenv_log "could not start PulseAudio (see build/pulseaudio.log)"
+      --log-target=file:"$log" 2>/dev/null 9>&-; then
+    _cenv_log "could not start PulseAudio (see $log)"
     return 1
   fi
   _CENV_PULSE_STARTED=1
@@ -128,9 +133,13 @@ _cenv_setup_wine() {
   export WINEPREFIX="$CLANGSTER_ROOT/build/$prefix"
   export WINEARCH=win32
   export WINEDEBUG="${WINEDEBUG:--all}"
-  # No Mono or Gecko installer dialogs; sound through PulseAudio only (the
-  # ALSA driver, probed otherwise, fills every log with its complaints).
-  export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winealsa.drv=d}"
+  # No Mono or Gecko installer dialogs. Tests play through PulseAudio only
+  # (the ALSA driver, probed otherwise, fills every log with complaints).
+  if [[ "$CLANGSTER_ENV_MODE" == test ]]; then
+    export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winealsa.drv=d}"
+  else
+    export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+  fi
   if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     _cenv_log "creating Wine prefix $WINEPREFIX"
     mkdir -p "$(dirname "$WINEPREFIX")"
@@ -170,6 +179,14 @@ clangster_env_up() {
   fi
   if ! _cenv_display_ok "${DISPLAY:-}"; then
     _cenv_start_xvfb || return 1
+  fi
+  if [[ "$CLANGSTER_ENV_MODE" == run ]] && ! _cenv_pulse_ok &&
+     grep -qs '^ *[0-9]' /proc/asound/cards; then
+    # A machine with a sound card but no sound server: Wine plays through
+    # ALSA directly.
+    _cenv_setup_wine || return 1
+    export CLANGSTER_TEST_ENV=1 CLANGSTER_ENV_MODE CLANGSTER_SINK
+    return 0
   fi
   if ! _cenv_pulse_ok; then
     _cenv_start_pulse || return 1
