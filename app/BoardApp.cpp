@@ -8,7 +8,7 @@ class CBoardApp {
 public:
     int Run() {
         fw::App::InitCommonControls();
-        CBoardDlg dialog;
+        CBoardDlg dialog(fw::App::CommandLineArguments());
         dialog.DoModal();
         return 0;
     }

@@ -28,9 +28,10 @@ int SlotOfWindow(const Controls& controls, HWND hwnd) {
 }
 }  // namespace
 
-CBoardDlg::CBoardDlg()
+CBoardDlg::CBoardDlg(std::string commandLine)
     : fw::Dialog(IDD_BOARD),
       m_board(*this, nullptr),
+      m_commandLine(std::move(commandLine)),
       m_hIcon(::LoadIconA(fw::App::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
 
 CBoardDlg::~CBoardDlg() = default;
@@ -83,10 +84,9 @@ void CBoardDlg::StyleButtons() {
 }
 
 void CBoardDlg::OpenFirstScheme() {
-    const std::string argument = fw::App::CommandLineArguments();
-    if (!argument.empty()) {
+    if (!m_commandLine.empty()) {
         // A scheme named on the command line wins; the stored settings are not read.
-        scheme::LoadScheme(m_board, SchemeArgument(argument));
+        scheme::LoadScheme(m_board, SchemeArgument(m_commandLine));
         return;
     }
     const scheme::StartupSettings settings = scheme::ReadStartupSettings();

@@ -4,6 +4,7 @@
 // keys and the remote trigger.
 #include <array>
 #include <memory>
+#include <string>
 
 #include "audio/SoundBuffer.h"
 #include "board/Board.h"
@@ -15,7 +16,8 @@
 
 class CBoardDlg : public fw::Dialog, private board::IBoardView {
 public:
-    CBoardDlg();
+    // commandLine: the program's arguments; a scheme to open instead of the last one.
+    explicit CBoardDlg(std::string commandLine);
     ~CBoardDlg() override;
 
     board::Board& Board() { return m_board; }
@@ -70,6 +72,7 @@ private:
     // The device outlives the board, whose slots hold buffers made on it.
     std::unique_ptr<audio::DirectSoundDevice> m_directSound;
     board::Board m_board;
+    std::string m_commandLine;
     PerSlot<MatrixStatic> m_titleDisplays, m_timeDisplays, m_tenthsDisplays;
     PerSlot<FooButton> m_stopButtons, m_playButtons;
     PerSlot<CZipSliderCtl> m_positionSliders, m_volumeSliders;

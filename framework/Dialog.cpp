@@ -31,12 +31,16 @@ Dialog::~Dialog() {
     }
 }
 
-INT_PTR Dialog::DoModal(HWND parent) {
+bool Dialog::Create(HWND parent) {
     ended_ = false;
     result_ = -1;
-    HWND hwnd = ::CreateDialogParamA(App::Instance(), MAKEINTRESOURCEA(templateId_), parent, DialogProc,
-                                     reinterpret_cast<LPARAM>(this));
-    if (!hwnd) return -1;
+    return ::CreateDialogParamA(App::Instance(), MAKEINTRESOURCEA(templateId_), parent, DialogProc,
+                                reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+INT_PTR Dialog::DoModal(HWND parent) {
+    if (!Create(parent)) return -1;
+    HWND hwnd = hwnd_;
     const bool parentWasEnabled = parent && ::IsWindowEnabled(parent);
     if (parentWasEnabled) ::EnableWindow(parent, FALSE);
     if (!ended_) ::ShowWindow(hwnd, SW_SHOW);

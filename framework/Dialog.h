@@ -19,6 +19,9 @@ public:
     // Shows the dialog and runs it until EndDialog; returns EndDialog's result,
     // or -1 when the dialog could not be created.
     INT_PTR DoModal(HWND parent = nullptr);
+    // Creates the dialog window without running it (DoModal does this first);
+    // tests use it to look at a dialog while they pump its messages.
+    bool Create(HWND parent = nullptr);
     void EndDialog(INT_PTR result);
     bool IsRunning() const { return hwnd_ && !ended_; }
 

@@ -284,6 +284,52 @@ TEST_F(BoardTest, ASoundThatEndsReturnsItsSlotToIdle) {
     EXPECT_EQ(ended.position, 0);
 }
 
+TEST_F(BoardTest, APressOnThePlayButtonsMenuZoneNeitherPlaysNorPauses) {
+    StartBoard();
+    const RunResult rect = Probe({"rect", "1000"});  // slot 0's Play button
+    std::istringstream in(rect.output);
+    int x = 0, y = 0, width = 0, height = 0;
+    ASSERT_TRUE(in >> x >> y >> width >> height) << rect.output;
+    SinkCapture capture;
+    std::string error;
+    ASSERT_TRUE(capture.start(&error)) << error;
+    ASSERT_EQ(Probe({"click", "1000", std::to_string(width - 5)}).exitCode, 0);
+    usleep(600 * 1000);
+    const SlotState afterMenuZone = State()[0];
+    const double playAt = capture.secondsNow();
+    ASSERT_EQ(Probe({"click", "1000", std::to_string(width - 30)}).exitCode, 0);
+    usleep(800 * 1000);
+    const Pcm pcm = capture.stop();
+
+    EXPECT_EQ(afterMenuZone.image, "idle");
+    const auto start = FirstTimeAbove(pcm, kSoundDb);
+    ASSERT_TRUE(start) << "a press left of the menu zone did not play";
+    EXPECT_GT(*start, playAt - 0.1) << "the menu-zone press played";
+}
+
+TEST_F(BoardTest, TheVolumeFollowsItsSliderAndThePositionMovesOnRelease) {
+    StartBoard();
+    SinkCapture capture;
+    std::string error;
+    ASSERT_TRUE(capture.start(&error)) << error;
+    Trigger("LONG");  // 8 s of 1 kHz
+    usleep(700 * 1000);
+    const double fullAt = capture.secondsNow();
+    ASSERT_EQ(Probe({"volume", "2", "4000"}).exitCode, 0);  // -20 dB
+    usleep(700 * 1000);
+    const double quietAt = capture.secondsNow();
+    ASSERT_EQ(Probe({"position", "2", "750"}).exitCode, 0);  // 6 s into the sound
+    const SlotState moved = State()[2];
+    usleep(300 * 1000);
+    const Pcm pcm = capture.stop();
+
+    const double drop = LevelDb(pcm, fullAt - 0.4, fullAt - 0.1) - LevelDb(pcm, quietAt - 0.4, quietAt - 0.1);
+    EXPECT_NEAR(drop, 20.0, 1.5);
+    EXPECT_EQ(moved.time.substr(0, 5), " 00;0");
+    EXPECT_GE(std::stoi(moved.time.substr(4, 2)), 6) << moved.time;
+    EXPECT_EQ(moved.volume, 4000);
+}
+
 TEST_F(BoardTest, CtrlShowsTheKeyLabelsWhileHeld) {
     StartBoard();
     ASSERT_EQ(Probe({"keydown", "0x11"}).exitCode, 0);

@@ -1,0 +1,195 @@
+// The main window as a user sees it: where each slot's controls stand in
+// both layouts, the slot frames, the themes, and the menu commands.
+#include <gtest/gtest.h>
+
+#include "ControlHost.h"
+#include "WinTestSupport.h"
+#include "app/BoardDlg.h"
+#include "app/SlotIds.h"
+#include "res/resource.h"
+
+namespace {
+
+using wintest::Capture;
+
+POINT PlaceOf(HWND control) {
+    RECT r;
+    ::GetWindowRect(control, &r);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top};
+}
+
+SIZE SizeOf(HWND window) {
+    RECT r;
+    ::GetWindowRect(window, &r);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+bool Contains(const Capture& c, COLORREF colour) {
+    for (int y = 0; y < c.height(); ++y)
+        for (int x = 0; x < c.width(); ++x)
+            if (c.at(x, y) == colour) return true;
+    return false;
+}
+
+class BoardDlgTest : public testing::Test {
+protected:
+    void SetUp() override {
+        // No last scheme from an earlier run: the board starts empty.
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Marrowick\\Clangster");
+        ASSERT_TRUE(board_.Create());
+        ::ShowWindow(board_.hwnd(), SW_SHOW);
+        ::SetWindowPos(board_.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
+        wintest::Pump(300);
+    }
+    void Command(int id) {
+        ::SendMessageA(board_.hwnd(), WM_COMMAND, static_cast<WPARAM>(id), 0);
+        wintest::Pump(200);
+    }
+    HWND Item(int id) const { return ::GetDlgItem(board_.hwnd(), id); }
+
+    wintest::RecordedMessages messages_;
+    CBoardDlg board_{""};
+};
+
+TEST_F(BoardDlgTest, StartsAsAnEmptyNewSchemeInTheNormalLayout) {
+    EXPECT_EQ(board_.Text(), "New scheme - Clangster");
+    EXPECT_TRUE(messages_.texts().empty());
+    const SIZE size = SizeOf(board_.hwnd());
+    EXPECT_EQ(size.cx, 1075);
+    EXPECT_EQ(size.cy, 655);
+    EXPECT_EQ(board_.Board().m_onPlayMode, board::FadeOthers);
+}
+
+TEST_F(BoardDlgTest, NormalLayoutPutsEverySlotInItsCell) {
+    for (int i = 0; i < board::kSlotCount; ++i) {
+        const int x = 10 + 355 * (i / 6), y = i % 6 == 0 ? 8 : 10 + 100 * (i % 6);
+        SCOPED_TRACE(i);
+        EXPECT_EQ(PlaceOf(Item(app::kTitleIds[i])).x, x + 10);
+        EXPECT_EQ(PlaceOf(Item(app::kTitleIds[i])).y, y + 13);
+        EXPECT_EQ(PlaceOf(Item(app::kStopIds[i])).x, x + 12);
+        EXPECT_EQ(PlaceOf(Item(app::kPlayIds[i])).x, x + 42);
+        EXPECT_EQ(PlaceOf(Item(app::kTimeIds[i])).y, y + 35);
+        EXPECT_EQ(PlaceOf(Item(app::kTenthsIds[i])).x, x + 260);
+        EXPECT_EQ(PlaceOf(Item(app::kVolumeIds[i])).x, x + 305);
+        EXPECT_EQ(PlaceOf(Item(app::kPositionIds[i])).y, y + 70);
+    }
+    EXPECT_EQ(PlaceOf(Item(app::kTitleIds[17])).x, 730);
+    EXPECT_EQ(PlaceOf(Item(app::kTitleIds[17])).y, 523);
+}
+
+TEST_F(BoardDlgTest, CompactLayoutIsOneColumnAndHidesTheDetailsWithoutLosingThem) {
+    ::SetWindowTextA(Item(app::kTimeIds[4]), "kept");
+    Command(ID_VIEW_COMPACT);
+    EXPECT_TRUE(board_.Board().m_compact);
+    const SIZE size = SizeOf(board_.hwnd());
+    EXPECT_EQ(size.cx, 440);
+    EXPECT_EQ(size.cy, 600);
+    EXPECT_EQ(PlaceOf(Item(app::kTitleIds[17])).x, 145);
+    EXPECT_EQ(PlaceOf(Item(app::kTitleIds[17])).y, 524);
+    EXPECT_EQ(PlaceOf(Item(app::kStopIds[3])).y, 100);
+    EXPECT_EQ(PlaceOf(Item(app::kPlayIds[3])).x, 40);
+    for (int id : {app::kTimeIds[4], app::kTenthsIds[4], app::kPositionIds[4], app::kVolumeIds[4]})
+        EXPECT_FALSE(::IsWindowVisible(Item(id)));
+
+    Command(ID_VIEW_NORMAL);
+    EXPECT_FALSE(board_.Board().m_compact);
+    for (int id : {app::kTimeIds[4], app::kTenthsIds[4], app::kPositionIds[4], app::kVolumeIds[4]})
+        EXPECT_TRUE(::IsWindowVisible(Item(id)));
+    EXPECT_EQ(SizeOf(board_.hwnd()).cx, 1075);
+}
+
+TEST_F(BoardDlgTest, SlotFramesAreDrawnInTheUnlitColourOnlyInTheNormalLayout) {
+    const COLORREF unlit = board::kLedOffGreen;
+    {
+        const Capture client(board_.hwnd());
+        for (int i = 0; i < board::kSlotCount; ++i) {
+            const POINT t = PlaceOf(Item(app::kTitleIds[i]));
+            const int x = t.x - 10, y = t.y - 13;  // the slot's place
+            SCOPED_TRACE(i);
+            // Left, top, right and bottom edges of (x - 5, y - 2) .. (x + 340, y + 93).
+            EXPECT_EQ(client.at(x - 5, y + 45), unlit);
+            EXPECT_EQ(client.at(x + 150, y - 2), unlit);
+            EXPECT_EQ(client.at(x + 339, y + 45), unlit);
+            EXPECT_EQ(client.at(x + 150, y + 92), unlit);
+            EXPECT_EQ(client.at(x + 150, y + 60), RGB(0, 0, 0)) << "inside the frame is black";
+        }
+    }
+    Command(ID_VIEW_COMPACT);
+    const Capture compact(board_.hwnd());
+    for (int y = 0; y < compact.height(); ++y)
+        ASSERT_NE(compact.at(5, y), unlit) << "a frame edge in the compact layout at y " << y;
+}
+
+TEST_F(BoardDlgTest, AThemeRecoloursEveryDisplayAndFrameAtOnce) {
+    Command(ID_VIEW_BLUE);
+    EXPECT_EQ(board_.Board().m_ledOnColour, 0xFF6060u);
+    EXPECT_EQ(board_.Board().m_ledOffColour, 0x7F0000u);
+    for (int i = 0; i < board::kSlotCount; ++i) {
+        for (int id : {app::kTitleIds[i], app::kTimeIds[i], app::kTenthsIds[i]}) {
+            const Capture display(Item(id));
+            SCOPED_TRACE(id);
+            EXPECT_TRUE(Contains(display, RGB(0, 0, 127))) << "unlit dots not blue";
+            EXPECT_FALSE(Contains(display, RGB(0, 58, 15))) << "green dots left";
+        }
+    }
+    const POINT t = PlaceOf(Item(app::kTitleIds[7]));
+    EXPECT_EQ(Capture(board_.hwnd()).at(t.x - 15, t.y + 20), RGB(0, 0, 127));
+}
+
+TEST_F(BoardDlgTest, EveryThemeCommandSetsItsPair) {
+    const struct {
+        int id;
+        COLORREF on, off;
+    } themes[] = {{ID_VIEW_GREEN, RGB(0, 255, 50), RGB(0, 58, 15)},
+                  {ID_VIEW_BLUE, RGB(96, 96, 255), RGB(0, 0, 127)},
+                  {ID_VIEW_RED, RGB(255, 0, 0), RGB(64, 0, 0)},
+                  {ID_VIEW_ORANGE, RGB(255, 140, 25), RGB(100, 50, 0)},
+                  {ID_VIEW_YELLOW, RGB(255, 255, 0), RGB(75, 75, 0)}};
+    for (const auto& theme : themes) {
+        Command(theme.id);
+        EXPECT_EQ(board_.Board().m_ledOnColour, theme.on) << theme.id;
+        EXPECT_EQ(board_.Board().m_ledOffColour, theme.off) << theme.id;
+    }
+}
+
+TEST_F(BoardDlgTest, TheMenuHasItsFivePopupsAndNoCheckMarks) {
+    HMENU menu = ::GetMenu(board_.hwnd());
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(::GetMenuItemCount(menu), 5);
+    const char* captions[] = {"&File", "&View", "Schemes", "&Tools", "&Help"};
+    for (int i = 0; i < 5; ++i) {
+        char text[64] = {};
+        ::GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ(text, captions[i]);
+    }
+    Command(ID_VIEW_RED);
+    Command(ID_VIEW_COMPACT);
+    for (int id : {ID_VIEW_GREEN, ID_VIEW_BLUE, ID_VIEW_RED, ID_VIEW_ORANGE, ID_VIEW_YELLOW, ID_VIEW_NORMAL,
+                   ID_VIEW_COMPACT, ID_SCHEME_1, ID_SCHEME_12}) {
+        const UINT state = ::GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND);
+        ASSERT_NE(state, static_cast<UINT>(-1)) << "no menu item " << id;
+        EXPECT_FALSE(state & (MF_CHECKED | MF_GRAYED)) << id;
+    }
+}
+
+TEST_F(BoardDlgTest, ControlsGetTheBlackBrushAndTheDragIconIsTheProgramIcon) {
+    HDC dc = ::GetDC(Item(app::kTitleIds[0]));
+    const auto brush = reinterpret_cast<HBRUSH>(
+        ::SendMessageA(board_.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                       reinterpret_cast<LPARAM>(Item(app::kTitleIds[0]))));
+    ::ReleaseDC(Item(app::kTitleIds[0]), dc);
+    LOGBRUSH info{};
+    ASSERT_TRUE(::GetObjectA(brush, sizeof info, &info));
+    EXPECT_EQ(info.lbColor, RGB(0, 0, 0));
+    EXPECT_NE(::SendMessageA(board_.hwnd(), WM_QUERYDRAGICON, 0, 0), 0);
+}
+
+TEST_F(BoardDlgTest, ARemoteTriggerWithANullPayloadIsAnEmptyName) {
+    COPYDATASTRUCT data{};
+    data.cbData = 16;  // claims bytes it does not carry
+    EXPECT_EQ(::SendMessageA(board_.hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), 0);
+    EXPECT_TRUE(::IsWindow(board_.hwnd()));
+}
+
+}  // namespace
