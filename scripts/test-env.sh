@@ -157,6 +157,8 @@ _cenv_setup_wine() {
     # program must not hold on to its output pipe (ctest waits for it).
     wineserver -p 9>&-
     wine cmd /c exit 0 </dev/null >/dev/null 2>&1 9>&- || true
+    # Every test run starts without the board's stored settings.
+    wine reg delete 'HKCU\Software\Marrowick\Clangster' /f </dev/null >/dev/null 2>&1 9>&- || true
   fi
 }
 

@@ -93,6 +93,14 @@ TEST_F(EnvTest, DirectSoundUnderWineReachesTheSinkAndRewindsAtTheEnd) {
   }
 }
 
+TEST_F(EnvTest, StoredSettingsCanBeReset) {
+  const std::string key = "HKCU\\Software\\Marrowick\\Clangster";
+  ASSERT_EQ(RunWindows("reg", {"add", key, "/v", "onplay", "/d", "1", "/f"}).exitCode, 0);
+  ASSERT_EQ(RunWindows("reg", {"query", key, "/v", "onplay"}).exitCode, 0);
+  EXPECT_TRUE(ResetSettings());
+  EXPECT_NE(RunWindows("reg", {"query", key, "/v", "onplay"}).exitCode, 0);
+}
+
 TEST_F(EnvTest, WindowsExitCodesComeBack) {
   EXPECT_EQ(RunWindows("cmd", {"/c", "exit", "7"}).exitCode, 7);
   EXPECT_EQ(RunWindows("cmd", {"/c", "exit", "0"}).exitCode, 0);

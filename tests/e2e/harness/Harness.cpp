@@ -161,6 +161,12 @@ RunResult RunWindows(const std::string& exe, const std::vector<std::string>& arg
   return RunCommand(WineArgv(exe, args), timeoutSeconds);
 }
 
+bool ResetSettings() {
+  const std::string key = "HKCU\\Software\\Marrowick\\Clangster";
+  RunWindows("reg", {"delete", key, "/f"}, 30);
+  return RunWindows("reg", {"query", key}, 30).exitCode != 0;
+}
+
 namespace {
 
 std::optional<std::string> FindWindowUntil(const std::string& titlePattern,

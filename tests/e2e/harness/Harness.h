@@ -77,6 +77,11 @@ RunResult RunCommand(const std::vector<std::string>& argv, double timeoutSeconds
 RunResult RunWindows(const std::string& exe, const std::vector<std::string>& args = {},
                      double timeoutSeconds = 60);
 
+// Deletes the board's stored settings (HKCU\Software\Marrowick\Clangster)
+// in the test prefix; each test run starts without them anyway. True when
+// the key is gone.
+bool ResetSettings();
+
 // X window id of the first visible window whose title matches the regular
 // expression `titlePattern` (as xdotool reads it), waiting up to `timeout`.
 std::optional<std::string> WaitForWindow(const std::string& titlePattern,
