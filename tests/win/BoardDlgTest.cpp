@@ -7,6 +7,7 @@
 #include "app/BoardDlg.h"
 #include "app/SlotIds.h"
 #include "res/resource.h"
+#include "ui/AboutDlg.h"
 
 namespace {
 
@@ -190,6 +191,25 @@ TEST_F(BoardDlgTest, ARemoteTriggerWithANullPayloadIsAnEmptyName) {
     data.cbData = 16;  // claims bytes it does not carry
     EXPECT_EQ(::SendMessageA(board_.hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), 0);
     EXPECT_TRUE(::IsWindow(board_.hwnd()));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AboutDlgTest, ShowsNameVersionAndTheMakersLinkAsALink) {
+    CAboutDlg about;
+    ASSERT_TRUE(about.Create());
+    wintest::Pump(100);
+    EXPECT_EQ(about.Text(), "About Clangster");
+    HWND link = ::GetDlgItem(about.hwnd(), IDC_ABOUT_LINK);
+    EXPECT_EQ(::GetWindowLongPtrA(link, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
+    EXPECT_EQ(fw::Window(link).Text(), "Marrowick Software");
+    bool versionShown = false;
+    for (HWND child = ::GetWindow(about.hwnd(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        versionShown = versionShown || fw::Window(child).Text() == "Clangster -  v1.60";
+    EXPECT_TRUE(versionShown);
+    EXPECT_EQ(std::string(CAboutDlg::kMakerSite).rfind("https://", 0), 0u);
 }
 
 }  // namespace
