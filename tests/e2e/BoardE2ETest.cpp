@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -235,7 +236,7 @@ TEST_F(BoardTest, StartingASecondSoundFadesTheFirstOutByTwoDecibelsATick) {
     const SlotState faded = State()[2];
     const Pcm pcm = capture.stop();
 
-    const double before = LevelDb(pcm, fadeAt - 0.6, fadeAt - 0.1);
+    const double before = TypicalLevelDb(pcm, fadeAt - 0.6, fadeAt - 0.1);
     const auto end = LastTimeAbove(pcm, before - 60, 10);
     ASSERT_TRUE(end);
     // About 25 ticks of 100 ms from the trigger to the pause.
@@ -249,8 +250,8 @@ TEST_F(BoardTest, StartingASecondSoundFadesTheFirstOutByTwoDecibelsATick) {
     const double length = *end - fadeStart;
     EXPECT_NEAR(length, 2.5, 0.4) << "fade length";
     // Slope measured over the middle of the fade: 2 dB per 100 ms.
-    const double a = LevelDb(pcm, fadeStart + 0.5, fadeStart + 0.7);
-    const double b = LevelDb(pcm, fadeStart + 1.5, fadeStart + 1.7);
+    const double a = TypicalLevelDb(pcm, fadeStart + 0.5, fadeStart + 0.7);
+    const double b = TypicalLevelDb(pcm, fadeStart + 1.5, fadeStart + 1.7);
     EXPECT_NEAR((a - b) / 1.0, 20.0, 3.0) << "dB per second";
     EXPECT_EQ(faded.image, "paused");
     RecordProperty("measured_fade_seconds", std::to_string(length));
@@ -269,7 +270,7 @@ TEST_F(BoardTest, ALoopingSoundKeepsPlayingPastItsEnd) {
 
     const auto start = FirstTimeAbove(pcm, kSoundDb);
     ASSERT_TRUE(start);
-    EXPECT_GT(LevelDb(pcm, *start + 1.2, *start + 2.2), kSoundDb);
+    EXPECT_GT(TypicalLevelDb(pcm, *start + 1.2, *start + 2.2), kSoundDb);
     EXPECT_EQ(looping.image, "playing");
 }
 
@@ -323,11 +324,60 @@ TEST_F(BoardTest, TheVolumeFollowsItsSliderAndThePositionMovesOnRelease) {
     usleep(300 * 1000);
     const Pcm pcm = capture.stop();
 
-    const double drop = LevelDb(pcm, fullAt - 0.4, fullAt - 0.1) - LevelDb(pcm, quietAt - 0.4, quietAt - 0.1);
+    const double drop = TypicalLevelDb(pcm, fullAt - 0.4, fullAt - 0.1) - TypicalLevelDb(pcm, quietAt - 0.4, quietAt - 0.1);
     EXPECT_NEAR(drop, 20.0, 1.5);
     EXPECT_EQ(moved.time.substr(0, 5), " 00;0");
     EXPECT_GE(std::stoi(moved.time.substr(4, 2)), 6) << moved.time;
     EXPECT_EQ(moved.volume, 4000);
+}
+
+// Real mouse drags through the X server, as a hand would make them.
+TEST_F(BoardTest, DraggingTheSlidersWithTheMouseSetsVolumeAndPosition) {
+    StartBoard();
+    auto rectOf = [&](const std::string& id) {
+        const RunResult r = Probe({"rect", id});
+        std::istringstream in(r.output);
+        std::array<int, 4> rect{};
+        in >> rect[0] >> rect[1] >> rect[2] >> rect[3];
+        return rect;
+    };
+    auto drag = [&](int x0, int y0, int x1, int y1) {
+        RunCommand({"xdotool", "mousemove", std::to_string(x0), std::to_string(y0), "mousedown", "1"});
+        for (int step = 1; step <= 5; ++step)
+            RunCommand({"xdotool", "mousemove", std::to_string(x0 + (x1 - x0) * step / 5),
+                        std::to_string(y0 + (y1 - y0) * step / 5)});
+        RunCommand({"xdotool", "mouseup", "1"});
+        usleep(300 * 1000);
+    };
+    SinkCapture capture;
+    std::string error;
+    ASSERT_TRUE(capture.start(&error)) << error;
+    Trigger("LONG");
+    usleep(600 * 1000);
+    const double fullAt = capture.secondsNow();
+
+    const auto volume = rectOf("1111");  // slot 2's volume slider: thumb at the top, 13 px down
+    ASSERT_GT(volume[3], 0);
+    drag(volume[0] + 5, volume[1] + 13, volume[0] + 5, volume[1] + volume[3] / 2);
+    usleep(400 * 1000);
+    const double quietAt = capture.secondsNow();
+    const SlotState dragged = State()[2];
+
+    // Paused, so that the thumb holds still under the pointer.
+    Key("0x33");
+    const SlotState paused = State()[2];
+    const auto position = rectOf("1110");  // slot 2's position slider
+    const int thumbX = position[0] + 13 + (position[2] - 27) * paused.position / 1000;
+    drag(thumbX, position[1] + 4, position[0] + 13 + (position[2] - 27) * 3 / 4, position[1] + 4);
+    const SlotState moved = State()[2];
+    const Pcm pcm = capture.stop();
+
+    EXPECT_GT(dragged.volume, 3000);
+    EXPECT_LT(dragged.volume, 7000);
+    const double drop = TypicalLevelDb(pcm, fullAt - 0.4, fullAt - 0.1) - TypicalLevelDb(pcm, quietAt - 0.3, quietAt);
+    EXPECT_NEAR(drop, dragged.volume / 200.0, 2.0) << "volume " << dragged.volume;
+    EXPECT_GE(std::stoi(moved.time.substr(4, 2)), 5) << moved.time;
+    EXPECT_EQ(moved.image, "paused") << "letting the thumb go keeps a paused sound paused";
 }
 
 TEST_F(BoardTest, CtrlShowsTheKeyLabelsWhileHeld) {
