@@ -380,6 +380,17 @@ TEST_F(BoardTest, DraggingTheSlidersWithTheMouseSetsVolumeAndPosition) {
     EXPECT_EQ(moved.image, "paused") << "letting the thumb go keeps a paused sound paused";
 }
 
+TEST_F(BoardTest, AClickOnTheTimeDisplaySwitchesToTheTimeRemaining) {
+    StartBoard();
+    Trigger("LONG");  // 8 s
+    usleep(500 * 1000);
+    ASSERT_EQ(Probe({"click", "1075", "10"}).exitCode, 0);  // slot 2's time display
+    usleep(300 * 1000);
+    const SlotState counting = State()[2];
+    EXPECT_EQ(counting.time.substr(0, 5), "-00;0") << counting.time;
+    EXPECT_GE(std::stoi(counting.time.substr(4, 2)), 5) << counting.time;
+}
+
 TEST_F(BoardTest, CtrlShowsTheKeyLabelsWhileHeld) {
     StartBoard();
     ASSERT_EQ(Probe({"keydown", "0x11"}).exitCode, 0);
