@@ -78,6 +78,12 @@ protected:
         RunCommand({"rm", "-rf", dir_});
     }
 
+    // Starts recording the sink; the test reads it back with capture_.stop().
+    void Listen() {
+        std::string error;
+        ASSERT_TRUE(capture_.start(&error)) << error;
+    }
+
     void StartBoard() {
         board_ = StartWindows(ClangsterExe(), {ToWindowsPath(dir_ + "/show.scheme")});
         ASSERT_TRUE(board_);
@@ -139,6 +145,7 @@ protected:
 
     std::string dir_;
     std::unique_ptr<Process> board_;
+    SinkCapture capture_;
 };
 
 TEST_F(BoardTest, ASchemeOnTheCommandLineLoadsIntoTheSlots) {
@@ -157,14 +164,12 @@ TEST_F(BoardTest, ASchemeOnTheCommandLineLoadsIntoTheSlots) {
 
 TEST_F(BoardTest, TheTriggerToolPlaysASlotByItsNameInAnyCase) {
     StartBoard();
-    SinkCapture capture;
-    std::string error;
-    ASSERT_TRUE(capture.start(&error)) << error;
-    const double firedAt = capture.secondsNow();
+    ASSERT_NO_FATAL_FAILURE(Listen());
+    const double firedAt = capture_.secondsNow();
     Trigger("tone a");
     usleep(1500 * 1000);
     auto slots = State();
-    const Pcm pcm = capture.stop();
+    const Pcm pcm = capture_.stop();
 
     const auto start = FirstTimeAbove(pcm, kSoundDb);
     ASSERT_TRUE(start) << "nothing heard";
@@ -177,9 +182,7 @@ TEST_F(BoardTest, TheTriggerToolPlaysASlotByItsNameInAnyCase) {
 
 TEST_F(BoardTest, ASlotKeyStartsPausesAndResumesWhereItStopped) {
     StartBoard();
-    SinkCapture capture;
-    std::string error;
-    ASSERT_TRUE(capture.start(&error)) << error;
+    ASSERT_NO_FATAL_FAILURE(Listen());
     Key("0x31");  // slot 0: 3 s of 440 Hz
     usleep(800 * 1000);
     Key("0x31");
@@ -188,7 +191,7 @@ TEST_F(BoardTest, ASlotKeyStartsPausesAndResumesWhereItStopped) {
     usleep(700 * 1000);
     Key("0x31");
     usleep(3500 * 1000);
-    const Pcm pcm = capture.stop();
+    const Pcm pcm = capture_.stop();
 
     EXPECT_EQ(paused.image, "paused");
     const auto bursts = Bursts(pcm);
@@ -203,9 +206,7 @@ TEST_F(BoardTest, ASlotKeyStartsPausesAndResumesWhereItStopped) {
 
 TEST_F(BoardTest, ShiftWithASlotKeyStopsAndRewinds) {
     StartBoard();
-    SinkCapture capture;
-    std::string error;
-    ASSERT_TRUE(capture.start(&error)) << error;
+    ASSERT_NO_FATAL_FAILURE(Listen());
     Key("0x31");
     usleep(1000 * 1000);
     Key("0x31", true);
@@ -213,7 +214,7 @@ TEST_F(BoardTest, ShiftWithASlotKeyStopsAndRewinds) {
     const SlotState stopped = State()[0];
     Key("0x31");
     usleep(3600 * 1000);
-    const Pcm pcm = capture.stop();
+    const Pcm pcm = capture_.stop();
 
     EXPECT_EQ(stopped.image, "idle");
     EXPECT_EQ(stopped.time, "      ");
@@ -225,16 +226,14 @@ TEST_F(BoardTest, ShiftWithASlotKeyStopsAndRewinds) {
 
 TEST_F(BoardTest, StartingASecondSoundFadesTheFirstOutByTwoDecibelsATick) {
     StartBoard();  // a scheme from the command line leaves the fade mode on
-    SinkCapture capture;
-    std::string error;
-    ASSERT_TRUE(capture.start(&error)) << error;
+    ASSERT_NO_FATAL_FAILURE(Listen());
     Trigger("LONG");
     usleep(1200 * 1000);
-    const double fadeAt = capture.secondsNow();
+    const double fadeAt = capture_.secondsNow();
     Trigger("SILENCE");
     usleep(3500 * 1000);
     const SlotState faded = State()[2];
-    const Pcm pcm = capture.stop();
+    const Pcm pcm = capture_.stop();
 
     const double before = TypicalLevelDb(pcm, fadeAt - 0.6, fadeAt - 0.1);
     const auto end = LastTimeAbove(pcm, before - 60, 10);
@@ -260,13 +259,11 @@ TEST_F(BoardTest, StartingASecondSoundFadesTheFirstOutByTwoDecibelsATick) {
 
 TEST_F(BoardTest, ALoopingSoundKeepsPlayingPastItsEnd) {
     StartBoard();
-    SinkCapture capture;
-    std::string error;
-    ASSERT_TRUE(capture.start(&error)) << error;
+    ASSERT_NO_FATAL_FAILURE(Listen());
     Trigger("beep");  // 1 s, looping
     usleep(2800 * 1000);
     const SlotState looping = State()[1];
-    const Pcm pcm = capture.stop();
+    const Pcm pcm = capture_.stop();
 
     const auto start = FirstTimeAbove(pcm, kSoundDb);
     ASSERT_TRUE(start);
@@ -291,16 +288,14 @@ TEST_F(BoardTest, APressOnThePlayButtonsMenuZoneNeitherPlaysNorPauses) {
     std::istringstream in(rect.output);
     int x = 0, y = 0, width = 0, height = 0;
     ASSERT_TRUE(in >> x >> y >> width >> height) << rect.output;
-    SinkCapture capture;
-    std::string error;
-    ASSERT_TRUE(capture.start(&error)) << error;
+    ASSERT_NO_FATAL_FAILURE(Listen());
     ASSERT_EQ(Probe({"click", "1000", std::to_string(width - 5)}).exitCode, 0);
     usleep(600 * 1000);
     const SlotState afterMenuZone = State()[0];
-    const double playAt = capture.secondsNow();
+    const double playAt = capture_.secondsNow();
     ASSERT_EQ(Probe({"click", "1000", std::to_string(width - 30)}).exitCode, 0);
     usleep(800 * 1000);
-    const Pcm pcm = capture.stop();
+    const Pcm pcm = capture_.stop();
 
     EXPECT_EQ(afterMenuZone.image, "idle");
     const auto start = FirstTimeAbove(pcm, kSoundDb);
@@ -310,19 +305,17 @@ TEST_F(BoardTest, APressOnThePlayButtonsMenuZoneNeitherPlaysNorPauses) {
 
 TEST_F(BoardTest, TheVolumeFollowsItsSliderAndThePositionMovesOnRelease) {
     StartBoard();
-    SinkCapture capture;
-    std::string error;
-    ASSERT_TRUE(capture.start(&error)) << error;
+    ASSERT_NO_FATAL_FAILURE(Listen());
     Trigger("LONG");  // 8 s of 1 kHz
     usleep(700 * 1000);
-    const double fullAt = capture.secondsNow();
+    const double fullAt = capture_.secondsNow();
     ASSERT_EQ(Probe({"volume", "2", "4000"}).exitCode, 0);  // -20 dB
     usleep(700 * 1000);
-    const double quietAt = capture.secondsNow();
+    const double quietAt = capture_.secondsNow();
     ASSERT_EQ(Probe({"position", "2", "750"}).exitCode, 0);  // 6 s into the sound
     const SlotState moved = State()[2];
     usleep(300 * 1000);
-    const Pcm pcm = capture.stop();
+    const Pcm pcm = capture_.stop();
 
     const double drop = TypicalLevelDb(pcm, fullAt - 0.4, fullAt - 0.1) - TypicalLevelDb(pcm, quietAt - 0.4, quietAt - 0.1);
     EXPECT_NEAR(drop, 20.0, 1.5);
@@ -349,18 +342,16 @@ TEST_F(BoardTest, DraggingTheSlidersWithTheMouseSetsVolumeAndPosition) {
         RunCommand({"xdotool", "mouseup", "1"});
         usleep(300 * 1000);
     };
-    SinkCapture capture;
-    std::string error;
-    ASSERT_TRUE(capture.start(&error)) << error;
+    ASSERT_NO_FATAL_FAILURE(Listen());
     Trigger("LONG");
     usleep(600 * 1000);
-    const double fullAt = capture.secondsNow();
+    const double fullAt = capture_.secondsNow();
 
     const auto volume = rectOf("1111");  // slot 2's volume slider: thumb at the top, 13 px down
     ASSERT_GT(volume[3], 0);
     drag(volume[0] + 5, volume[1] + 13, volume[0] + 5, volume[1] + volume[3] / 2);
     usleep(400 * 1000);
-    const double quietAt = capture.secondsNow();
+    const double quietAt = capture_.secondsNow();
     const SlotState dragged = State()[2];
 
     // Paused, so that the thumb holds still under the pointer.
@@ -370,7 +361,7 @@ TEST_F(BoardTest, DraggingTheSlidersWithTheMouseSetsVolumeAndPosition) {
     const int thumbX = position[0] + 13 + (position[2] - 27) * paused.position / 1000;
     drag(thumbX, position[1] + 4, position[0] + 13 + (position[2] - 27) * 3 / 4, position[1] + 4);
     const SlotState moved = State()[2];
-    const Pcm pcm = capture.stop();
+    const Pcm pcm = capture_.stop();
 
     EXPECT_GT(dragged.volume, 3000);
     EXPECT_LT(dragged.volume, 7000);
@@ -405,14 +396,12 @@ TEST_F(BoardTest, CtrlShowsTheKeyLabelsWhileHeld) {
 
 TEST_F(BoardTest, MalformedRemoteTriggersNeitherCrashNorPlay) {
     StartBoard();
-    SinkCapture capture;
-    std::string error;
-    ASSERT_TRUE(capture.start(&error)) << error;
+    ASSERT_NO_FATAL_FAILURE(Listen());
     EXPECT_EQ(Probe({"copydata", "-null", "12"}).output.find("result=0") != std::string::npos, true);
     // "LONG" then garbage, with a size that cuts the name at "LON".
     EXPECT_EQ(Probe({"copydata", "4c4f4e47ffff", "3"}).exitCode, 0);
     usleep(800 * 1000);
-    const Pcm pcm = capture.stop();
+    const Pcm pcm = capture_.stop();
     EXPECT_TRUE(board_->running());
     EXPECT_FALSE(FirstTimeAbove(pcm, kSoundDb)) << "a slot played on a name that matches none";
 }
@@ -421,15 +410,13 @@ TEST_F(BoardTest, ClosingTheWindowStopsEverySoundAndStoresTheSettings) {
     StartBoard();
     Trigger("BEEP");
     usleep(500 * 1000);
-    SinkCapture capture;
-    std::string error;
-    ASSERT_TRUE(capture.start(&error)) << error;
+    ASSERT_NO_FATAL_FAILURE(Listen());
     ASSERT_EQ(Probe({"close"}).exitCode, 0);
     const auto exit = board_->wait(20);
     usleep(500 * 1000);
-    const double closedBy = capture.secondsNow();
+    const double closedBy = capture_.secondsNow();
     usleep(500 * 1000);
-    const Pcm pcm = capture.stop();
+    const Pcm pcm = capture_.stop();
     ASSERT_TRUE(exit) << "the board did not close";
     EXPECT_EQ(*exit, 0);
     EXPECT_LT(LevelDb(pcm, closedBy, pcm.seconds()), -60) << "sound went on after closing";
