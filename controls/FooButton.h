@@ -20,7 +20,6 @@ public:
     void SetTextLayout(int layout);
     // Bitmap resource id (0 for none) and the colour drawn transparent.
     void SetBitmap(int bitmapId, COLORREF key = RGB(255, 0, 255));
-    int GetBitmap() const { return bitmapId_; }
 
     // True from a press on a split button's menu zone until the release has
     // been handled, so the owner's click handler can tell the two apart.

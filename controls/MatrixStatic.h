@@ -18,7 +18,6 @@ public:
 
     // Marks the whole display for repainting, unless the text is unchanged.
     void SetText(const std::string& text);
-    const std::string& GetText() const { return text_; }
 
     // None of these repaints; the owner sets all three before the first text.
     void SetCellSize(CellSize size);

@@ -23,7 +23,6 @@ public:
     // tests use it to look at a dialog while they pump its messages.
     bool Create(HWND parent = nullptr);
     void EndDialog(INT_PTR result);
-    bool IsRunning() const { return hwnd_ && !ended_; }
 
 protected:
     virtual bool OnInitDialog() { return true; }

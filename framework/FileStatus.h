@@ -6,9 +6,5 @@ namespace fw {
 
 // A status query on a path: true with its size when the file exists.
 bool QueryFileSize(const std::string& path, std::uint64_t& size);
-inline bool FileExists(const std::string& path) {
-    std::uint64_t size;
-    return QueryFileSize(path, size);
-}
 
 }  // namespace fw

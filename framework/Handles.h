@@ -40,12 +40,6 @@ struct DeleteDc {
 struct CloseRegKey {
     void operator()(HKEY h) const { ::RegCloseKey(h); }
 };
-struct FreeModule {
-    void operator()(HMODULE h) const { ::FreeLibrary(h); }
-};
-struct DestroyMenuHandle {
-    void operator()(HMENU h) const { ::DestroyMenu(h); }
-};
 
 using UniqueBrush = UniqueHandle<HBRUSH, DeleteGdiObject>;
 using UniquePen = UniqueHandle<HPEN, DeleteGdiObject>;
@@ -53,8 +47,6 @@ using UniqueBitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;
 using UniqueFont = UniqueHandle<HFONT, DeleteGdiObject>;
 using UniqueMemoryDc = UniqueHandle<HDC, DeleteDc>;
 using UniqueRegKey = UniqueHandle<HKEY, CloseRegKey>;
-using UniqueModule = UniqueHandle<HMODULE, FreeModule>;
-using UniqueMenu = UniqueHandle<HMENU, DestroyMenuHandle>;
 
 // Selects an object into a device context and puts the previous one back.
 class ScopedSelect {
