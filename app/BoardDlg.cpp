@@ -1,11 +1,14 @@
 #include "app/BoardDlg.h"
 
+#include <shellapi.h>
+
 #include "app/SlotIds.h"
 #include "framework/App.h"
 #include "res/resource.h"
-#include "scheme/Scheme.h"
-#include "scheme/Settings.h"
+#include "scheme/OptionsDlg.h"
+#include "scheme/RenameDlg.h"
 #include "ui/AboutDlg.h"
+#include "ui/FileDialog.h"
 #include "ui/Layout.h"
 #include "ui/Themes.h"
 
@@ -14,23 +17,12 @@ using board::kSlotCount;
 namespace {
 constexpr COLORREF kKeyColour = RGB(255, 0, 255);
 
-// The command line names a scheme; a path in quotes (as Explorer passes it) is unquoted.
-std::string SchemeArgument(std::string text) {
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
-    return text;
-}
-
-template <typename Controls>
-int SlotOfWindow(const Controls& controls, HWND hwnd) {
-    for (int i = 0; i < kSlotCount; ++i)
-        if (controls[static_cast<size_t>(i)].hwnd() == hwnd) return i;
-    return -1;
-}
 }  // namespace
 
 CBoardDlg::CBoardDlg(std::string commandLine)
     : fw::Dialog(IDD_BOARD),
       m_board(*this, nullptr),
+      m_commands(m_board, *this, m_settings),
       m_commandLine(std::move(commandLine)),
       m_hIcon(::LoadIconA(fw::App::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
 
@@ -40,79 +32,66 @@ bool CBoardDlg::OnInitDialog() {
     ::SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     AttachControls();
-    for (auto& slider : m_volumeSliders) slider.SetRange(0, board::kVolumeRange, false);
+    for (SlotControls& slot : m_slots) slot.volume.SetRange(0, board::kVolumeRange, false);
     constexpr unsigned kPositionChannelFlags =
         CZipSliderCtl::ChannelCentred | CZipSliderCtl::ChannelStretched | CZipSliderCtl::ChannelInset;
-    for (auto& slider : m_positionSliders)
-        slider.SetBitmaps(IDB_SLIDER_CHANNEL, IDB_SLIDER_THUMB, IDB_SLIDER_THUMB_ACTIVE, kPositionChannelFlags);
-    for (auto& slider : m_volumeSliders)
-        slider.SetBitmaps(IDB_SLIDER_VCHANNEL, IDB_SLIDER_THUMB, IDB_SLIDER_THUMB_ACTIVE, 0);
-    SetLedColours(board::kLedOnGreen, board::kLedOffGreen);
+    for (SlotControls& slot : m_slots) {
+        slot.position.SetBitmaps(IDB_SLIDER_CHANNEL, IDB_SLIDER_THUMB, IDB_SLIDER_THUMB_ACTIVE, kPositionChannelFlags);
+        slot.volume.SetBitmaps(IDB_SLIDER_VCHANNEL, IDB_SLIDER_THUMB, IDB_SLIDER_THUMB_ACTIVE, 0);
+    }
+    m_board.SetLedColours(board::kLedOnGreen, board::kLedOffGreen);
     StyleButtons();
-    m_board.m_schemePath.clear();
-    ApplyNormalLayout();
+    m_commands.LoadFavourites();
+    m_board.SetSchemePath("");
+    m_board.SetLayout(false);
     m_fadeTimer = ::SetTimer(hwnd_, board::kFadeTimerId, board::kTimerPeriodMs, nullptr);
     m_blackBrush.reset(::CreateSolidBrush(RGB(0, 0, 0)));
     m_directSound = audio::DirectSoundDevice::Create(hwnd_);
     m_board.SetSoundDevice(m_directSound.get());
-    m_board.NewScheme();
-    OpenFirstScheme();
+    m_commands.NewScheme();
+    m_commands.OpenFirstScheme(m_commandLine);
     return true;
 }
 
 void CBoardDlg::AttachControls() {
-    for (int i = 0; i < kSlotCount; ++i) m_titleDisplays[i].Attach(hwnd_, app::kTitleIds[i]);
-    for (int i = 0; i < kSlotCount; ++i) m_timeDisplays[i].Attach(hwnd_, app::kTimeIds[i]);
-    for (int i = 0; i < kSlotCount; ++i) m_tenthsDisplays[i].Attach(hwnd_, app::kTenthsIds[i]);
-    for (int i = 0; i < kSlotCount; ++i) m_stopButtons[i].Attach(hwnd_, app::kStopIds[i]);
-    for (int i = 0; i < kSlotCount; ++i) m_playButtons[i].Attach(hwnd_, app::kPlayIds[i]);
-    for (int i = 0; i < kSlotCount; ++i) m_positionSliders[i].Attach(hwnd_, app::kPositionIds[i]);
-    for (int i = 0; i < kSlotCount; ++i) m_volumeSliders[i].Attach(hwnd_, app::kVolumeIds[i]);
+    for (int i = 0; i < kSlotCount; ++i) {
+        const app::SlotIds& ids = app::kSlotIds[i];
+        SlotControls& slot = Slot(i);
+        slot.title.Attach(hwnd_, ids.title);
+        slot.time.Attach(hwnd_, ids.time);
+        slot.tenths.Attach(hwnd_, ids.tenths);
+        slot.stop.Attach(hwnd_, ids.stop);
+        slot.play.Attach(hwnd_, ids.play);
+        slot.position.Attach(hwnd_, ids.position);
+        slot.volume.Attach(hwnd_, ids.volume);
+    }
 }
 
 void CBoardDlg::StyleButtons() {
-    for (auto& stop : m_stopButtons) {
-        stop.gradient = true;
-        stop.SetBitmap(IDB_STOP, kKeyColour);
+    for (SlotControls& slot : m_slots) {
+        slot.stop.gradient = true;
+        slot.stop.SetBitmap(IDB_STOP, kKeyColour);
     }
-    for (auto& play : m_playButtons) {
-        play.gradient = true;
-        play.SetButtonType(FooButton::Split);
-        play.SetBitmap(IDB_PLAY_IDLE, kKeyColour);
-        play.SetTextLayout(FooButton::LeftAligned);
+    for (SlotControls& slot : m_slots) {
+        slot.play.gradient = true;
+        slot.play.SetButtonType(FooButton::Split);
+        slot.play.SetBitmap(IDB_PLAY_IDLE, kKeyColour);
+        slot.play.SetTextLayout(FooButton::LeftAligned);
     }
 }
 
-void CBoardDlg::OpenFirstScheme() {
-    if (!m_commandLine.empty()) {
-        // A scheme named on the command line wins; the stored settings are not read.
-        scheme::LoadScheme(m_board, SchemeArgument(m_commandLine));
-        return;
-    }
-    const scheme::StartupSettings settings = scheme::ReadStartupSettings();
-    if (!settings.lastFile.empty()) scheme::LoadScheme(m_board, settings.lastFile);
-    if (settings.hasOnPlay) m_board.m_onPlayMode = settings.onPlay;
-}
-
-void CBoardDlg::CloseBoard() {
-    scheme::StoreCloseSettings(m_board.m_schemePath, m_board.m_onPlayMode);
-    m_board.NewScheme();  // stops and releases every sound before the window goes
-    EndDialog(IDOK);
-}
-
-void CBoardDlg::SetLedColours(COLORREF on, COLORREF off) {
-    m_board.m_ledOnColour = on;
-    m_board.m_ledOffColour = off;
+void CBoardDlg::SetUpDisplays(COLORREF on, COLORREF off) {
     struct Group {
-        PerSlot<MatrixStatic>* displays;
+        MatrixStatic SlotControls::*display;
         int columns;
         MatrixStatic::CellSize size;
     };
-    const Group groups[] = {{&m_titleDisplays, 25, MatrixStatic::Small},
-                            {&m_timeDisplays, 6, MatrixStatic::Medium},
-                            {&m_tenthsDisplays, 2, MatrixStatic::Small}};
+    const Group groups[] = {{&SlotControls::title, 25, MatrixStatic::Small},
+                            {&SlotControls::time, 6, MatrixStatic::Medium},
+                            {&SlotControls::tenths, 2, MatrixStatic::Small}};
     for (const Group& group : groups) {
-        for (MatrixStatic& display : *group.displays) {
+        for (SlotControls& slot : m_slots) {
+            MatrixStatic& display = slot.*group.display;
             display.SetRows(1);
             display.SetColumns(group.columns);
             display.SetCellSize(group.size);
@@ -125,30 +104,26 @@ void CBoardDlg::SetLedColours(COLORREF on, COLORREF off) {
 
 void CBoardDlg::PlaceSlotControls(int i, int x, int y, bool compact) {
     const ui::SlotPlacement p = ui::PlaceSlot({x, y}, compact);
-    m_tenthsDisplays[i].Show(p.detailsShown);
-    m_timeDisplays[i].Show(p.detailsShown);
-    m_positionSliders[i].Show(p.detailsShown);
-    m_volumeSliders[i].Show(p.detailsShown);
-    m_titleDisplays[i].MoveTo(p.title.x, p.title.y);
-    m_stopButtons[i].MoveTo(p.stop.x, p.stop.y);
-    m_playButtons[i].MoveTo(p.play.x, p.play.y);
+    SlotControls& slot = Slot(i);
+    slot.tenths.Show(p.detailsShown);
+    slot.time.Show(p.detailsShown);
+    slot.position.Show(p.detailsShown);
+    slot.volume.Show(p.detailsShown);
+    slot.title.MoveTo(p.title.x, p.title.y);
+    slot.stop.MoveTo(p.stop.x, p.stop.y);
+    slot.play.MoveTo(p.play.x, p.play.y);
     if (!p.detailsShown) return;
-    m_timeDisplays[i].MoveTo(p.time.x, p.time.y);
-    m_tenthsDisplays[i].MoveTo(p.tenths.x, p.tenths.y);
-    m_volumeSliders[i].MoveTo(p.volume.x, p.volume.y);
-    m_positionSliders[i].MoveTo(p.position.x, p.position.y);
+    slot.time.MoveTo(p.time.x, p.time.y);
+    slot.tenths.MoveTo(p.tenths.x, p.tenths.y);
+    slot.volume.MoveTo(p.volume.x, p.volume.y);
+    slot.position.MoveTo(p.position.x, p.position.y);
 }
-
-void CBoardDlg::ApplyNormalLayout() { PlaceAllSlots(false); }
-
-void CBoardDlg::ApplyCompactLayout() { PlaceAllSlots(true); }
 
 void CBoardDlg::PlaceAllSlots(bool compact) {
     for (int i = 0; i < kSlotCount; ++i) {
         const ui::Point place = ui::SlotPlace(i, compact);
         PlaceSlotControls(i, place.x, place.y, compact);
     }
-    m_board.m_compact = compact;
     Invalidate(true);
     const ui::Size size = ui::WindowSize(compact);
     Resize(size.cx, size.cy);
@@ -170,17 +145,24 @@ bool CBoardDlg::PreTranslateMessage(MSG& msg) {
 bool CBoardDlg::OnCommand(int id, int code, HWND control) {
     if (id == IDOK || id == IDCANCEL) return fw::Dialog::OnCommand(id, code, control);
     if (!control) return OnMenuCommand(id);
-    if (code != BN_CLICKED) return false;  // STN_CLICKED has the same value
-    if (int slot = app::SlotOf(app::kPlayIds, id); slot >= 0) {
+    return OnSlotCommand(id, code);
+}
+
+bool CBoardDlg::OnSlotCommand(int id, int code) {
+    // A second quick click on a time display arrives as a double-click; it
+    // counts as a click. (STN_CLICKED has the value of BN_CLICKED.)
+    if (int slot = app::SlotOf(&app::SlotIds::time, id); slot >= 0) {
+        if (code != STN_CLICKED && code != STN_DBLCLK) return false;
+        m_board.OnTimeDisplayClicked(slot);
+        return true;
+    }
+    if (code != BN_CLICKED) return false;
+    if (int slot = app::SlotOf(&app::SlotIds::play, id); slot >= 0) {
         OnPlayClicked(slot);
         return true;
     }
-    if (int slot = app::SlotOf(app::kStopIds, id); slot >= 0) {
+    if (int slot = app::SlotOf(&app::SlotIds::stop, id); slot >= 0) {
         m_board.OnStopButton(slot);
-        return true;
-    }
-    if (int slot = app::SlotOf(app::kTimeIds, id); slot >= 0) {
-        m_board.OnTimeDisplayClicked(slot);
         return true;
     }
     return false;
@@ -191,11 +173,19 @@ bool CBoardDlg::OnMenuCommand(int id) {
         m_board.SetLedColours(theme->on, theme->off);
         return true;
     }
+    if (const int favourite = scheme::FavouriteForCommand(id); favourite >= 0) {
+        m_commands.OpenFavourite(favourite);
+        return true;
+    }
     switch (id) {
-    case ID_FILE_NEW: m_board.NewScheme(); return true;
+    case ID_FILE_NEW: m_commands.NewScheme(); return true;
+    case ID_FILE_OPEN: m_commands.Open(); return true;
+    case ID_FILE_SAVE: m_commands.Save(); return true;
+    case ID_FILE_SAVE_AS: m_commands.SaveSchemeAs(); return true;
     case ID_FILE_EXIT: CloseBoard(); return true;
-    case ID_VIEW_NORMAL: ApplyNormalLayout(); return true;
-    case ID_VIEW_COMPACT: ApplyCompactLayout(); return true;
+    case ID_VIEW_NORMAL: m_board.SetLayout(false); return true;
+    case ID_VIEW_COMPACT: m_board.SetLayout(true); return true;
+    case ID_TOOLS_OPTIONS: m_commands.Options(); return true;
     case ID_HELP_ABOUT: {
         CAboutDlg about;
         about.DoModal(hwnd_);
@@ -206,27 +196,36 @@ bool CBoardDlg::OnMenuCommand(int id) {
 }
 
 void CBoardDlg::OnPlayClicked(int slot) {
-    FooButton& button = m_playButtons[slot];
-    if (button.IsDropDownPressed()) {
-        // The menu zone: the slot menu opens here; a press there never plays.
-        button.ClearDropDownPress();
+    FooButton& button = Slot(slot).play;
+    if (!button.IsDropDownPressed()) {
+        m_board.OnPlayButton(slot);
         return;
     }
-    m_board.OnPlayButton(slot);
+    // The menu zone opens the slot menu; a press there never plays.
+    m_commands.SlotMenu(slot);
+    if (button.IsValid()) button.ClearDropDownPress();
 }
 
 void CBoardDlg::OnTimer(UINT_PTR id) { m_board.OnTimer(static_cast<unsigned>(id)); }
 
+int CBoardDlg::SlotOfSlider(HWND slider, bool volume) const {
+    for (int i = 0; i < kSlotCount; ++i) {
+        const SlotControls& slot = m_slots[static_cast<size_t>(i)];
+        if ((volume ? slot.volume : slot.position).hwnd() == slider) return i;
+    }
+    return -1;
+}
+
 void CBoardDlg::OnPositionScroll(int code, HWND slider) {
     if (code != SB_THUMBPOSITION) return;
-    const int slot = SlotOfWindow(m_positionSliders, slider);
-    if (slot >= 0) m_board.OnPositionReleased(slot, m_positionSliders[slot].GetPos());
+    const int slot = SlotOfSlider(slider, false);
+    if (slot >= 0) m_board.OnPositionReleased(slot, Slot(slot).position.GetPos());
 }
 
 void CBoardDlg::OnVolumeScroll(int code, HWND slider) {
-    if (code != SB_THUMBTRACK) return;
-    const int slot = SlotOfWindow(m_volumeSliders, slider);
-    if (slot >= 0) m_board.OnVolumeDragged(slot, m_volumeSliders[slot].GetPos());
+    if (code == SB_ENDSCROLL) return;
+    const int slot = SlotOfSlider(slider, true);
+    if (slot >= 0) m_board.OnVolumeSliderMoved(slot, Slot(slot).volume.GetPos(), code == SB_THUMBTRACK);
 }
 
 void CBoardDlg::OnCopyData(const COPYDATASTRUCT* data) {
@@ -245,12 +244,12 @@ void CBoardDlg::OnPaint() {
         return;
     }
     fw::PaintScope paint(hwnd_);
-    if (m_board.m_compact) return;
-    fw::UniquePen pen(::CreatePen(PS_SOLID, 2, m_board.m_ledOffColour));
+    if (m_board.compact()) return;
+    fw::UniquePen pen(::CreatePen(PS_SOLID, 2, m_board.ledOffColour()));
     fw::UniqueBrush brush(::CreateSolidBrush(RGB(0, 0, 0)));
     fw::ScopedSelect selectPen(paint.dc(), pen.get()), selectBrush(paint.dc(), brush.get());
-    for (const MatrixStatic& title : m_titleDisplays) {
-        const RECT r = title.RectInParent();
+    for (const SlotControls& slot : m_slots) {
+        const RECT r = slot.title.RectInParent();
         const ui::Rect frame = ui::SlotFrame({r.left, r.top});
         ::Rectangle(paint.dc(), frame.left, frame.top, frame.right, frame.bottom);
     }
@@ -289,30 +288,36 @@ bool CBoardDlg::OnMessage(UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
 
 void CBoardDlg::SetDisplay(int slot, board::DisplayKind kind, const std::string& text) {
     switch (kind) {
-    case board::DisplayKind::Title: m_titleDisplays[slot].SetText(text); break;
-    case board::DisplayKind::Time: m_timeDisplays[slot].SetText(text); break;
-    case board::DisplayKind::Tenths: m_tenthsDisplays[slot].SetText(text); break;
+    case board::DisplayKind::Title: Slot(slot).title.SetText(text); break;
+    case board::DisplayKind::Time: Slot(slot).time.SetText(text); break;
+    case board::DisplayKind::Tenths: Slot(slot).tenths.SetText(text); break;
     }
 }
 
 void CBoardDlg::SetPlayImage(int slot, board::PlayImage image) {
-    m_playButtons[slot].SetBitmap(static_cast<int>(image), kKeyColour);
+    Slot(slot).play.SetBitmap(static_cast<int>(image), kKeyColour);
 }
 
 void CBoardDlg::SetPlayCaption(int slot, const std::string& caption) {
-    m_playButtons[slot].SetText(caption);
-    m_playButtons[slot].Repaint();
+    Slot(slot).play.SetText(caption);
+    Slot(slot).play.Repaint();
 }
 
 void CBoardDlg::SetPlayTextColour(int slot, std::uint32_t colour) {
-    m_playButtons[slot].textColour = colour;
-    m_playButtons[slot].Repaint();
+    Slot(slot).play.textColour = colour;
+    Slot(slot).play.Repaint();
 }
 
-void CBoardDlg::SetPositionRange(int slot, int min, int max) { m_positionSliders[slot].SetRange(min, max, true); }
-void CBoardDlg::SetPositionSlider(int slot, int value) { m_positionSliders[slot].SetThumbPosition(value); }
-void CBoardDlg::SetVolumeSlider(int slot, int value) { m_volumeSliders[slot].SetThumbPosition(value); }
-int CBoardDlg::GetVolumeSlider(int slot) { return m_volumeSliders[slot].GetPos(); }
+void CBoardDlg::SetPositionRange(int slot, int min, int max) { Slot(slot).position.SetRange(min, max, true); }
+
+void CBoardDlg::SetPositionSlider(int slot, int value) {
+    // While the user holds the thumb it stays under the hand: letting go
+    // seeks to where it was let go, not to where a tick put it.
+    CZipSliderCtl& slider = Slot(slot).position;
+    if (!slider.IsDragging()) slider.SetThumbPosition(value);
+}
+
+void CBoardDlg::SetVolumeSlider(int slot, int value) { Slot(slot).volume.SetThumbPosition(value); }
 
 std::uint32_t CBoardDlg::StartSlotTimer(int slot) {
     return static_cast<std::uint32_t>(::SetTimer(hwnd_, board::kFirstSlotTimerId + slot, board::kTimerPeriodMs, nullptr));
@@ -323,10 +328,66 @@ void CBoardDlg::StopSlotTimer(int, std::uint32_t handle) { ::KillTimer(hwnd_, ha
 void CBoardDlg::SetWindowTitle(const std::string& title) { SetText(title); }
 
 void CBoardDlg::ApplyLedColours(std::uint32_t on, std::uint32_t off) {
-    SetLedColours(on, off);
+    SetUpDisplays(on, off);
     Invalidate(true);
 }
 
 void CBoardDlg::ApplyLayout(bool compact) { PlaceAllSlots(compact); }
 
 void CBoardDlg::ShowMessage(const std::string& text) { fw::ShowMessage(hwnd_, text); }
+
+// scheme::ICommandHost
+
+std::optional<std::string> CBoardDlg::ChooseFile(scheme::FileKind kind, const std::string& initialName) {
+    CFileDialogEx dialog(true, nullptr, initialName, OFN_HIDEREADONLY | OFN_NOCHANGEDIR,
+                         kind == scheme::FileKind::Scheme ? kSchemeFilter : kSoundFilter);
+    if (dialog.DoModal() != IDOK) return std::nullopt;
+    return dialog.GetPathName();
+}
+
+bool CBoardDlg::AskYesNo(const std::string& question) {
+    return fw::ShowMessage(hwnd_, question, MB_YESNO) == IDYES;
+}
+
+int CBoardDlg::TrackSlotMenu(int slot, bool loopChecked) {
+    fw::UniqueMenu menu(::LoadMenuA(fw::App::Instance(), MAKEINTRESOURCEA(IDR_SLOTMENU)));
+    HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
+    if (!popup) return 0;
+    if (loopChecked) ::CheckMenuItem(popup, ID_SLOT_LOOP, MF_BYCOMMAND | MF_CHECKED);
+    return Slot(slot).play.TrackMenu(popup);
+}
+
+bool CBoardDlg::EditName(std::string& name) {
+    CRenameDlg dialog;
+    dialog.m_name = name;
+    if (dialog.DoModal(hwnd_) != IDOK) return false;
+    name = dialog.m_name;
+    return true;
+}
+
+bool CBoardDlg::EditOptions(scheme::Favourites& favourites, int& onPlayMode) {
+    COptionsDlg dialog;
+    dialog.m_favourites = favourites;
+    dialog.m_onPlayMode = onPlayMode;
+    if (dialog.DoModal(hwnd_) != IDOK) return false;
+    favourites = dialog.m_favourites;
+    onPlayMode = dialog.m_onPlayMode;
+    return true;
+}
+
+void CBoardDlg::ShowFavouriteCaptions(const scheme::Favourites& captions) {
+    HMENU schemes = ::GetSubMenu(::GetMenu(hwnd_), 2);
+    if (!schemes) return;
+    for (int i = 0; i < scheme::kFavouriteCount; ++i)
+        ::ModifyMenuA(schemes, static_cast<UINT>(i), MF_BYPOSITION | MF_STRING,
+                      static_cast<UINT_PTR>(scheme::kFavouriteCommandIds[i]), captions[static_cast<size_t>(i)].c_str());
+    ::DrawMenuBar(hwnd_);
+}
+
+bool CBoardDlg::IsShiftDown() { return ::GetAsyncKeyState(VK_SHIFT) < 0; }
+
+void CBoardDlg::StartProgramCopy(const std::string& arguments) {
+    // The copy's start is not watched: a failure leaves this board as it is.
+    const std::string program = scheme::GetProgramPath(::GetCommandLineA());
+    ::ShellExecuteA(hwnd_, "open", program.c_str(), arguments.c_str(), nullptr, SW_SHOWNORMAL);
+}

@@ -1,7 +1,8 @@
 #pragma once
 // The main window: 18 sound slots on a dark LED panel. The slot logic lives
-// in board::Board; this class wires it to the dialog's controls, timers,
-// keys and the remote trigger.
+// in board::Board and the scheme commands in scheme::SchemeCommands; this
+// class wires them to the dialog's controls, timers, keys, menus, the file
+// dialogs and the remote trigger.
 #include <array>
 #include <memory>
 #include <string>
@@ -13,20 +14,20 @@
 #include "controls/ZipSliderCtl.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
+#include "scheme/SchemeCommands.h"
+#include "scheme/Settings.h"
 
-class CBoardDlg : public fw::Dialog, private board::IBoardView {
+class CBoardDlg : public fw::Dialog, private board::IBoardView, private scheme::ICommandHost {
 public:
     // commandLine: the program's arguments; a scheme to open instead of the last one.
     explicit CBoardDlg(std::string commandLine);
     ~CBoardDlg() override;
 
     board::Board& Board() { return m_board; }
+    scheme::SchemeCommands& Commands() { return m_commands; }
 
     // Stores the settings, empties every slot and ends the dialog.
-    void CloseBoard();
-    void SetLedColours(COLORREF on, COLORREF off);
-    void ApplyNormalLayout();
-    void ApplyCompactLayout();
+    void CloseBoard() { m_commands.CloseBoard(); }
     void PlaceSlotControls(int slot, int x, int y, bool compact);
 
 protected:
@@ -39,19 +40,26 @@ protected:
     void OnCancel() override { CloseBoard(); }
 
 private:
-    template <typename T>
-    using PerSlot = std::array<T, board::kSlotCount>;
+    // One slot's seven controls.
+    struct SlotControls {
+        MatrixStatic title, time, tenths;
+        FooButton stop, play;
+        CZipSliderCtl position, volume;
+    };
 
-    void PlaceAllSlots(bool compact);
     void AttachControls();
     void StyleButtons();
-    void OpenFirstScheme();
+    void SetUpDisplays(COLORREF on, COLORREF off);
+    void PlaceAllSlots(bool compact);
     bool OnMenuCommand(int id);
+    bool OnSlotCommand(int id, int code);
     void OnPlayClicked(int slot);
     void OnPositionScroll(int code, HWND slider);
     void OnVolumeScroll(int code, HWND slider);
     void OnCopyData(const COPYDATASTRUCT* data);
     void OnPaint();
+    SlotControls& Slot(int slot) { return m_slots[static_cast<size_t>(slot)]; }
+    int SlotOfSlider(HWND slider, bool volume) const;
 
     // board::IBoardView
     void SetDisplay(int slot, board::DisplayKind kind, const std::string& text) override;
@@ -61,7 +69,6 @@ private:
     void SetPositionRange(int slot, int min, int max) override;
     void SetPositionSlider(int slot, int value) override;
     void SetVolumeSlider(int slot, int value) override;
-    int GetVolumeSlider(int slot) override;
     std::uint32_t StartSlotTimer(int slot) override;
     void StopSlotTimer(int slot, std::uint32_t handle) override;
     void SetWindowTitle(const std::string& title) override;
@@ -69,13 +76,24 @@ private:
     void ApplyLayout(bool compact) override;
     void ShowMessage(const std::string& text) override;
 
+    // scheme::ICommandHost
+    std::optional<std::string> ChooseFile(scheme::FileKind kind, const std::string& initialName) override;
+    bool AskYesNo(const std::string& question) override;
+    int TrackSlotMenu(int slot, bool loopChecked) override;
+    bool EditName(std::string& name) override;
+    bool EditOptions(scheme::Favourites& favourites, int& onPlayMode) override;
+    void ShowFavouriteCaptions(const scheme::Favourites& captions) override;
+    bool IsShiftDown() override;
+    void StartProgramCopy(const std::string& arguments) override;
+    void EndBoard() override { EndDialog(IDOK); }
+
     // The device outlives the board, whose slots hold buffers made on it.
     std::unique_ptr<audio::DirectSoundDevice> m_directSound;
     board::Board m_board;
+    scheme::RegistrySettings m_settings;
+    scheme::SchemeCommands m_commands;
     std::string m_commandLine;
-    PerSlot<MatrixStatic> m_titleDisplays, m_timeDisplays, m_tenthsDisplays;
-    PerSlot<FooButton> m_stopButtons, m_playButtons;
-    PerSlot<CZipSliderCtl> m_positionSliders, m_volumeSliders;
+    std::array<SlotControls, board::kSlotCount> m_slots;
     UINT_PTR m_fadeTimer = 0;
     fw::UniqueBrush m_blackBrush;
     HICON m_hIcon;

@@ -1,5 +1,6 @@
 #include "board/Board.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "board/Arith.h"
@@ -15,16 +16,18 @@ const char kIdleTime[] = "     ";
 const char kIdleTenths[] = "  ";
 }  // namespace
 
+std::string CleanSlotName(std::string name) { return fw::EraseAnsi(name, '|'); }
+
 std::string NameFromPath(const std::string& path) {
     // Paths shorter than an extension give an empty name rather than a bad read.
     std::string stem = path.size() >= 4 ? path.substr(0, path.size() - 4) : std::string();
-    const auto slash = stem.rfind('\\');
+    const auto slash = fw::FindLastAnsi(stem, '\\');
     if (slash != std::string::npos) stem = stem.substr(slash + 1);
     return fw::ToUpperAnsi(stem);
 }
 
 Board::Board(IBoardView& view, audio::ISoundDevice* device) : m_view(view), m_directSound(device) {
-    for (int i = 0; i < kSlotCount; ++i) slot(i).timerId = kFirstSlotTimerId + static_cast<unsigned>(i);
+    for (int i = 0; i < kSlotCount; ++i) at(i).timerId = kFirstSlotTimerId + static_cast<unsigned>(i);
 }
 
 void Board::SetDisplayText(int i, DisplayKind kind, const std::string& text) {
@@ -32,7 +35,7 @@ void Board::SetDisplayText(int i, DisplayKind kind, const std::string& text) {
 }
 
 void Board::ClearSlot(int i) {
-    SoundSlot& s = slot(i);
+    SoundSlot& s = at(i);
     s.path.clear();
     SetDisplayText(i, DisplayKind::Title, kBlankTitle);
     SetDisplayText(i, DisplayKind::Time, "");
@@ -46,15 +49,16 @@ void Board::ClearSlot(int i) {
     m_view.SetPlayImage(i, PlayImage::Idle);
     m_view.SetPositionSlider(i, 0);
     s.name.clear();
+    s.keptLine.clear();
 }
 
 void Board::LoadSlot(int i, const std::string& path, const std::string& name) {
     std::uint64_t fileSize = 0;
     if (path.empty() || !fw::QueryFileSize(path, fileSize)) return;
     ClearSlot(i);
-    SoundSlot& s = slot(i);
+    SoundSlot& s = at(i);
     s.path = path;
-    s.name = name.empty() ? NameFromPath(path) : name;
+    s.name = name.empty() ? NameFromPath(path) : CleanSlotName(name);
     // Without a sound device the slot stays empty and nothing calls into one.
     if (!m_directSound) return;
     s.buffer = m_directSound->CreateBuffer(path, audio::kBufferFlags);
@@ -68,41 +72,112 @@ void Board::LoadSlot(int i, const std::string& path, const std::string& name) {
     s.duration = static_cast<float>(fileSize) / static_cast<float>(bytesPerSec);
     ShowLengthTitle(i);
     m_view.SetPlayTextColour(i, kCaptionBlack);
+    s.volume = 0;
     m_view.SetVolumeSlider(i, 0);
     m_view.SetPositionRange(i, 0, kPositionRange);
     s.loaded = true;
 }
 
 void Board::ShowLengthTitle(int i) {
-    const SoundSlot& s = slot(i);
+    const SoundSlot& s = at(i);
     SetDisplayText(i, DisplayKind::Title, s.name + "|" + FormatTime(s.duration).minSec);
 }
 
+void Board::ReloadSlot(int i) {
+    const std::string path = slot(i).path, name = slot(i).name;
+    std::uint64_t size = 0;
+    if (!slot(i).keptLine.empty() && !(m_directSound && fw::QueryFileSize(path, size))) return;
+    ClearSlot(i);
+    LoadSlot(i, path, name);
+    // As every new buffer starts: full volume.
+    m_view.SetVolumeSlider(i, 0);
+    at(i).volume = 0;
+}
+
+void Board::KeepMissingSound(int i, const std::string& line, const std::string& path, const std::string& name,
+                             int volume) {
+    ClearSlot(i);
+    SoundSlot& s = at(i);
+    s.keptLine = line;
+    s.path = path;
+    s.name = name.empty() ? NameFromPath(path) : CleanSlotName(name);
+    s.volume = volume < 0 ? 0 : volume > kVolumeRange ? kVolumeRange : volume;
+    m_view.SetVolumeSlider(i, s.volume);
+    ShowMissingTitle(i);
+}
+
+void Board::ShowMissingTitle(int i) { SetDisplayText(i, DisplayKind::Title, slot(i).name + "|--;--"); }
+
+void Board::RenameSlot(int i, const std::string& name) {
+    SoundSlot& s = at(i);
+    if (!s.loaded) return;
+    s.name = CleanSlotName(name);
+    ShowLengthTitle(i);
+}
+
+void Board::SetLoop(int i, bool loop) {
+    at(i).loop = loop;
+    m_view.SetPlayCaption(i, loop ? "Loop" : "Play");
+}
+
+void Board::SetCountDown(int i, bool countDown) { at(i).countDown = countDown; }
+
+void Board::SetVolume(int i, int value) {
+    SoundSlot& s = at(i);
+    if (!s.loaded) return;
+    // Past the slider's ends DirectSound refuses the level, and the sound
+    // would play at full volume with the slider at its quietest.
+    value = value < 0 ? 0 : value > kVolumeRange ? kVolumeRange : value;
+    s.buffer->SetVolume(SliderToVolume(value));
+    s.volume = value;
+    m_view.SetVolumeSlider(i, value);
+}
+
+void Board::PositionSlot(int i, std::uint32_t bytes) {
+    SoundSlot& s = at(i);
+    if (!s.loaded) return;
+    const bool accepted = audio::Succeeded(s.buffer->SetCurrentPosition(bytes));
+    RefreshSlotTime(i);
+    // A refused position leaves the sound, and so the slot, where it was.
+    if (bytes == 0 || !accepted) return;
+    const double fraction = static_cast<double>(bytes) / s.bytesPerSec / s.duration;
+    m_view.SetPositionSlider(i, TruncToInt32(fraction * 1000.0));
+    m_view.SetPlayImage(i, PlayImage::Paused);
+    RefreshSlotTime(i);
+}
+
+std::uint32_t Board::PlayPosition(int i) {
+    SoundSlot& s = at(i);
+    std::uint32_t cursor = 0;
+    if (s.loaded && !audio::Succeeded(s.buffer->GetCurrentPosition(cursor))) cursor = 0;
+    return cursor;
+}
+
 bool Board::IsSlotPlaying(int i) {
-    SoundSlot& s = slot(i);
+    SoundSlot& s = at(i);
     std::uint32_t status = 0;
     return s.loaded && audio::Succeeded(s.buffer->GetStatus(status)) && (status & audio::kStatusPlaying);
 }
 
 void Board::StartSlot(int i) {
-    SoundSlot& s = slot(i);
+    SoundSlot& s = at(i);
     if (s.loaded) s.buffer->Play(s.loop);
 }
 
 void Board::PauseSlot(int i) {
-    SoundSlot& s = slot(i);
+    SoundSlot& s = at(i);
     if (s.loaded) s.buffer->Stop();
 }
 
 void Board::StopSlot(int i) {
-    SoundSlot& s = slot(i);
+    SoundSlot& s = at(i);
     if (!s.loaded) return;
     s.buffer->Stop();
     s.buffer->SetCurrentPosition(0);
 }
 
 void Board::OnPlayButton(int i) {
-    SoundSlot& s = slot(i);
+    SoundSlot& s = at(i);
     if (!s.loaded) return;
     std::uint32_t status = 0;
     if (!audio::Succeeded(s.buffer->GetStatus(status))) return;
@@ -120,7 +195,7 @@ void Board::OnPlayButton(int i) {
         } else if (m_onPlayMode == FadeOthers) {
             // The level at this moment is what the slot gets back when its fade ends.
             std::int32_t volume = 0;
-            slot(j).buffer->GetVolume(volume);
+            at(j).buffer->GetVolume(volume);
             m_fadeRestoreVolume[static_cast<std::size_t>(j)] = volume;
             m_fading[static_cast<std::size_t>(j)] = true;
         }
@@ -146,7 +221,7 @@ void Board::OnTimer(unsigned timerId) {
 }
 
 void Board::RefreshSlotTime(int i) {
-    SoundSlot& s = slot(i);
+    SoundSlot& s = at(i);
     if (!s.loaded) return;
     std::uint32_t status = 0;
     if (!audio::Succeeded(s.buffer->GetStatus(status))) return;
@@ -173,7 +248,7 @@ void Board::RefreshSlotTime(int i) {
 }
 
 void Board::FadeStep(int i) {
-    SoundSlot& s = slot(i);
+    SoundSlot& s = at(i);
     auto& fading = m_fading[static_cast<std::size_t>(i)];
     if (!s.loaded) {
         fading = false;  // nothing left to fade
@@ -195,22 +270,21 @@ void Board::FadeStep(int i) {
     s.buffer->SetVolume(m_fadeRestoreVolume[static_cast<std::size_t>(i)]);
 }
 
-void Board::OnTimeDisplayClicked(int i) {
-    SoundSlot& s = slot(i);
-    s.countDown = !s.countDown;
-}
+void Board::OnTimeDisplayClicked(int i) { SetCountDown(i, !slot(i).countDown); }
 
 void Board::OnPositionReleased(int i, int value) {
-    SoundSlot& s = slot(i);
+    SoundSlot& s = at(i);
     if (!s.loaded) return;
     const float offset = s.duration * 0.001f * static_cast<float>(value) * static_cast<float>(s.bytesPerSec);
     s.buffer->SetCurrentPosition(TruncToUint32(offset));
     RefreshSlotTime(i);
 }
 
-void Board::OnVolumeDragged(int i, int value) {
-    SoundSlot& s = slot(i);
-    if (s.loaded) s.buffer->SetVolume(SliderToVolume(value));
+void Board::OnVolumeSliderMoved(int i, int value, bool dragged) {
+    SoundSlot& s = at(i);
+    if (!s.loaded) return;
+    s.volume = value;
+    if (dragged) s.buffer->SetVolume(SliderToVolume(value));
 }
 
 bool Board::OnSlotKey(unsigned vk, bool shiftDown) {
@@ -225,11 +299,13 @@ bool Board::OnSlotKey(unsigned vk, bool shiftDown) {
 
 void Board::OnControlKey(bool down) {
     for (int i = 0; i < kSlotCount; ++i) {
-        const SoundSlot& s = slot(i);
+        const SoundSlot& s = at(i);
         if (down)
             SetDisplayText(i, DisplayKind::Title, s.name + "|  " + KeyLabel(kSlotKeys[i]) + "  ");
         else if (s.loaded)
             ShowLengthTitle(i);
+        else if (!s.keptLine.empty())
+            ShowMissingTitle(i);
         else
             SetDisplayText(i, DisplayKind::Title, kBlankTitle);  // as a cleared slot shows
     }
@@ -248,7 +324,7 @@ void Board::OnRemoteTrigger(const void* data, std::size_t size) {
 
 void Board::SetSchemeTitle(const std::string& text) {
     std::string title = text;
-    const auto slash = title.rfind('\\');
+    const auto slash = fw::FindLastAnsi(title, '\\');
     if (slash != std::string::npos) title = title.substr(slash + 1);
     if (title.size() >= 7 && fw::EqualsIgnoreCaseAnsi(title.substr(title.size() - 7), ".scheme"))
         title.resize(title.size() - 7);

@@ -39,6 +39,11 @@ struct SoundSlot {
     std::uint32_t bytesPerSec = 0;
     bool countDown = false;
     bool loop = false;
+    int volume = 0;  // the volume slider's value, 0 (full) to 10000
+    // A scheme's line for a sound that could not be loaded (its file missing,
+    // or no sound device), kept so that saving writes it back unchanged.
+    // path and name are then that line's; the slot stays empty otherwise.
+    std::string keptLine;
 };
 
 // The volume a slider value stands for: linear in decibels, 0 to -5000.
@@ -55,6 +60,24 @@ public:
     void ClearSlot(int slot);
     bool IsSlotPlaying(int slot);
     void SetDisplayText(int slot, DisplayKind kind, const std::string& text);
+    // Loads the slot's file again under its name, at full volume. A kept
+    // line whose file is still missing stays as it is.
+    void ReloadSlot(int slot);
+    // An empty slot that keeps a scheme's line for a missing sound, showing
+    // its name without a length and its volume.
+    void KeepMissingSound(int slot, const std::string& line, const std::string& path, const std::string& name,
+                          int volume);
+    // A loaded slot's new name ("|" is dropped: it separates a scheme's fields).
+    void RenameSlot(int slot, const std::string& name);
+    void SetLoop(int slot, bool loop);  // and the Play button's caption
+    void SetCountDown(int slot, bool countDown);
+    // A loaded slot's volume slider value, clamped to 0..10000, and its sound's level.
+    void SetVolume(int slot, int value);
+    // Moves a loaded, idle slot's sound to a byte offset, as a scheme stores it;
+    // away from the start the slot shows a part-played sound.
+    void PositionSlot(int slot, std::uint32_t bytes);
+    // The play cursor of a loaded slot, 0 when it cannot be read.
+    std::uint32_t PlayPosition(int slot);
 
     // Playing.
     void OnPlayButton(int slot);
@@ -69,9 +92,10 @@ public:
     void FadeStep(int slot);
     void OnTimeDisplayClicked(int slot);
 
-    // Sliders.
+    // Sliders. The volume follows a drag; any other move of the slider (the
+    // keyboard, paging) only changes the value a scheme stores.
     void OnPositionReleased(int slot, int value);
-    void OnVolumeDragged(int slot, int value);
+    void OnVolumeSliderMoved(int slot, int value, bool dragged);
 
     // Triggers. OnSlotKey returns true when the key was a slot key and was consumed.
     bool OnSlotKey(unsigned vk, bool shiftDown);
@@ -81,30 +105,40 @@ public:
     // Scheme-level state.
     void NewScheme();
     void SetSchemeTitle(const std::string& text);
+    void SetSchemePath(const std::string& path) { m_schemePath = path; }
     void SetLedColours(std::uint32_t on, std::uint32_t off);
     void SetLayout(bool compact);
+    void SetOnPlayMode(int mode) { m_onPlayMode = mode; }
 
-    SoundSlot& slot(int i) { return m_slots.at(static_cast<std::size_t>(i)); }
     const SoundSlot& slot(int i) const { return m_slots.at(static_cast<std::size_t>(i)); }
     bool fading(int i) const { return m_fading.at(static_cast<std::size_t>(i)); }
-    IBoardView& view() { return m_view; }
     bool hasDevice() const { return m_directSound != nullptr; }
-
-    std::string m_schemePath;
-    std::uint32_t m_ledOnColour = kLedOnGreen;
-    std::uint32_t m_ledOffColour = kLedOffGreen;
-    bool m_compact = false;
-    int m_onPlayMode = FadeOthers;
+    const std::string& schemePath() const { return m_schemePath; }
+    std::uint32_t ledOnColour() const { return m_ledOnColour; }
+    std::uint32_t ledOffColour() const { return m_ledOffColour; }
+    bool compact() const { return m_compact; }
+    int onPlayMode() const { return m_onPlayMode; }
+    IBoardView& view() { return m_view; }
 
 private:
+    SoundSlot& at(int i) { return m_slots.at(static_cast<std::size_t>(i)); }
     void ShowLengthTitle(int slot);
+    void ShowMissingTitle(int slot);
 
     IBoardView& m_view;
     audio::ISoundDevice* m_directSound;
     std::array<SoundSlot, kSlotCount> m_slots;
     std::array<bool, kSlotCount> m_fading{};
     std::array<std::int32_t, kSlotCount> m_fadeRestoreVolume{};
+    std::string m_schemePath;
+    std::uint32_t m_ledOnColour = kLedOnGreen;
+    std::uint32_t m_ledOffColour = kLedOffGreen;
+    bool m_compact = false;
+    int m_onPlayMode = FadeOthers;
 };
+
+// A name as a slot may hold it: without the scheme file's field separator.
+std::string CleanSlotName(std::string name);
 
 // The display name derived from a WAV path: the file name less its
 // extension, in upper case ("...\sounds\Door bell.wav" gives "DOOR BELL").

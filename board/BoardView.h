@@ -24,7 +24,6 @@ public:
     virtual void SetPositionRange(int slot, int min, int max) = 0;
     virtual void SetPositionSlider(int slot, int value) = 0;
     virtual void SetVolumeSlider(int slot, int value) = 0;
-    virtual int GetVolumeSlider(int slot) = 0;
 
     // The slot's 100 ms refresh timer (id 1224 + slot). Starting a running
     // timer restarts it. Returns the handle later given to StopSlotTimer.

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "board/Arith.h"
+#include "framework/AnsiText.h"
 
 namespace board {
 
@@ -25,8 +26,9 @@ TimeText FormatTime(float seconds) {
 std::string DisplayTextFor(DisplayKind kind, const std::string& text) {
     switch (kind) {
     case DisplayKind::Title: {
-        const auto bar = text.find('|');
-        std::string name = bar == std::string::npos ? std::string() : text.substr(0, bar);
+        const auto bar = fw::FindAnsi(text, '|');
+        // Cut to the columns on a whole character, then padded to them.
+        std::string name = bar == std::string::npos ? std::string() : fw::PrefixAnsi(text.substr(0, bar), 19);
         const std::string rest = bar == std::string::npos ? text : text.substr(bar + 1);
         name.resize(19, ' ');
         return name + ' ' + rest;

@@ -12,6 +12,7 @@ add_library(clangster_win STATIC
   framework/Control.cpp
   framework/Dialog.cpp
   framework/App.cpp
+  framework/Registry.cpp
   audio/SoundBuffer.cpp
   scheme/Settings.cpp
   controls/MatrixStatic.cpp
@@ -19,6 +20,9 @@ add_library(clangster_win STATIC
   controls/SliderBitmaps.cpp
   controls/ZipSliderCtl.cpp
   ui/AboutDlg.cpp
+  ui/FileDialog.cpp
+  scheme/RenameDlg.cpp
+  scheme/OptionsDlg.cpp
   app/BoardDlg.cpp
 )
 target_compile_options(clangster_win PRIVATE -Wall -Wextra)

@@ -65,9 +65,13 @@ LPARAM CZipSliderCtl::PressForBase(POINT pt, bool onThumb) {
     const RECT drawn = GetThumbRect();
     int along = vertical_ ? pt.y : pt.x;
     const int drawnStart = vertical_ ? drawn.top : drawn.left;
+    const int drawnEnd = vertical_ ? drawn.bottom : drawn.right;
     const int baseStart = vertical_ ? base.top : base.left;
     const int baseEnd = vertical_ ? base.bottom : base.right;
-    if (along < drawnStart) {
+    // A press beside the thumb, level with it along the track, pages toward
+    // the half of the thumb it is level with.
+    const bool before = along < drawnStart || (along < drawnEnd && 2 * along < drawnStart + drawnEnd);
+    if (before) {
         if (along >= baseStart) along = baseStart - 1;
     } else if (along < baseEnd) {
         along = baseEnd;

@@ -36,6 +36,54 @@ bool EqualsIgnoreCaseAnsi(const std::string& a, const std::string& b) {
 #endif
 }
 
+namespace {
+// Bytes in the character that starts at text[i]: 2 for a lead byte followed
+// by its trail byte, else 1.
+std::size_t CharLength(const std::string& text, std::size_t i) {
+#ifdef _WIN32
+    if (_ismbblead(static_cast<unsigned char>(text[i])) && i + 1 < text.size() && text[i + 1] != 0) return 2;
+#else
+    (void)text;
+    (void)i;
+#endif
+    return 1;
+}
+}  // namespace
+
+std::size_t FindAnsi(const std::string& text, char ch, std::size_t from) {
+    std::size_t i = 0;
+    for (; i < text.size(); i += CharLength(text, i))
+        if (i >= from && text[i] == ch) return i;
+    return std::string::npos;
+}
+
+std::size_t FindLastAnsi(const std::string& text, char ch) {
+    std::size_t found = std::string::npos;
+    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
+        if (text[i] == ch) found = i;
+    return found;
+}
+
+std::string EraseAnsi(const std::string& text, char ch) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = CharLength(text, i);
+        if (n > 1 || text[i] != ch) out.append(text, i, n);
+        i += n;
+    }
+    return out;
+}
+
+std::string PrefixAnsi(const std::string& text, std::size_t bytes) {
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t n = CharLength(text, end);
+        if (end + n > bytes) break;
+        end += n;
+    }
+    return text.substr(0, end);
+}
+
 std::string ErrorText(int errnum) {
     const char* text = std::strerror(errnum);
     return text ? text : "Unknown error";

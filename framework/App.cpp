@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <exception>
+#include <new>
+
 namespace fw {
 
 void App::InitCommonControls() {
@@ -29,6 +32,24 @@ MessageHook g_messageHook = nullptr;
 }
 
 void SetMessageHook(MessageHook hook) { g_messageHook = hook; }
+
+void ReportUnexpectedException(HWND owner) noexcept {
+    try {
+        std::string what;
+        try {
+            throw;
+        } catch (const std::bad_alloc&) {
+            what = "There is not enough memory.";
+        } catch (const std::exception& e) {
+            what = std::string("Internal error: ") + e.what();
+        } catch (...) {
+            what = "Internal error.";
+        }
+        ShowMessage(owner, "This action could not be completed.\n\n" + what, MB_OK | MB_ICONERROR);
+    } catch (...) {
+        // Not even the message could be shown; the program carries on.
+    }
+}
 
 int ShowMessage(HWND owner, const std::string& text, UINT type) {
     if (g_messageHook) return g_messageHook(owner, text, type);

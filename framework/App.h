@@ -17,6 +17,11 @@ public:
 // A modal message box with the text and an OK button (or the given buttons).
 int ShowMessage(HWND owner, const std::string& text, UINT type = MB_OK);
 
+// An exception that reached a window procedure is a fault in the program or
+// an exhausted memory: the user is told what failed, and the program goes on.
+// Call only from inside a catch block.
+void ReportUnexpectedException(HWND owner) noexcept;
+
 // Tests replace the message box with a hook that records the text and
 // returns the answer; null restores the real message box.
 using MessageHook = int (*)(HWND owner, const std::string& text, UINT type);

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "framework/App.h"
+
 namespace fw {
 
 namespace {
@@ -50,6 +52,7 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, 
         return self->WndProc(msg, w, l);
     } catch (...) {
         // No exception may cross into the system's window procedure.
+        ReportUnexpectedException(::GetAncestor(hwnd, GA_ROOT));
         return ::DefSubclassProc(hwnd, msg, w, l);
     }
 }

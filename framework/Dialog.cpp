@@ -139,6 +139,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
         result = self->Dispatch(msg, w, l);
     } catch (...) {
         // No exception may cross into the system's dialog manager.
+        ReportUnexpectedException(hwnd);
         result = FALSE;
     }
     if (msg == WM_NCDESTROY) {

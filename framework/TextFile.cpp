@@ -2,6 +2,12 @@
 
 #include <cerrno>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace fw {
 
 TextFileReader::~TextFileReader() { Close(); }
@@ -38,6 +44,16 @@ void TextFileReader::Close() {
     file_ = nullptr;
 }
 
+namespace {
+bool SyncToDisk(std::FILE* file) {
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return fsync(fileno(file)) == 0;
+#endif
+}
+}  // namespace
+
 TextFileWriter::~TextFileWriter() { Close(); }
 
 bool TextFileWriter::Create(const std::string& path) {
@@ -62,7 +78,8 @@ bool TextFileWriter::WriteLine(const std::string& line) {
 bool TextFileWriter::Close() {
     if (!file_) return error_ == 0;
     errno = 0;
-    const bool flushed = std::fflush(file_) == 0;
+    // On the disk before the file may take another's place.
+    const bool flushed = std::fflush(file_) == 0 && SyncToDisk(file_);
     if (!flushed && !error_) error_ = errno ? errno : EIO;
     if (std::fclose(file_) != 0 && !error_) error_ = errno ? errno : EIO;
     file_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include "board/Arith.h"
 #include "framework/AnsiText.h"
+#include "framework/FileReplace.h"
+#include "framework/FileStatus.h"
 #include "framework/TextFile.h"
 #include "scheme/SchemeFormat.h"
 
@@ -10,15 +12,13 @@ namespace scheme {
 using board::Board;
 
 std::string FormatSlotLine(Board& board, int i) {
-    board::SoundSlot& s = board.slot(i);
-    if (!s.loaded) return kEmptySlotLine;
-    std::uint32_t cursor = 0;
-    s.buffer->GetCurrentPosition(cursor);
+    const board::SoundSlot& s = board.slot(i);
+    if (!s.loaded) return s.keptLine.empty() ? kEmptySlotLine : s.keptLine;
     SlotLine line;
     line.path = s.path;
     line.name = s.name;
-    line.position = static_cast<float>(cursor);
-    line.volume = board.view().GetVolumeSlider(i);
+    line.position = static_cast<float>(board.PlayPosition(i));
+    line.volume = s.volume;
     line.countDown = s.countDown;
     line.loop = s.loop;
     return FormatSlotFields(line);
@@ -27,39 +27,52 @@ std::string FormatSlotLine(Board& board, int i) {
 void ParseSlotLine(Board& board, const std::string& text, int i) {
     const auto f = SplitSlotFields(text);
     board.LoadSlot(i, f[0], f[1]);
-    board::SoundSlot& s = board.slot(i);
-    if (!s.loaded) return;
-    const int position = FieldToInt(f[2]);
-    // A negative position wraps like the DWORD it is passed as; the buffer refuses it.
-    s.buffer->SetCurrentPosition(static_cast<std::uint32_t>(position));
-    board.RefreshSlotTime(i);
-    s.countDown = IsSwitchOn(f[4]);
-    s.loop = IsSwitchOn(f[5]);
-    board.view().SetPlayCaption(i, s.loop ? "Loop" : "Play");
-    if (position != 0) {
-        const double fraction = static_cast<double>(position) / s.bytesPerSec / s.duration;
-        board.view().SetPositionSlider(i, board::TruncToInt32(fraction * 1000.0));
-        board.view().SetPlayImage(i, board::PlayImage::Paused);
-        board.RefreshSlotTime(i);
-    }
-    const int volume = FieldToInt(f[3]);
-    s.buffer->SetVolume(board::TruncToInt32(volume * -0.5));
-    board.view().SetVolumeSlider(i, volume);
-}
-
-void SaveScheme(Board& board, const std::string& path) {
-    fw::TextFileWriter file;
-    bool ok = file.Create(path);
-    for (int i = 0; ok && i < kSlotLines; ++i) ok = file.WriteLine(FormatSlotLine(board, i));
-    if (ok) ok = file.WriteLine(FormatColoursLine({board.m_ledOnColour, board.m_ledOffColour}));
-    if (ok) ok = file.WriteLine(FormatLayoutLine(board.m_compact));
-    ok = file.Close() && ok;
-    if (!ok) {
-        board.view().ShowMessage("Error saving " + path + ":\n\n" + fw::ErrorText(file.error()));
+    if (!board.slot(i).loaded) {
+        // A sound that is not there (yet) must not cost the scheme its line.
+        std::uint64_t size = 0;
+        const bool missing = !f[0].empty() && (!board.hasDevice() || !fw::QueryFileSize(f[0], size));
+        if (missing) board.KeepMissingSound(i, JoinSlotFields(f), f[0], f[1], FieldToInt(f[3]));
         return;
     }
+    board.SetCountDown(i, IsSwitchOn(f[4]));
+    board.SetLoop(i, IsSwitchOn(f[5]));
+    // A negative position wraps like the DWORD it is passed as; the buffer refuses it.
+    board.PositionSlot(i, static_cast<std::uint32_t>(FieldToInt(f[2])));
+    board.SetVolume(i, FieldToInt(f[3]));
+}
+
+namespace {
+bool WriteScheme(Board& board, fw::TextFileWriter& file) {
+    bool ok = true;
+    for (int i = 0; ok && i < kSlotLines; ++i) ok = file.WriteLine(FormatSlotLine(board, i));
+    if (ok) ok = file.WriteLine(FormatColoursLine({board.ledOnColour(), board.ledOffColour()}));
+    if (ok) ok = file.WriteLine(FormatLayoutLine(board.compact()));
+    return file.Close() && ok;
+}
+}  // namespace
+
+bool SaveScheme(Board& board, const std::string& path) {
+    // The scheme is written beside the old file and takes its place only when
+    // complete, so a full disk or a failing drive never costs the old scheme.
+    // A folder that allows no new file is written in place, as before.
+    std::string temp;
+    int error = 0;
+    const bool replacing = fw::CreateSiblingTemp(path, temp, error);
+    fw::TextFileWriter file;
+    bool ok = file.Create(replacing ? temp : path) && WriteScheme(board, file);
+    error = file.error();
+    if (ok && replacing) {
+        error = fw::ReplaceWith(temp, path);
+        ok = error == 0;
+    }
+    if (!ok && replacing) fw::RemoveFile(temp);
+    if (!ok) {
+        board.view().ShowMessage("Error saving " + path + ":\n\n" + fw::ErrorText(error));
+        return false;
+    }
     board.SetSchemeTitle(path);
-    board.m_schemePath = path;
+    board.SetSchemePath(path);
+    return true;
 }
 
 bool LoadScheme(Board& board, const std::string& path) {
@@ -88,7 +101,7 @@ bool LoadScheme(Board& board, const std::string& path) {
     if (!next()) return fail();
     if (!line.empty()) board.SetLayout(IsCompactLine(line));
     board.SetSchemeTitle(path);
-    board.m_schemePath = path;
+    board.SetSchemePath(path);
     return true;
 }
 

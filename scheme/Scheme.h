@@ -11,8 +11,9 @@ std::string FormatSlotLine(board::Board& board, int slot);
 // Applies one slot line: loads the sound, then its position, switches and volume.
 void ParseSlotLine(board::Board& board, const std::string& line, int slot);
 
-// Writes the board to path; failures are reported in a message box.
-void SaveScheme(board::Board& board, const std::string& path);
+// Writes the board to path; false after a message when that failed, leaving
+// any file that was there as it was.
+bool SaveScheme(board::Board& board, const std::string& path);
 // Empties the board, then reads path into it. False (after a message) when the
 // file could not be opened or read; slots read before a read error stay loaded.
 bool LoadScheme(board::Board& board, const std::string& path);

@@ -1,9 +1,11 @@
 #include "scheme/SchemeFormat.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 #include "board/Arith.h"
+#include "framework/AnsiText.h"
 
 namespace scheme {
 
@@ -11,19 +13,26 @@ std::string FormatSlotFields(const SlotLine& line) {
     char numbers[96];
     std::snprintf(numbers, sizeof numbers, "%f|%i|%i|%i|", static_cast<double>(line.position), line.volume,
                   line.countDown ? 1 : 0, line.loop ? 1 : 0);
-    return line.path + "|" + line.name + "|" + numbers;
+    // A name can hold no "|": it would shift every field after it.
+    return line.path + "|" + fw::EraseAnsi(line.name, '|') + "|" + numbers;
 }
 
 std::array<std::string, 6> SplitSlotFields(const std::string& line) {
     std::array<std::string, 6> fields;
     std::string rest = line;
     for (auto& field : fields) {
-        const auto bar = rest.find('|');
+        const auto bar = fw::FindAnsi(rest, '|');
         if (bar == std::string::npos) break;  // this and every later field stay empty
         field = rest.substr(0, bar);
         rest = rest.substr(bar + 1);
     }
     return fields;
+}
+
+std::string JoinSlotFields(const std::array<std::string, 6>& fields) {
+    std::string line;
+    for (const auto& field : fields) line += field + "|";
+    return line;
 }
 
 int FieldToInt(const std::string& field) { return board::TruncToInt32(std::atof(field.c_str())); }

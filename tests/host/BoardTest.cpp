@@ -94,6 +94,7 @@ TEST_F(LoadSlotTest, MissingFileOrEmptyPathChangesNothing) {
 TEST_F(LoadSlotTest, VolumeSliderReturnsToFullOnLoadButNotOnClear) {
     Load(0, "A");
     view.at(0).volume = 7000;
+    board.OnVolumeSliderMoved(0, 7000, false);
     board.ClearSlot(0);
     EXPECT_EQ(7000, view.at(0).volume);
     Load(0, "B");
@@ -102,8 +103,8 @@ TEST_F(LoadSlotTest, VolumeSliderReturnsToFullOnLoadButNotOnClear) {
 
 TEST_F(LoadSlotTest, LoadingOverAPlayingSoundStopsItAndKeepsTheSwitches) {
     auto& old = Load(0, "Old");
-    board.slot(0).loop = true;
-    board.slot(0).countDown = true;
+    board.SetLoop(0, true);
+    board.SetCountDown(0, true);
     board.OnPlayButton(0);
     ASSERT_TRUE(old.playing);
 
@@ -119,9 +120,10 @@ TEST_F(LoadSlotTest, LoadingOverAPlayingSoundStopsItAndKeepsTheSwitches) {
 
 TEST_F(LoadSlotTest, ClearEmptiesTheSlotAndKeepsSwitchesVolumeAndTimer) {
     auto& buffer = Load(3, "Gong");
-    board.slot(3).loop = true;
-    board.slot(3).countDown = true;
+    board.SetLoop(3, true);
+    board.SetCountDown(3, true);
     view.at(3).volume = 4000;
+    board.OnVolumeSliderMoved(3, 4000, false);
     board.OnPlayButton(3);
     Tick(5);
     ASSERT_NE(0, view.at(3).position);
@@ -190,7 +192,7 @@ TEST(BoardWithoutDevice, StaysEmptyAndSilent) {
     board.OnPlayButton(0);
     board.OnSlotKey('1', false);
     board.OnPositionReleased(0, 500);
-    board.OnVolumeDragged(0, 500);
+    board.OnVolumeSliderMoved(0, 500, true);
     board.OnTimer(board::kFirstSlotTimerId);
     board.OnTimer(board::kFadeTimerId);
     EXPECT_FALSE(view.at(0).timerRunning);
@@ -234,7 +236,7 @@ TEST_F(PlayTest, PlayPausesResumesAndStopRewinds) {
 
 TEST_F(PlayTest, LoopingSlotPlaysWithTheLoopFlag) {
     auto& b = Load(0, "A");
-    board.slot(0).loop = true;
+    board.SetLoop(0, true);
     board.OnPlayButton(0);
     EXPECT_EQ("Play(1)", b.Changes().back());
     board.OnPlayButton(0);  // the status then carries the looping bit beside the playing bit
@@ -261,13 +263,13 @@ TEST_F(PlayTest, PauseOthersPausesEveryPlayingSlotInOrder) {
     auto& a = Load(0, "A");
     auto& b = Load(7, "B");
     Load(3, "C");
-    board.slot(7).loop = true;
-    board.m_onPlayMode = LeaveOthers;
+    board.SetLoop(7, true);
+    board.SetOnPlayMode(LeaveOthers);
     board.OnPlayButton(7);
     board.OnPlayButton(0);
     Tick(10);
 
-    board.m_onPlayMode = PauseOthers;
+    board.SetOnPlayMode(PauseOthers);
     const auto logged = view.log.size();
     board.OnPlayButton(3);
     EXPECT_EQ((Calls{"SetPlayImage 0 140", "SetPlayImage 7 140", "SetPlayImage 3 138"}),
@@ -284,13 +286,13 @@ TEST_F(PlayTest, PauseOthersPausesEveryPlayingSlotInOrder) {
 TEST_F(PlayTest, PausingNeverAppliesTheOnPlayMode) {
     auto& a = Load(0, "A");
     Load(1, "B");
-    board.m_onPlayMode = LeaveOthers;
+    board.SetOnPlayMode(LeaveOthers);
     board.OnPlayButton(0);
     board.OnPlayButton(1);
-    board.m_onPlayMode = PauseOthers;
+    board.SetOnPlayMode(PauseOthers);
     board.OnPlayButton(1);  // pauses slot 1
     EXPECT_TRUE(a.playing);
-    board.m_onPlayMode = FadeOthers;
+    board.SetOnPlayMode(FadeOthers);
     board.OnPlayButton(1);  // starts slot 1 again: now slot 0 fades
     board.OnPlayButton(1);  // pauses it
     EXPECT_TRUE(board.fading(0));
@@ -302,9 +304,9 @@ TEST_F(PlayTest, LeaveOthersAndUnknownModesTouchNoOtherSlot) {
         SCOPED_TRACE(mode);
         auto& a = Load(0, "A");
         Load(1, "B");
-        board.m_onPlayMode = LeaveOthers;
+        board.SetOnPlayMode(LeaveOthers);
         board.OnPlayButton(0);
-        board.m_onPlayMode = mode;
+        board.SetOnPlayMode(mode);
         const auto before = a.Changes().size();
         board.OnPlayButton(1);
         EXPECT_TRUE(a.playing);
@@ -354,7 +356,7 @@ TEST_F(FadeTest, FromALowerStartEndsSoonerAndRestoresThatVolume) {
     auto& a = Load(0, "A");
     Load(1, "B");
     view.at(0).volume = 2000;
-    board.OnVolumeDragged(0, 2000);
+    board.OnVolumeSliderMoved(0, 2000, true);
     ASSERT_EQ(-1000, a.volume);
     board.OnPlayButton(0);
     board.OnPlayButton(1);
@@ -375,7 +377,7 @@ TEST_F(FadeTest, VolumeDraggedDuringAFadeMovesItsLevelButNotItsRestore) {
     board.OnPlayButton(0);
     board.OnPlayButton(1);
     Tick(5);
-    board.OnVolumeDragged(0, 6000);  // -3000
+    board.OnVolumeSliderMoved(0, 6000, true);  // -3000
     Tick();
     EXPECT_EQ(-3200, a.volume);
     Tick(8);
@@ -445,16 +447,16 @@ TEST_F(FadeTest, EmptyingASlotEndsItsFadeAtOnce) {
 
     // Loading into a fading slot ends the fade the same way.
     auto& second = Load(2, "C");
-    board.m_onPlayMode = LeaveOthers;
+    board.SetOnPlayMode(LeaveOthers);
     board.OnPlayButton(2);
-    board.m_onPlayMode = FadeOthers;
+    board.SetOnPlayMode(FadeOthers);
     board.OnStopButton(1);
     board.OnPlayButton(1);
     ASSERT_TRUE(board.fading(2));
     auto& replacement = Load(2, "D");
     EXPECT_TRUE(second.released);
     EXPECT_FALSE(board.fading(2));
-    board.m_onPlayMode = LeaveOthers;
+    board.SetOnPlayMode(LeaveOthers);
     board.OnPlayButton(2);
     Tick(30);
     EXPECT_EQ(0, replacement.volume);
@@ -556,7 +558,7 @@ TEST_F(RefreshTest, EndOfASoundThatDoesNotLoopGoesIdle) {
 
 TEST_F(RefreshTest, LoopingSoundWrapsAndKeepsTicking) {
     auto& b = Load(0, "A", 1.0);
-    board.slot(0).loop = true;
+    board.SetLoop(0, true);
     board.OnPlayButton(0);
     Tick(15);  // 12000 bytes into a 7956-byte buffer
     EXPECT_TRUE(b.playing);
@@ -569,7 +571,7 @@ TEST_F(RefreshTest, LoopingSoundWrapsAndKeepsTicking) {
 
 TEST_F(RefreshTest, ALoopingSoundThatWrapsExactlyToZeroIsNotTakenForEnded) {
     auto& b = Load(0, "A", 1.0);
-    board.slot(0).loop = true;
+    board.SetLoop(0, true);
     board.OnPlayButton(0);
     Tick(1);
     b.position = 0;  // the tick lands exactly on the wrap
@@ -667,7 +669,7 @@ TEST_F(SliderTest, VolumeIsMinusHalfTheSliderValue) {
     auto& b = Load(0, "A");
     const std::pair<int, int> cases[] = {{0, 0}, {1, 0}, {3, -1}, {5000, -2500}, {10000, -5000}, {9999, -4999}};
     for (const auto& [value, volume] : cases) {
-        board.OnVolumeDragged(0, value);
+        board.OnVolumeSliderMoved(0, value, true);
         EXPECT_EQ(volume, b.volume) << value;
         EXPECT_EQ(volume, board::SliderToVolume(value)) << value;
     }
@@ -676,7 +678,7 @@ TEST_F(SliderTest, VolumeIsMinusHalfTheSliderValue) {
 TEST_F(SliderTest, SlidersOfAnEmptySlotDoNothing) {
     const auto logged = view.log.size();
     board.OnPositionReleased(6, 500);
-    board.OnVolumeDragged(6, 5000);
+    board.OnVolumeSliderMoved(6, 5000, true);
     EXPECT_EQ(logged, view.log.size());
     EXPECT_TRUE(device.buffers.empty());
 }
@@ -750,7 +752,7 @@ TEST_F(RemoteTest, TriggersEverySlotOfThatNameInOrderWhateverTheCase) {
     Load(5, "Bell");
     Load(2, "BELL");
     auto& horn = Load(3, "Horn");
-    board.m_onPlayMode = LeaveOthers;
+    board.SetOnPlayMode(LeaveOthers);
     const auto logged = view.log.size();
     Send(board, "bElL");
     EXPECT_EQ((Calls{"SetPlayImage 2 138", "SetPlayImage 5 138"}), view.Since(logged, "SetPlayImage"));
@@ -763,7 +765,7 @@ TEST_F(RemoteTest, TriggersEverySlotOfThatNameInOrderWhateverTheCase) {
     // Each match is a separate press, so the on-play mode acts between them.
     board.OnStopButton(2);
     board.OnStopButton(5);
-    board.m_onPlayMode = PauseOthers;
+    board.SetOnPlayMode(PauseOthers);
     Send(board, "BELL");
     EXPECT_FALSE(board.IsSlotPlaying(2));
     EXPECT_EQ(kPaused, view.at(2).image);
@@ -774,7 +776,7 @@ TEST_F(RemoteTest, TakesAtMostTheGivenSizeAndStopsAtAZero) {
     auto& bel = Load(0, "BEL");
     auto& belfry = Load(1, "BELFRY");
     auto& horn = Load(2, "HORN");
-    board.m_onPlayMode = LeaveOthers;
+    board.SetOnPlayMode(LeaveOthers);
     board.OnRemoteTrigger("belfry", 3);
     EXPECT_TRUE(bel.playing);
     EXPECT_FALSE(belfry.playing);
@@ -790,9 +792,9 @@ TEST_F(RemoteTest, TakesAtMostTheGivenSizeAndStopsAtAZero) {
 
 TEST_F(RemoteTest, EmptyOrMissingDataIsTheEmptyName) {
     auto& unnamed = Load(4, "X");
-    board.slot(4).name = "";  // renamed to nothing
+    board.RenameSlot(4, "");  // renamed to nothing
     auto& named = Load(6, "Y");
-    board.m_onPlayMode = LeaveOthers;
+    board.SetOnPlayMode(LeaveOthers);
 
     board.OnRemoteTrigger(nullptr, 5);
     EXPECT_TRUE(unnamed.playing);

@@ -54,7 +54,6 @@ public:
         Log("SetVolumeSlider", slot, std::to_string(value));
         at(slot).volume = value;
     }
-    int GetVolumeSlider(int slot) override { return at(slot).volume; }
 
     // Like SetTimer on a window: the handle is the timer id.
     std::uint32_t StartSlotTimer(int slot) override {

@@ -53,7 +53,7 @@ TEST_F(SchemeTest, EmptyDefaultBoardIsEighteenEmptyLinesThenColoursAndLayout) {
     const std::string expected = Join(EmptySlotLines()) + "Colours=0,255,50,0,58,15\r\nCompact=0\r\n";
     EXPECT_EQ(expected, SavedText("Empty.scheme"));
     EXPECT_EQ("Empty - Clangster", view.title);
-    EXPECT_EQ(At("Empty.scheme"), board.m_schemePath);
+    EXPECT_EQ(At("Empty.scheme"), board.schemePath());
     EXPECT_TRUE(view.messages.empty());
 }
 
@@ -62,10 +62,11 @@ TEST_F(SchemeTest, SlotLineHoldsPathNamePositionVolumeAndSwitches) {
     board.LoadSlot(0, path, "Bell");
     board.slot(0).buffer->SetCurrentPosition(12345);
     view.at(0).volume = 5000;
-    board.slot(0).countDown = true;
+    board.OnVolumeSliderMoved(0, 5000, false);
+    board.SetCountDown(0, true);
     EXPECT_EQ(path + "|Bell|12345.000000|5000|1|0|", scheme::FormatSlotLine(board, 0));
-    board.slot(0).countDown = false;
-    board.slot(0).loop = true;
+    board.SetCountDown(0, false);
+    board.SetLoop(0, true);
     board.slot(0).buffer->SetCurrentPosition(0);
     EXPECT_EQ(path + "|Bell|0.000000|5000|0|1|", scheme::FormatSlotLine(board, 0));
     EXPECT_EQ("||||", scheme::FormatSlotLine(board, 1));
@@ -95,10 +96,10 @@ TEST_F(SchemeTest, RoundTripRestoresEverySlotAndTheLook) {
     board.LoadSlot(0, bell, "Bell");
     board.slot(0).buffer->SetCurrentPosition(12000);
     view.at(0).volume = 3001;
-    board.OnVolumeDragged(0, 3001);
-    board.slot(0).countDown = true;
+    board.OnVolumeSliderMoved(0, 3001, true);
+    board.SetCountDown(0, true);
     board.LoadSlot(5, horn, "");
-    board.slot(5).loop = true;
+    board.SetLoop(5, true);
     board.SetLedColours(0x112233, 0x445566);
     board.SetLayout(true);
     const std::string saved = SavedText("Round.scheme");
@@ -128,12 +129,12 @@ TEST_F(SchemeTest, RoundTripRestoresEverySlotAndTheLook) {
     EXPECT_EQ(0u, device.last().position);
     EXPECT_EQ(0, view2.at(5).volume);
 
-    EXPECT_EQ(0x112233u, board2.m_ledOnColour);
+    EXPECT_EQ(0x112233u, board2.ledOnColour());
     EXPECT_EQ(0x445566u, view2.ledOff);
-    EXPECT_TRUE(board2.m_compact);
+    EXPECT_TRUE(board2.compact());
     EXPECT_TRUE(view2.compact);
     EXPECT_EQ("Round - Clangster", view2.title);
-    EXPECT_EQ(At("Round.scheme"), board2.m_schemePath);
+    EXPECT_EQ(At("Round.scheme"), board2.schemePath());
 
     scheme::SaveScheme(board2, At("Again.scheme"));
     EXPECT_EQ(saved, testfiles::TempDir::ReadBytes(At("Again.scheme")));
@@ -162,8 +163,8 @@ TEST_F(SchemeTest, ReadsLfOnlyFiles) {
     EXPECT_EQ("A", board.slot(0).name);
     EXPECT_TRUE(board.slot(0).loop);
     EXPECT_EQ(800u, device.last().position);
-    EXPECT_EQ(0x060504u, board.m_ledOffColour);
-    EXPECT_TRUE(board.m_compact);
+    EXPECT_EQ(0x060504u, board.ledOffColour());
+    EXPECT_TRUE(board.compact());
 }
 
 // ---- Tolerant reading ----
@@ -175,11 +176,11 @@ TEST_F(SchemeTest, EmptyFileEmptiesTheBoardAndKeepsTheLook) {
     const auto logged = view.log.size();
     EXPECT_TRUE(LoadText("", "Blank.scheme"));
     for (int i = 0; i < 18; ++i) EXPECT_FALSE(board.slot(i).loaded) << i;
-    EXPECT_EQ(0x010203u, board.m_ledOnColour);
-    EXPECT_TRUE(board.m_compact);
+    EXPECT_EQ(0x010203u, board.ledOnColour());
+    EXPECT_TRUE(board.compact());
     EXPECT_TRUE(view.Since(logged, "Apply").empty());
     EXPECT_EQ("Blank - Clangster", view.title);
-    EXPECT_EQ(At("Blank.scheme"), board.m_schemePath);
+    EXPECT_EQ(At("Blank.scheme"), board.schemePath());
 }
 
 TEST_F(SchemeTest, MissingColoursOrLayoutLinesKeepWhatTheBoardHad) {
@@ -191,15 +192,15 @@ TEST_F(SchemeTest, MissingColoursOrLayoutLinesKeepWhatTheBoardHad) {
     logged = view.log.size();
     EXPECT_TRUE(LoadText(Join(Scheme({}, {"Colours=9,8,7,6,5,4"}))));
     EXPECT_EQ((std::vector<std::string>{"ApplyLedColours"}), view.Since(logged, "Apply"));
-    EXPECT_EQ(0x070809u, board.m_ledOnColour);
-    EXPECT_EQ(0x040506u, board.m_ledOffColour);
-    EXPECT_TRUE(board.m_compact);
+    EXPECT_EQ(0x070809u, board.ledOnColour());
+    EXPECT_EQ(0x040506u, board.ledOffColour());
+    EXPECT_TRUE(board.compact());
 
     // An empty line 19 leaves the colours too, while line 20 still applies.
     logged = view.log.size();
     EXPECT_TRUE(LoadText(Join(Scheme({}, {"", "Compact=0"}))));
     EXPECT_EQ((std::vector<std::string>{"ApplyLayout normal"}), view.Since(logged, "Apply"));
-    EXPECT_EQ(0x070809u, board.m_ledOnColour);
+    EXPECT_EQ(0x070809u, board.ledOnColour());
 }
 
 struct ColoursCase {
@@ -221,8 +222,8 @@ TEST_F(SchemeTest, ColoursLineIsReadNumberByNumberAfterEightCharacters) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         ASSERT_TRUE(LoadText(Join(Scheme({}, {c.line}))));
-        EXPECT_EQ(c.on, board.m_ledOnColour);
-        EXPECT_EQ(c.off, board.m_ledOffColour);
+        EXPECT_EQ(c.on, board.ledOnColour());
+        EXPECT_EQ(c.off, board.ledOffColour());
         EXPECT_EQ(c.on, view.ledOn);
     }
 }
@@ -232,17 +233,17 @@ TEST_F(SchemeTest, OnlyTheExactLineCompactEqualsOneIsCompact) {
         SCOPED_TRACE(line);
         board.SetLayout(true);
         ASSERT_TRUE(LoadText(Join(Scheme({}, {"Colours=0,255,50,0,58,15", line}))));
-        EXPECT_FALSE(board.m_compact);
+        EXPECT_FALSE(board.compact());
         EXPECT_FALSE(view.compact);
     }
     ASSERT_TRUE(LoadText(Join(Scheme({}, {"Colours=0,255,50,0,58,15", "Compact=1"}))));
-    EXPECT_TRUE(board.m_compact);
+    EXPECT_TRUE(board.compact());
 }
 
 TEST_F(SchemeTest, LinesAfterTheTwentiethAreIgnored) {
     const std::string path = Sound("a.wav");
     ASSERT_TRUE(LoadText(Join(Scheme({}, {"Colours=1,1,1,1,1,1", "Compact=0", "Compact=1", path + "|A|0|0|0|0|"}))));
-    EXPECT_FALSE(board.m_compact);
+    EXPECT_FALSE(board.compact());
     for (int i = 0; i < 18; ++i) EXPECT_FALSE(board.slot(i).loaded) << i;
 }
 
@@ -277,16 +278,22 @@ TEST_F(SchemeTest, NumbersAreReadLikeAtofAndTruncated) {
     EXPECT_EQ(0, view.at(1).volume);
     EXPECT_EQ(kIdle, view.at(1).image);
 
-    // Absurd numbers are refused by the buffer, never undefined behaviour.
+    // Absurd numbers are refused by the buffer, never undefined behaviour;
+    // a refused position leaves the slot showing an unplayed sound, and a
+    // volume past the slider's ends is held at the end.
     EXPECT_TRUE(board.slot(2).loaded);
     EXPECT_EQ(0u, buffers[buffers.size() - 2]->position);
+    EXPECT_EQ(0, view.at(2).position);
+    EXPECT_EQ(kIdle, view.at(2).image);
+    EXPECT_EQ(0, view.at(2).volume);
+    EXPECT_EQ(0, buffers[buffers.size() - 2]->volume);
 
     EXPECT_EQ(board::NameFromPath(path), board.slot(3).name);  // an empty name comes from the path
 }
 
-TEST_F(SchemeTest, MissingSoundLeavesItsSlotAsNewSchemeLeftIt) {
-    board.slot(2).loop = true;
-    board.slot(2).countDown = true;
+TEST_F(SchemeTest, MissingSoundLeavesItsSlotEmptyButKeepsItsLine) {
+    board.SetLoop(2, true);
+    board.SetCountDown(2, true);
     view.at(2).caption = "Loop";
     const std::string absent = dir.Path("absent.wav");
     ASSERT_TRUE(LoadText(Join(Scheme({"", "", absent + "|Gone|88|100|0|0|"}, {}))));
@@ -296,7 +303,53 @@ TEST_F(SchemeTest, MissingSoundLeavesItsSlotAsNewSchemeLeftIt) {
     EXPECT_EQ("Loop", view.at(2).caption);
     EXPECT_TRUE(device.buffers.empty());
     EXPECT_TRUE(view.messages.empty());
-    EXPECT_EQ("||||", scheme::FormatSlotLine(board, 2));
+    EXPECT_EQ(absent + "|Gone|88|100|0|0|", scheme::FormatSlotLine(board, 2));
+    EXPECT_EQ("Gone                --;--", view.at(2).title);
+    EXPECT_EQ(100, view.at(2).volume);
+}
+
+// A slot kept for a missing sound plays nothing and answers no key or
+// trigger; Clear, Browse, New scheme and a Reload that finds the file drop
+// the kept line, a Reload that does not find it keeps it.
+TEST_F(SchemeTest, AKeptLineLastsUntilTheSlotIsGivenAnotherSound) {
+    const std::string absent = dir.Path("Sounds\\late.wav");
+    const std::string line = absent + "|LATE ONE|4000|20000|1|1|";
+    ASSERT_TRUE(LoadText(Join(Scheme({line, "C:\\gone.wav||0|0|0|1", absent + "|X|0|0|0|0|"}, {}))));
+    EXPECT_EQ(10000, view.at(0).volume);  // the slider shows the line's volume, as far as it goes
+    EXPECT_EQ("C:\\gone.wav||0|0|0||", scheme::FormatSlotLine(board, 1));  // the fields the format has
+    EXPECT_EQ("GONE                --;--", view.at(1).title);
+    board.OnRemoteTrigger("LATE ONE", 8);
+    board.OnSlotKey('1', false);
+    EXPECT_TRUE(device.buffers.empty());
+    board.OnControlKey(true);
+    board.OnControlKey(false);
+    EXPECT_EQ("LATE ONE            --;--", view.at(0).title);
+
+    board.ReloadSlot(0);  // still missing
+    EXPECT_EQ(line, scheme::FormatSlotLine(board, 0));
+    Sound("late.wav", 3.0);  // the stick is plugged in
+    board.ReloadSlot(0);
+    EXPECT_TRUE(board.slot(0).loaded);
+    EXPECT_EQ("LATE ONE", board.slot(0).name);
+    EXPECT_EQ(absent + "|LATE ONE|0.000000|0|0|0|", scheme::FormatSlotLine(board, 0));
+
+    board.ClearSlot(1);
+    EXPECT_EQ("||||", scheme::FormatSlotLine(board, 1));
+    board.LoadSlot(2, absent, "");
+    EXPECT_EQ("LATE", board.slot(2).name);
+    board.NewScheme();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ("||||", scheme::FormatSlotLine(board, i));
+}
+
+TEST_F(SchemeTest, WithoutASoundDeviceEverySlotKeepsItsLine) {
+    board::Board silent(view, nullptr);
+    const std::string bell = Sound("bell.wav");
+    const std::string text = Join(Scheme({bell + "|BELL|0|0|0|1|", "||||"}, {"Colours=0,255,50,0,58,15", "Compact=0"}));
+    ASSERT_TRUE(scheme::LoadScheme(silent, dir.WriteBytes("Shows\\Quiet.scheme", text)));
+    EXPECT_FALSE(silent.slot(0).loaded);
+    const std::string saved = At("Saved.scheme");
+    ASSERT_TRUE(scheme::SaveScheme(silent, saved));
+    EXPECT_EQ(text, testfiles::TempDir::ReadBytes(saved));
 }
 
 TEST_F(SchemeTest, UnreadableSoundDoesNotFailTheScheme) {
@@ -321,7 +374,7 @@ TEST_F(SchemeTest, FileThatCannotBeOpenedLeavesAnEmptyNewScheme) {
     EXPECT_FALSE(b.playing);
     EXPECT_TRUE(b.released);
     EXPECT_EQ("New scheme - Clangster", view.title);
-    EXPECT_EQ("", board.m_schemePath);
+    EXPECT_EQ("", board.schemePath());
 }
 
 TEST_F(SchemeTest, ReadErrorIsReportedAsAnOpeningError) {
@@ -332,7 +385,7 @@ TEST_F(SchemeTest, ReadErrorIsReportedAsAnOpeningError) {
     ASSERT_EQ(1u, view.messages.size());
     EXPECT_EQ(0u, view.messages[0].rfind("Error opening " + path + ":\n\n", 0));
     EXPECT_EQ("New scheme - Clangster", view.title);
-    EXPECT_EQ("", board.m_schemePath);
+    EXPECT_EQ("", board.schemePath());
 }
 
 TEST_F(SchemeTest, FailedSaveKeepsTitleAndPath) {
@@ -342,12 +395,12 @@ TEST_F(SchemeTest, FailedSaveKeepsTitleAndPath) {
     ASSERT_EQ(1u, view.messages.size());
     EXPECT_EQ("Error saving " + bad + ":\n\n" + std::strerror(ENOENT), view.messages[0]);
     EXPECT_EQ("Good - Clangster", view.title);
-    EXPECT_EQ(At("Good.scheme"), board.m_schemePath);
+    EXPECT_EQ(At("Good.scheme"), board.schemePath());
 
     scheme::SaveScheme(board, "/dev/full");  // opens, then cannot write
     ASSERT_EQ(2u, view.messages.size());
     EXPECT_EQ("Error saving /dev/full:\n\n" + std::string(std::strerror(ENOSPC)), view.messages[1]);
-    EXPECT_EQ(At("Good.scheme"), board.m_schemePath);
+    EXPECT_EQ(At("Good.scheme"), board.schemePath());
 }
 
 // ---- Title ----
@@ -372,17 +425,18 @@ TEST_F(SchemeTest, TitleIsTheFileNameLessItsSchemeExtension) {
 TEST_F(SchemeTest, NewSchemeEmptiesEverySlotButKeepsTheRest) {
     Load(0, "A");
     Load(17, "B");
-    board.slot(17).loop = true;
+    board.SetLoop(17, true);
     view.at(17).volume = 800;
+    board.OnVolumeSliderMoved(17, 800, false);
     board.SetLayout(true);
-    board.m_schemePath = "C:\\x.scheme";
+    board.SetSchemePath("C:\\x.scheme");
     board.NewScheme();
     EXPECT_FALSE(board.slot(0).loaded);
     EXPECT_FALSE(board.slot(17).loaded);
     EXPECT_TRUE(board.slot(17).loop);
     EXPECT_EQ(800, view.at(17).volume);
-    EXPECT_TRUE(board.m_compact);
-    EXPECT_EQ("", board.m_schemePath);
+    EXPECT_TRUE(board.compact());
+    EXPECT_EQ("", board.schemePath());
     EXPECT_EQ("New scheme - Clangster", view.title);
 }
 

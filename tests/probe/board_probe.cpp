@@ -10,6 +10,12 @@
 //   board-probe copydata HEX|-null N  sends WM_COPYDATA with raw bytes (or a null pointer and size N)
 //   board-probe close                 asks the board to close (WM_CLOSE)
 //   board-probe rect ID               a control's client rectangle in screen coordinates
+//   board-probe menuzone SLOT         a real mouse click on the menu zone of a slot's Play button
+//   board-probe pick POS              a real mouse click on item POS of the open pop-up menu
+//   board-probe dialog CAPTION set ID TEXT | press ID | select ID INDEX | get ID
+//                                     works a top-level dialog of that caption (waits for it)
+//   board-probe gone CAPTION          waits until no dialog of that caption is shown
+//   board-probe boards                how many boards are running
 // Exit code 3 when no board is running.
 #include <windows.h>
 #include <commctrl.h>
@@ -67,6 +73,43 @@ void Key(WORD vk, bool down) {
 
 void Settle() { ::Sleep(150); }
 
+void ClickAt(POINT at) {
+    ::SetCursorPos(at.x, at.y);
+    Settle();
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, input, sizeof input[0]);
+}
+
+// The first visible top-level window of the class (and caption, when given),
+// waited for up to ten seconds.
+HWND WaitForTopLevel(const char* className, const char* caption) {
+    for (int tries = 0; tries < 100; ++tries) {
+        HWND found = nullptr;
+        while ((found = ::FindWindowExA(nullptr, found, className, caption)))
+            if (::IsWindowVisible(found)) return found;
+        ::Sleep(100);
+    }
+    return nullptr;
+}
+
+int CountBoards() {
+    struct Count {
+        static BOOL CALLBACK Visit(HWND hwnd, LPARAM count) {
+            char caption[512];
+            const int length = ::GetWindowTextA(hwnd, caption, sizeof caption);
+            if (::IsWindowVisible(hwnd) && length > 12 && std::strcmp(caption + length - 12, " - Clangster") == 0)
+                ++*reinterpret_cast<int*>(count);
+            return TRUE;
+        }
+    };
+    int count = 0;
+    ::EnumWindows(Count::Visit, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -85,14 +128,14 @@ int main(int argc, char** argv) {
     if (command == "state") {
         std::printf("title=%s\n", TextOf(board).c_str());
         for (int i = 0; i < board::kSlotCount; ++i) {
-            HWND play = ::GetDlgItem(board, app::kPlayIds[i]);
+            HWND play = ::GetDlgItem(board, app::kSlotIds[i].play);
             std::printf("slot=%d|title=%s|time=%s|tenths=%s|caption=%s|image=%s|position=%ld|volume=%ld\n", i,
-                        TextOf(::GetDlgItem(board, app::kTitleIds[i])).c_str(),
-                        TextOf(::GetDlgItem(board, app::kTimeIds[i])).c_str(),
-                        TextOf(::GetDlgItem(board, app::kTenthsIds[i])).c_str(), TextOf(play).c_str(),
+                        TextOf(::GetDlgItem(board, app::kSlotIds[i].title)).c_str(),
+                        TextOf(::GetDlgItem(board, app::kSlotIds[i].time)).c_str(),
+                        TextOf(::GetDlgItem(board, app::kSlotIds[i].tenths)).c_str(), TextOf(play).c_str(),
                         PlayImageOf(play),
-                        static_cast<long>(::SendMessageA(::GetDlgItem(board, app::kPositionIds[i]), TBM_GETPOS, 0, 0)),
-                        static_cast<long>(::SendMessageA(::GetDlgItem(board, app::kVolumeIds[i]), TBM_GETPOS, 0, 0)));
+                        static_cast<long>(::SendMessageA(::GetDlgItem(board, app::kSlotIds[i].position), TBM_GETPOS, 0, 0)),
+                        static_cast<long>(::SendMessageA(::GetDlgItem(board, app::kSlotIds[i].volume), TBM_GETPOS, 0, 0)));
         }
         return 0;
     }
@@ -135,7 +178,7 @@ int main(int argc, char** argv) {
         const int slot = static_cast<int>(arg(2));
         if (slot < 0 || slot >= board::kSlotCount) return 2;
         const bool volume = command == "volume";
-        HWND slider = ::GetDlgItem(board, volume ? app::kVolumeIds[slot] : app::kPositionIds[slot]);
+        HWND slider = ::GetDlgItem(board, volume ? app::kSlotIds[slot].volume : app::kSlotIds[slot].position);
         ::SendMessageA(slider, TBM_SETPOS, TRUE, arg(3));
         const WPARAM code = volume ? SB_THUMBTRACK : SB_THUMBPOSITION;
         ::SendMessageA(board, volume ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, arg(3)),
@@ -173,6 +216,63 @@ int main(int argc, char** argv) {
         ::ClientToScreen(control, &tl);
         std::printf("%ld %ld %ld %ld\n", static_cast<long>(tl.x), static_cast<long>(tl.y),
                     static_cast<long>(r.right), static_cast<long>(r.bottom));
+        return 0;
+    }
+    if (command == "menuzone") {
+        const int slot = static_cast<int>(arg(2));
+        if (slot < 0 || slot >= board::kSlotCount) return 2;
+        HWND play = ::GetDlgItem(board, app::kSlotIds[slot].play);
+        ::SetForegroundWindow(board);
+        RECT r;
+        ::GetClientRect(play, &r);
+        POINT at{r.right - 6, r.bottom / 2};
+        ::ClientToScreen(play, &at);
+        ClickAt(at);
+        return 0;
+    }
+    if (command == "pick") {
+        HWND popup = WaitForTopLevel("#32768", nullptr);
+        if (!popup) return 1;
+        HMENU menu = reinterpret_cast<HMENU>(::SendMessageA(popup, MN_GETHMENU, 0, 0));
+        RECT r;
+        if (!menu || !::GetMenuItemRect(nullptr, menu, static_cast<UINT>(arg(2)), &r)) return 1;
+        ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        Settle();
+        return 0;
+    }
+    if (command == "dialog" && argc > 4) {
+        HWND dialog = WaitForTopLevel("#32770", argv[2]);
+        if (!dialog) {
+            std::fprintf(stderr, "board-probe: no dialog %s\n", argv[2]);
+            return 1;
+        }
+        const std::string action = argv[3];
+        const int id = static_cast<int>(arg(4));
+        HWND item = ::GetDlgItem(dialog, id);
+        if (action == "set" && argc > 5) {
+            ::SendMessageA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[5]));
+        } else if (action == "press") {
+            ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(item));
+        } else if (action == "select" && argc > 5) {
+            ::SendMessageA(item, CB_SETCURSEL, static_cast<WPARAM>(arg(5)), 0);
+        } else if (action == "get") {
+            std::printf("%s\n", TextOf(item).c_str());
+        } else {
+            return 2;
+        }
+        Settle();
+        return 0;
+    }
+    if (command == "gone" && argc > 2) {
+        for (int tries = 0; tries < 100; ++tries) {
+            HWND dialog = ::FindWindowExA(nullptr, nullptr, "#32770", argv[2]);
+            if (!dialog || !::IsWindowVisible(dialog)) return 0;
+            ::Sleep(100);
+        }
+        return 1;
+    }
+    if (command == "boards") {
+        std::printf("%d\n", CountBoards());
         return 0;
     }
     std::fprintf(stderr, "board-probe: unknown command %s\n", command.c_str());

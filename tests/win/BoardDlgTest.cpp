@@ -1,11 +1,17 @@
 // The main window as a user sees it: where each slot's controls stand in
 // both layouts, the slot frames, the themes, and the menu commands.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <set>
 
 #include "ControlHost.h"
 #include "WinTestSupport.h"
 #include "app/BoardDlg.h"
 #include "app/SlotIds.h"
+#include "framework/App.h"
+#include "framework/Registry.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
 
@@ -59,43 +65,43 @@ TEST_F(BoardDlgTest, StartsAsAnEmptyNewSchemeInTheNormalLayout) {
     const SIZE size = SizeOf(board_.hwnd());
     EXPECT_EQ(size.cx, 1075);
     EXPECT_EQ(size.cy, 655);
-    EXPECT_EQ(board_.Board().m_onPlayMode, board::FadeOthers);
+    EXPECT_EQ(board_.Board().onPlayMode(), board::FadeOthers);
 }
 
 TEST_F(BoardDlgTest, NormalLayoutPutsEverySlotInItsCell) {
     for (int i = 0; i < board::kSlotCount; ++i) {
         const int x = 10 + 355 * (i / 6), y = i % 6 == 0 ? 8 : 10 + 100 * (i % 6);
         SCOPED_TRACE(i);
-        EXPECT_EQ(PlaceOf(Item(app::kTitleIds[i])).x, x + 10);
-        EXPECT_EQ(PlaceOf(Item(app::kTitleIds[i])).y, y + 13);
-        EXPECT_EQ(PlaceOf(Item(app::kStopIds[i])).x, x + 12);
-        EXPECT_EQ(PlaceOf(Item(app::kPlayIds[i])).x, x + 42);
-        EXPECT_EQ(PlaceOf(Item(app::kTimeIds[i])).y, y + 35);
-        EXPECT_EQ(PlaceOf(Item(app::kTenthsIds[i])).x, x + 260);
-        EXPECT_EQ(PlaceOf(Item(app::kVolumeIds[i])).x, x + 305);
-        EXPECT_EQ(PlaceOf(Item(app::kPositionIds[i])).y, y + 70);
+        EXPECT_EQ(PlaceOf(Item(app::kSlotIds[i].title)).x, x + 10);
+        EXPECT_EQ(PlaceOf(Item(app::kSlotIds[i].title)).y, y + 13);
+        EXPECT_EQ(PlaceOf(Item(app::kSlotIds[i].stop)).x, x + 12);
+        EXPECT_EQ(PlaceOf(Item(app::kSlotIds[i].play)).x, x + 42);
+        EXPECT_EQ(PlaceOf(Item(app::kSlotIds[i].time)).y, y + 35);
+        EXPECT_EQ(PlaceOf(Item(app::kSlotIds[i].tenths)).x, x + 260);
+        EXPECT_EQ(PlaceOf(Item(app::kSlotIds[i].volume)).x, x + 305);
+        EXPECT_EQ(PlaceOf(Item(app::kSlotIds[i].position)).y, y + 70);
     }
-    EXPECT_EQ(PlaceOf(Item(app::kTitleIds[17])).x, 730);
-    EXPECT_EQ(PlaceOf(Item(app::kTitleIds[17])).y, 523);
+    EXPECT_EQ(PlaceOf(Item(app::kSlotIds[17].title)).x, 730);
+    EXPECT_EQ(PlaceOf(Item(app::kSlotIds[17].title)).y, 523);
 }
 
 TEST_F(BoardDlgTest, CompactLayoutIsOneColumnAndHidesTheDetailsWithoutLosingThem) {
-    ::SetWindowTextA(Item(app::kTimeIds[4]), "kept");
+    ::SetWindowTextA(Item(app::kSlotIds[4].time), "kept");
     Command(ID_VIEW_COMPACT);
-    EXPECT_TRUE(board_.Board().m_compact);
+    EXPECT_TRUE(board_.Board().compact());
     const SIZE size = SizeOf(board_.hwnd());
     EXPECT_EQ(size.cx, 440);
     EXPECT_EQ(size.cy, 600);
-    EXPECT_EQ(PlaceOf(Item(app::kTitleIds[17])).x, 145);
-    EXPECT_EQ(PlaceOf(Item(app::kTitleIds[17])).y, 524);
-    EXPECT_EQ(PlaceOf(Item(app::kStopIds[3])).y, 100);
-    EXPECT_EQ(PlaceOf(Item(app::kPlayIds[3])).x, 40);
-    for (int id : {app::kTimeIds[4], app::kTenthsIds[4], app::kPositionIds[4], app::kVolumeIds[4]})
+    EXPECT_EQ(PlaceOf(Item(app::kSlotIds[17].title)).x, 145);
+    EXPECT_EQ(PlaceOf(Item(app::kSlotIds[17].title)).y, 524);
+    EXPECT_EQ(PlaceOf(Item(app::kSlotIds[3].stop)).y, 100);
+    EXPECT_EQ(PlaceOf(Item(app::kSlotIds[3].play)).x, 40);
+    for (int id : {app::kSlotIds[4].time, app::kSlotIds[4].tenths, app::kSlotIds[4].position, app::kSlotIds[4].volume})
         EXPECT_FALSE(::IsWindowVisible(Item(id)));
 
     Command(ID_VIEW_NORMAL);
-    EXPECT_FALSE(board_.Board().m_compact);
-    for (int id : {app::kTimeIds[4], app::kTenthsIds[4], app::kPositionIds[4], app::kVolumeIds[4]})
+    EXPECT_FALSE(board_.Board().compact());
+    for (int id : {app::kSlotIds[4].time, app::kSlotIds[4].tenths, app::kSlotIds[4].position, app::kSlotIds[4].volume})
         EXPECT_TRUE(::IsWindowVisible(Item(id)));
     EXPECT_EQ(SizeOf(board_.hwnd()).cx, 1075);
 }
@@ -105,7 +111,7 @@ TEST_F(BoardDlgTest, SlotFramesAreDrawnInTheUnlitColourOnlyInTheNormalLayout) {
     {
         const Capture client(board_.hwnd());
         for (int i = 0; i < board::kSlotCount; ++i) {
-            const POINT t = PlaceOf(Item(app::kTitleIds[i]));
+            const POINT t = PlaceOf(Item(app::kSlotIds[i].title));
             const int x = t.x - 10, y = t.y - 13;  // the slot's place
             SCOPED_TRACE(i);
             // Left, top, right and bottom edges of (x - 5, y - 2) .. (x + 340, y + 93).
@@ -124,17 +130,17 @@ TEST_F(BoardDlgTest, SlotFramesAreDrawnInTheUnlitColourOnlyInTheNormalLayout) {
 
 TEST_F(BoardDlgTest, AThemeRecoloursEveryDisplayAndFrameAtOnce) {
     Command(ID_VIEW_BLUE);
-    EXPECT_EQ(board_.Board().m_ledOnColour, 0xFF6060u);
-    EXPECT_EQ(board_.Board().m_ledOffColour, 0x7F0000u);
+    EXPECT_EQ(board_.Board().ledOnColour(), 0xFF6060u);
+    EXPECT_EQ(board_.Board().ledOffColour(), 0x7F0000u);
     for (int i = 0; i < board::kSlotCount; ++i) {
-        for (int id : {app::kTitleIds[i], app::kTimeIds[i], app::kTenthsIds[i]}) {
+        for (int id : {app::kSlotIds[i].title, app::kSlotIds[i].time, app::kSlotIds[i].tenths}) {
             const Capture display(Item(id));
             SCOPED_TRACE(id);
             EXPECT_TRUE(Contains(display, RGB(0, 0, 127))) << "unlit dots not blue";
             EXPECT_FALSE(Contains(display, RGB(0, 58, 15))) << "green dots left";
         }
     }
-    const POINT t = PlaceOf(Item(app::kTitleIds[7]));
+    const POINT t = PlaceOf(Item(app::kSlotIds[7].title));
     EXPECT_EQ(Capture(board_.hwnd()).at(t.x - 15, t.y + 20), RGB(0, 0, 127));
 }
 
@@ -149,8 +155,8 @@ TEST_F(BoardDlgTest, EveryThemeCommandSetsItsPair) {
                   {ID_VIEW_YELLOW, RGB(255, 255, 0), RGB(75, 75, 0)}};
     for (const auto& theme : themes) {
         Command(theme.id);
-        EXPECT_EQ(board_.Board().m_ledOnColour, theme.on) << theme.id;
-        EXPECT_EQ(board_.Board().m_ledOffColour, theme.off) << theme.id;
+        EXPECT_EQ(board_.Board().ledOnColour(), theme.on) << theme.id;
+        EXPECT_EQ(board_.Board().ledOffColour(), theme.off) << theme.id;
     }
 }
 
@@ -175,11 +181,11 @@ TEST_F(BoardDlgTest, TheMenuHasItsFivePopupsAndNoCheckMarks) {
 }
 
 TEST_F(BoardDlgTest, ControlsGetTheBlackBrushAndTheDragIconIsTheProgramIcon) {
-    HDC dc = ::GetDC(Item(app::kTitleIds[0]));
+    HDC dc = ::GetDC(Item(app::kSlotIds[0].title));
     const auto brush = reinterpret_cast<HBRUSH>(
         ::SendMessageA(board_.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                       reinterpret_cast<LPARAM>(Item(app::kTitleIds[0]))));
-    ::ReleaseDC(Item(app::kTitleIds[0]), dc);
+                       reinterpret_cast<LPARAM>(Item(app::kSlotIds[0].title))));
+    ::ReleaseDC(Item(app::kSlotIds[0].title), dc);
     LOGBRUSH info{};
     ASSERT_TRUE(::GetObjectA(brush, sizeof info, &info));
     EXPECT_EQ(info.lbColor, RGB(0, 0, 0));
@@ -210,6 +216,64 @@ TEST(AboutDlgTest, ShowsNameVersionAndTheMakersLinkAsALink) {
         versionShown = versionShown || fw::Window(child).Text() == "Clangster -  v1.60";
     EXPECT_TRUE(versionShown);
     EXPECT_EQ(std::string(CAboutDlg::kMakerSite).rfind("https://", 0), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+INT_PTR CALLBACK BareDialogProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
+
+// Each row of the slot id table names the seven controls of one grid cell of
+// the template, of the right classes, and no id is used twice.
+TEST(SlotIdsTest, EveryRowIsOneCellOfTheTemplate) {
+    HWND dialog = ::CreateDialogParamA(fw::App::Instance(), MAKEINTRESOURCEA(IDD_BOARD), nullptr, BareDialogProc, 0);
+    ASSERT_TRUE(dialog);
+    std::set<int> seen;
+    for (int i = 0; i < board::kSlotCount; ++i) {
+        const app::SlotIds& ids = app::kSlotIds[i];
+        RECT cell{237 * (i / 6), 63 * (i % 6), 237 * (i / 6 + 1), 63 * (i % 6 + 1)};
+        ::MapDialogRect(dialog, &cell);
+        const std::pair<int, const char*> controls[] = {
+            {ids.title, "Static"}, {ids.time, "Static"},  {ids.tenths, "Static"},          {ids.stop, "Button"},
+            {ids.play, "Button"},  {ids.position, TRACKBAR_CLASSA}, {ids.volume, TRACKBAR_CLASSA}};
+        for (const auto& control : controls) {
+            SCOPED_TRACE(testing::Message() << "slot " << i << " id " << control.first);
+            HWND item = ::GetDlgItem(dialog, control.first);
+            ASSERT_TRUE(item);
+            char cls[64] = {};
+            ::GetClassNameA(item, cls, sizeof cls);
+            EXPECT_STRCASEEQ(cls, control.second);
+            const POINT at = PlaceOf(item);
+            EXPECT_TRUE(::PtInRect(&cell, at));
+            EXPECT_TRUE(seen.insert(control.first).second);
+        }
+    }
+    ::DestroyWindow(dialog);
+}
+
+// Values are read into 255 bytes: one of 255 characters stored without a
+// terminating zero fits, one of 256 does not, and reads as missing.
+TEST(RegKeyTest, ValuesOfUpTo255BytesAreRead) {
+    const char kKey[] = "Software\\Marrowick\\ClangsterTest";
+    {
+        const fw::RegKey key = fw::RegKey::Create(kKey);
+        ASSERT_TRUE(key);
+        EXPECT_TRUE(key.WriteString("fits", std::string(255, 'a')));
+        EXPECT_TRUE(key.WriteString("long", std::string(256, 'b')));
+        EXPECT_TRUE(key.WriteString("empty", ""));
+    }
+    const fw::RegKey key = fw::RegKey::Open(kKey, KEY_QUERY_VALUE);
+    ASSERT_TRUE(key);
+    std::string value = "unchanged";
+    EXPECT_TRUE(key.ReadString("fits", value));
+    EXPECT_EQ(value, std::string(255, 'a'));
+    EXPECT_FALSE(key.ReadString("long", value));
+    EXPECT_FALSE(key.ReadString("missing", value));
+    EXPECT_TRUE(key.ReadString("empty", value));
+    EXPECT_EQ(value, "");
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
+    EXPECT_FALSE(fw::RegKey::Open(kKey, KEY_QUERY_VALUE));
 }
 
 }  // namespace

@@ -45,6 +45,24 @@ protected:
     FooButton button_;
 };
 
+// Every band colour as single-precision arithmetic gives it, each step
+// rounded to a float (as the host computes it and the host tests check it).
+TEST(FallbackBandTest, ColoursAreComputedInSinglePrecision) {
+    auto channel = [](int from, int to, int k) {
+        volatile float scaled = static_cast<float>(to - from) * static_cast<float>(k);
+        volatile float stepped = scaled * 0.003921569f;
+        volatile float v = static_cast<float>(from) + stepped;
+        return static_cast<int>(v);
+    };
+    const button::Rgb from = button::kGradientTop, to = button::kGradientBottom;
+    for (int k = 0; k < button::kBandCount; ++k) {
+        const button::Rgb c = button::FallbackBand(k, 255, from, to).colour;
+        ASSERT_EQ(c.r, channel(from.r, to.r, k)) << "band " << k;
+        ASSERT_EQ(c.g, channel(from.g, to.g, k)) << "band " << k;
+        ASSERT_EQ(c.b, channel(from.b, to.b, k)) << "band " << k;
+    }
+}
+
 TEST_F(FooButtonTest, WithoutTheGradientFunctionATwentyPixelButtonShowsTheBands) {
     Make(60, 20);
     button_.gradient = true;

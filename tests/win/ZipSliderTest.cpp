@@ -144,6 +144,17 @@ TEST_F(ZipSliderTest, APressOnTheChannelPagesAndKeepsTheNormalThumb) {
     EXPECT_LT(slider_.GetPos(), 500);
     EXPECT_EQ(1, CountCode(WM_HSCROLL, TB_PAGEUP));
     Release(thumb.left - 1, 4);
+
+    // Below the thumb and level with it: toward the half it is level with.
+    ASSERT_LT(thumb.bottom, kH);
+    slider_.SetThumbPosition(500);
+    EXPECT_FALSE(Press(thumb.left + 1, thumb.bottom));
+    EXPECT_LT(slider_.GetPos(), 500);
+    Release(thumb.left + 1, thumb.bottom);
+    slider_.SetThumbPosition(500);
+    EXPECT_FALSE(Press(thumb.right - 2, thumb.bottom));
+    EXPECT_GT(slider_.GetPos(), 500);
+    Release(thumb.right - 2, thumb.bottom);
 }
 
 TEST_F(ZipSliderTest, ThePressThatGrabsTheThumbIsExactlyAPressOnTheDrawnThumb) {

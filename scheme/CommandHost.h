@@ -1,0 +1,51 @@
+#pragma once
+// What the scheme commands need from the window and the system: file choices,
+// the overwrite question, the slot menu, the Rename and Options dialogs, the
+// Schemes menu, the Shift key and a second running copy of the program. The
+// main window implements it with real dialogs; host tests with a scripted fake.
+#include <array>
+#include <optional>
+#include <string>
+
+namespace scheme {
+
+constexpr int kFavouriteCount = 12;
+using Favourites = std::array<std::string, kFavouriteCount>;
+
+// The Schemes menu's commands, favourite 1 first.
+constexpr int kFavouriteCommandIds[kFavouriteCount] = {32804, 32805, 32806, 32807, 32808, 32809,
+                                                       32813, 32814, 32815, 32816, 32817, 32818};
+// The favourite a Schemes menu command opens, or -1.
+constexpr int FavouriteForCommand(int id) {
+    for (int i = 0; i < kFavouriteCount; ++i)
+        if (kFavouriteCommandIds[i] == id) return i;
+    return -1;
+}
+
+// The slot menu's commands.
+enum SlotCommand { SlotBrowse = 32791, SlotClear = 32792, SlotRename = 32793, SlotReload = 32794, SlotLoop = 32810 };
+
+enum class FileKind { Scheme, Sound };
+
+class ICommandHost {
+public:
+    virtual ~ICommandHost() = default;
+    // A file chooser for schemes or sounds, starting from initialName: the full
+    // path chosen, or nothing when the user cancelled.
+    virtual std::optional<std::string> ChooseFile(FileKind kind, const std::string& initialName) = 0;
+    virtual bool AskYesNo(const std::string& question) = 0;
+    // The slot menu below the slot's Play button: the command chosen, or 0.
+    virtual int TrackSlotMenu(int slot, bool loopChecked) = 0;
+    // The Rename dialog; false when cancelled.
+    virtual bool EditName(std::string& name) = 0;
+    // The Options dialog; false when cancelled.
+    virtual bool EditOptions(Favourites& favourites, int& onPlayMode) = 0;
+    virtual void ShowFavouriteCaptions(const Favourites& captions) = 0;
+    virtual bool IsShiftDown() = 0;
+    // Starts another copy of this program with the given argument text.
+    virtual void StartProgramCopy(const std::string& arguments) = 0;
+    // Ends the main window; the program then exits.
+    virtual void EndBoard() = 0;
+};
+
+}  // namespace scheme

@@ -1,0 +1,180 @@
+#include "scheme/SchemeCommands.h"
+
+#include <cstdlib>
+
+#include "framework/AnsiText.h"
+#include "framework/FileStatus.h"
+#include "scheme/Scheme.h"
+
+namespace scheme {
+
+namespace {
+const char kSchemeExtension[] = ".scheme";
+const char kLastFile[] = "LastFile";
+const char kOnPlay[] = "onplay";
+
+bool EndsWithSchemeExtension(const std::string& path) {
+    const std::size_t n = sizeof kSchemeExtension - 1;
+    return path.size() >= n && fw::EqualsIgnoreCaseAnsi(path.substr(path.size() - n), kSchemeExtension);
+}
+
+// A path in quotes (as Explorer and the Schemes menu pass it) is unquoted.
+std::string Unquoted(std::string text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+    return text;
+}
+}  // namespace
+
+std::string FavouriteValueName(int index) { return "MRU" + std::to_string(index); }
+
+std::string FavouriteCaption(const std::string& path) {
+    std::string caption = path;
+    const auto slash = fw::FindLastAnsi(caption, '\\');
+    if (slash != std::string::npos) caption = caption.substr(slash + 1);
+    const auto dot = fw::FindLastAnsi(caption, '.');
+    caption = dot == std::string::npos ? std::string() : caption.substr(0, dot);
+    return caption.empty() ? " < none > " : caption;
+}
+
+std::string GetProgramPath(const std::string& commandLine) {
+    if (commandLine.empty()) return std::string();
+    if (commandLine.front() == '"') {
+        const auto close = fw::FindAnsi(commandLine, '"', 1);
+        return commandLine.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+    }
+    return commandLine.substr(0, fw::FindAnsi(commandLine, ' '));
+}
+
+SchemeCommands::SchemeCommands(board::Board& board, ICommandHost& host, ISettingsStore& settings)
+    : m_board(board), m_host(host), m_settings(settings) {}
+
+void SchemeCommands::LoadFavourites() {
+    std::vector<std::string> names;
+    for (int i = 0; i < kFavouriteCount; ++i) names.push_back(FavouriteValueName(i));
+    if (const auto values = m_settings.Read(names)) {
+        for (int i = 0; i < kFavouriteCount; ++i) {
+            const auto found = values->find(names[static_cast<std::size_t>(i)]);
+            m_favourites[static_cast<std::size_t>(i)] = found == values->end() ? std::string() : found->second;
+        }
+    }
+    UpdateSchemesMenu();
+}
+
+void SchemeCommands::OpenFirstScheme(const std::string& commandLine) {
+    if (!commandLine.empty()) {
+        // A scheme named on the command line wins; the stored settings are not read.
+        LoadScheme(m_board, Unquoted(commandLine));
+        return;
+    }
+    const auto values = m_settings.Read({kLastFile, kOnPlay});
+    if (!values) return;
+    const auto last = values->find(kLastFile);
+    if (last != values->end() && !last->second.empty()) LoadScheme(m_board, last->second);
+    const auto mode = values->find(kOnPlay);
+    // Leading digits count; text without them gives 0.
+    if (mode != values->end()) m_board.SetOnPlayMode(static_cast<int>(std::strtol(mode->second.c_str(), nullptr, 10)));
+}
+
+void SchemeCommands::NewScheme() { m_board.NewScheme(); }
+
+void SchemeCommands::Open() {
+    if (const auto path = m_host.ChooseFile(FileKind::Scheme, "")) LoadScheme(m_board, *path);
+}
+
+void SchemeCommands::Save() {
+    if (m_board.schemePath().empty())
+        SaveSchemeAs();
+    else
+        SaveScheme(m_board, m_board.schemePath());
+}
+
+void SchemeCommands::SaveSchemeAs() {
+    const auto chosen = m_host.ChooseFile(FileKind::Scheme, "");
+    if (!chosen) return;
+    std::string path = *chosen;
+    if (!EndsWithSchemeExtension(path)) path += kSchemeExtension;
+    std::uint64_t size = 0;
+    if (fw::QueryFileSize(path, size) && !m_host.AskYesNo("Do you want to overwrite the existing file?")) return;
+    SaveScheme(m_board, path);
+}
+
+void SchemeCommands::CloseBoard() {
+    std::vector<std::pair<std::string, std::string>> values;
+    // After a new scheme the last file of an earlier run is kept.
+    if (!m_board.schemePath().empty()) values.emplace_back(kLastFile, m_board.schemePath());
+    values.emplace_back(kOnPlay, std::to_string(m_board.onPlayMode()));
+    m_settings.Write(values);
+    m_board.NewScheme();  // stops and releases every sound before the window goes
+    m_host.EndBoard();
+}
+
+void SchemeCommands::SlotMenu(int slot) {
+    RunSlotCommand(slot, m_host.TrackSlotMenu(slot, m_board.slot(slot).loop));
+}
+
+void SchemeCommands::RunSlotCommand(int slot, int command) {
+    switch (command) {
+    case SlotBrowse: Browse(slot); break;
+    case SlotLoop: m_board.SetLoop(slot, !m_board.slot(slot).loop); break;
+    case SlotClear: m_board.ClearSlot(slot); break;
+    case SlotReload: m_board.ReloadSlot(slot); break;
+    case SlotRename: Rename(slot); break;
+    default: break;  // dismissed
+    }
+}
+
+void SchemeCommands::Browse(int slot) {
+    // An empty name makes the slot name the sound after its file.
+    if (const auto path = m_host.ChooseFile(FileKind::Sound, "")) m_board.LoadSlot(slot, *path, "");
+}
+
+void SchemeCommands::Rename(int slot) {
+    if (!m_board.slot(slot).loaded) return;
+    std::string name = m_board.slot(slot).name;
+    if (m_host.EditName(name)) m_board.RenameSlot(slot, name);
+}
+
+void SchemeCommands::Options() {
+    Favourites favourites = m_favourites;
+    int mode = m_board.onPlayMode();
+    if (!m_host.EditOptions(favourites, mode)) return;
+    m_favourites = favourites;
+    m_board.SetOnPlayMode(mode);
+    UpdateSchemesMenu();
+    SaveFavourites();
+}
+
+void SchemeCommands::OpenFavourite(int index) {
+    const std::string path = m_favourites.at(static_cast<std::size_t>(index));
+    if (path.empty()) return;
+    if (m_host.IsShiftDown()) {
+        // Quoted, so that a path with blanks stays one argument.
+        m_host.StartProgramCopy("\"" + path + "\"");
+        return;
+    }
+    if (!LoadScheme(m_board, path)) RemoveFavourite(index);
+}
+
+void SchemeCommands::RemoveFavourite(int index) {
+    for (int i = index; i + 1 < kFavouriteCount; ++i)
+        m_favourites[static_cast<std::size_t>(i)] = m_favourites[static_cast<std::size_t>(i + 1)];
+    m_favourites.back().clear();
+    UpdateSchemesMenu();
+    SaveFavourites();
+}
+
+void SchemeCommands::UpdateSchemesMenu() {
+    Favourites captions;
+    for (int i = 0; i < kFavouriteCount; ++i)
+        captions[static_cast<std::size_t>(i)] = FavouriteCaption(m_favourites[static_cast<std::size_t>(i)]);
+    m_host.ShowFavouriteCaptions(captions);
+}
+
+void SchemeCommands::SaveFavourites() {
+    std::vector<std::pair<std::string, std::string>> values;
+    for (int i = 0; i < kFavouriteCount; ++i)
+        values.emplace_back(FavouriteValueName(i), m_favourites[static_cast<std::size_t>(i)]);
+    m_settings.Write(values);
+}
+
+}  // namespace scheme

@@ -1,0 +1,62 @@
+#pragma once
+// The commands that build, save and reopen a board from its window: the File
+// menu, the slot menu, the favourite schemes with the Options dialog, and the
+// settings read at start-up and stored at close. Window-free: the user is
+// asked through ICommandHost, the settings kept through ISettingsStore.
+#include <string>
+
+#include "board/Board.h"
+#include "scheme/CommandHost.h"
+#include "scheme/SettingsStore.h"
+
+namespace scheme {
+
+class SchemeCommands {
+public:
+    SchemeCommands(board::Board& board, ICommandHost& host, ISettingsStore& settings);
+
+    // Start-up: the favourites and the Schemes menu, then (after the window is
+    // set up) the scheme of the command line, or else the last scheme and the
+    // stored on-play mode.
+    void LoadFavourites();
+    void OpenFirstScheme(const std::string& commandLine);
+
+    // File menu.
+    void NewScheme();
+    void Open();
+    void Save();
+    void SaveSchemeAs();
+    // Stores the settings, empties every slot and ends the window.
+    void CloseBoard();
+
+    // The slot menu, and each of its commands.
+    void SlotMenu(int slot);
+    void RunSlotCommand(int slot, int command);
+
+    // Favourites.
+    void Options();
+    void OpenFavourite(int index);
+    const Favourites& favourites() const { return m_favourites; }
+
+private:
+    void Browse(int slot);
+    void Rename(int slot);
+    void RemoveFavourite(int index);
+    void UpdateSchemesMenu();
+    void SaveFavourites();
+
+    board::Board& m_board;
+    ICommandHost& m_host;
+    ISettingsStore& m_settings;
+    Favourites m_favourites;
+};
+
+// The Schemes menu caption of a favourite: its file name less the extension,
+// " < none > " when that leaves nothing.
+std::string FavouriteCaption(const std::string& path);
+// The program's own path from its command line (quoted or not).
+std::string GetProgramPath(const std::string& commandLine);
+// The registry value names of the favourites, "MRU0" to "MRU11".
+std::string FavouriteValueName(int index);
+
+}  // namespace scheme

@@ -1,0 +1,173 @@
+// Building a board from its own window on the real Clangster.exe under Wine:
+// the slot menu with the mouse, the real file dialog, Rename, Save as with
+// the overwrite question, Options, the Schemes menu, a second board with
+// Shift, settings kept across a restart, and a save that fails.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "BoardDriver.h"
+
+namespace e2e {
+namespace {
+
+constexpr int kSaveAs = 32797, kOptions = 32803, kFirstFavourite = 32804, kSave = 32773;
+constexpr int kIdOk = 1, kIdYes = 6, kIdNo = 7;
+constexpr int kBrowse = 0, kLoop = 2, kRename = 5;  // slot menu positions
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class SchemeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(InTestEnvironment()) << "run through scripts/with-test-env.sh";
+        ASSERT_TRUE(ResetSettings());
+        char pattern[] = "/tmp/clangster-e2e-scheme-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        WriteTone(dir_ + "/tone.wav", 2.0, 440);
+    }
+    void TearDown() override {
+        for (auto& board : boards_) board->kill();
+        RunCommand({"pkill", "-f", "Clangster.exe"}, 10);  // a copy started by the board itself
+        RunCommand({"rm", "-rf", dir_});
+    }
+    std::string Win(const std::string& file) const { return ToWindowsPath(dir_ + "/" + file); }
+
+    void StartBoard(const std::vector<std::string>& args, const std::string& title) {
+        boards_.push_back(StartWindows(ClangsterExe(), args));
+        ASSERT_TRUE(boards_.back());
+        ASSERT_TRUE(WaitForWindow("^" + title + "$", *boards_.back(), 30)) << boards_.back()->output();
+    }
+    void CloseBoard() {
+        Probe({"close"});
+        ASSERT_TRUE(boards_.back()->wait(30)) << "the board did not close";
+    }
+    static std::string Caption(int slot) { return ReadBoard().slots[slot].caption; }
+    static std::string Title(int slot) { return ReadBoard().slots[slot].title; }
+
+    std::string dir_;
+    std::vector<std::unique_ptr<Process>> boards_;
+};
+
+TEST_F(SchemeTest, ABoardBuiltInTheWindowIsSavedAndComesBackAtTheNextStart) {
+    ASSERT_NO_FATAL_FAILURE(StartBoard({}, "New scheme - Clangster"));
+
+    // Fill slot 0 through the menu zone and the real file dialog, and hear it.
+    ChooseSlotMenuItem(0, kBrowse);
+    ChooseInFileDialog(Win("tone.wav"));
+    ASSERT_TRUE(WaitUntil([] { return Title(0).rfind("TONE ", 0) == 0; })) << Title(0);
+    SinkCapture capture;
+    std::string error;
+    ASSERT_TRUE(capture.start(&error)) << error;
+    Probe({"key", "0x31"});
+    ASSERT_TRUE(WaitUntil([] { return ReadBoard().slots[0].image == "idle"; }, 10));
+    const Pcm pcm = capture.stop();
+    const auto start = FirstTimeAbove(pcm, -30);
+    ASSERT_TRUE(start) << "the browsed sound was not heard";
+    EXPECT_NEAR(DominantFrequency(pcm, *start + 0.2, *start + 1.2), 440, 5);
+
+    // Rename (a "|" cannot get into a name) and switch looping on.
+    ChooseSlotMenuItem(0, kRename);
+    SetDialogText("Rename Sound", 1104, "OPENING|CUE");
+    PressDialogButton("Rename Sound", kIdOk);
+    ASSERT_TRUE(WaitUntil([] { return Title(0).rfind("OPENINGCUE ", 0) == 0; })) << Title(0);
+    ChooseSlotMenuItem(0, kLoop);
+    ASSERT_TRUE(WaitUntil([] { return Caption(0) == "Loop"; })) << Caption(0);
+
+    // Save as a new name: ".scheme" is added, and the file holds the board.
+    Probe({"command", std::to_string(kSaveAs)});
+    ChooseInFileDialog(Win("Show"));
+    ASSERT_TRUE(WaitForTitle("Show - Clangster"));
+    const auto lines = ReadLines(dir_ + "/Show.scheme");
+    ASSERT_EQ(lines.size(), 20u);
+    EXPECT_EQ(lines[0], Win("tone.wav") + "|OPENINGCUE|0.000000|0|0|1|\r");
+    for (int i = 1; i < 18; ++i) EXPECT_EQ(lines[i], "||||\r") << "line " << i + 1;
+    EXPECT_EQ(lines[18], "Colours=0,255,50,0,58,15\r");
+    EXPECT_EQ(lines[19], "Compact=0\r");
+
+    // Onto an existing file: No keeps it and the title, Yes writes it.
+    { std::ofstream(dir_ + "/Other.scheme") << "keep me"; }
+    Probe({"command", std::to_string(kSaveAs)});
+    ChooseInFileDialog(Win("Other.scheme"));
+    EXPECT_EQ(ProbeText({"dialog", "Clangster", "get", "65535"}), "Do you want to overwrite the existing file?");
+    PressDialogButton("Clangster", kIdNo);
+    EXPECT_EQ(Slurp(dir_ + "/Other.scheme"), "keep me");
+    EXPECT_EQ(ReadBoard().title, "Show - Clangster");
+    Probe({"command", std::to_string(kSaveAs)});
+    ChooseInFileDialog(Win("Other.scheme"));
+    PressDialogButton("Clangster", kIdYes);
+    ASSERT_TRUE(WaitForTitle("Other - Clangster"));
+    EXPECT_EQ(ReadLines(dir_ + "/Other.scheme"), lines);
+
+    // The on-play mode set in Options and the scheme come back after a restart.
+    Probe({"command", std::to_string(kOptions)});
+    Probe({"dialog", "Options", "select", "1149", "1"});
+    PressDialogButton("Options", kIdOk);
+    ASSERT_NO_FATAL_FAILURE(CloseBoard());
+    ASSERT_NO_FATAL_FAILURE(StartBoard({}, "Other - Clangster"));
+    EXPECT_EQ(Title(0).substr(0, 11), "OPENINGCUE ");
+    EXPECT_EQ(Caption(0), "Loop");
+    Probe({"command", std::to_string(kOptions)});
+    EXPECT_EQ(ProbeText({"dialog", "Options", "get", "1149"}), "pause any other sounds playing");
+    PressDialogButton("Options", 2);
+}
+
+TEST_F(SchemeTest, AFavouriteOpensFromTheSchemesMenuAndWithShiftInASecondBoard) {
+    WriteTone(dir_ + "/bell.wav", 1.0, 880);
+    { std::ofstream(dir_ + "/Friday night.scheme") << Win("bell.wav") << "|BELL|0|0|0|0|\r\n"; }
+    ASSERT_NO_FATAL_FAILURE(StartBoard({}, "New scheme - Clangster"));
+
+    // Favourite 1 set through the Options dialog's Browse button and the file dialog.
+    Probe({"command", std::to_string(kOptions)});
+    PressDialogButton("Options", 1146, false);
+    ChooseInFileDialog(Win("Friday night.scheme"));
+    ASSERT_TRUE(WaitUntil([&] {
+        return ProbeText({"dialog", "Options", "get", "1104"}) == Win("Friday night.scheme");
+    }));
+    PressDialogButton("Options", kIdOk);
+
+    Probe({"command", std::to_string(kFirstFavourite)});
+    ASSERT_TRUE(WaitForTitle("Friday night - Clangster"));
+    EXPECT_EQ(Title(0).substr(0, 5), "BELL ");
+
+    Probe({"command", std::to_string(kFirstFavourite + 1)});  // an empty favourite does nothing
+    Probe({"command", "32790"});                              // New scheme
+    ASSERT_TRUE(WaitForTitle("New scheme - Clangster"));
+    Probe({"keydown", "0x10"});
+    Probe({"command", std::to_string(kFirstFavourite)});
+    ASSERT_TRUE(WaitUntil([] { return ProbeText({"boards"}) == "2"; }, 30)) << "no second board started";
+    Probe({"keyup", "0x10"});
+    EXPECT_TRUE(WaitForWindow("^Friday night - Clangster$", 10));
+    EXPECT_TRUE(WaitForWindow("^New scheme - Clangster$", 10)) << "the first board changed";
+}
+
+TEST_F(SchemeTest, ASaveThatFailsOnAFullDiskLeavesTheOldFileAsItWas) {
+    const std::string disk = dir_ + "/disk";
+    RunCommand({"mkdir", "-p", disk});
+    if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "cannot mount a small disk here";
+    std::string scheme;
+    for (int i = 0; i < 18; ++i) scheme += Win("tone.wav") + "|TONE " + std::to_string(i) + "|0.000000|0|0|0|\r\n";
+    scheme += "Colours=0,255,50,0,58,15\r\nCompact=0\r\n";
+    { std::ofstream(disk + "/Full.scheme", std::ios::binary) << scheme; }
+    RunCommand({"dd", "if=/dev/zero", "of=" + disk + "/filler", "bs=1k", "count=100"});
+
+    ASSERT_NO_FATAL_FAILURE(StartBoard({ToWindowsPath(disk + "/Full.scheme")}, "Full - Clangster"));
+    Probe({"command", std::to_string(kSave)});
+    const std::string message = ProbeText({"dialog", "Clangster", "get", "65535"});
+    EXPECT_EQ(message.rfind("Error saving " + ToWindowsPath(disk + "/Full.scheme") + ":", 0), 0u) << message;
+    PressDialogButton("Clangster", kIdOk);
+    EXPECT_EQ(Slurp(disk + "/Full.scheme"), scheme);
+    EXPECT_TRUE(WaitForTitle("Full - Clangster"));
+    ASSERT_NO_FATAL_FAILURE(CloseBoard());
+    umount(disk.c_str());
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,375 @@
+// The File menu, the slot menu, the favourites and the stored settings,
+// driven through a scripted window and an in-memory settings store.
+#include "scheme/SchemeCommands.h"
+
+#include <deque>
+
+#include "BoardFixture.h"
+#include "scheme/Scheme.h"
+#include "scheme/SettingsFormat.h"
+
+namespace {
+
+// Answers the commands' questions from scripts and records what they showed.
+class FakeHost : public scheme::ICommandHost {
+public:
+    std::optional<std::string> ChooseFile(scheme::FileKind kind, const std::string& initialName) override {
+        chosenKinds.push_back(kind);
+        initialNames.push_back(initialName);
+        return Next(files, std::optional<std::string>());
+    }
+    bool AskYesNo(const std::string& question) override {
+        questions.push_back(question);
+        return Next(answers, false);
+    }
+    int TrackSlotMenu(int, bool loopChecked) override {
+        loopChecks.push_back(loopChecked);
+        return Next(menuChoices, 0);
+    }
+    bool EditName(std::string& name) override {
+        shownName = name;
+        const auto typed = Next(names, std::optional<std::string>());
+        if (typed) name = *typed;
+        return typed.has_value();
+    }
+    bool EditOptions(scheme::Favourites& favourites, int& mode) override {
+        shownMode = mode;
+        if (!options) return false;
+        favourites = options->first;
+        mode = options->second;
+        return true;
+    }
+    void ShowFavouriteCaptions(const scheme::Favourites& shown) override { captions = shown; }
+    bool IsShiftDown() override { return shift; }
+    void StartProgramCopy(const std::string& arguments) override { copies.push_back(arguments); }
+    void EndBoard() override { ended = true; }
+
+    std::deque<std::optional<std::string>> files, names;
+    std::deque<bool> answers;
+    std::deque<int> menuChoices;
+    std::optional<std::pair<scheme::Favourites, int>> options;
+    bool shift = false;
+
+    std::vector<scheme::FileKind> chosenKinds;
+    std::vector<std::string> initialNames, questions, copies;
+    std::vector<bool> loopChecks;
+    std::string shownName;
+    int shownMode = -99;
+    scheme::Favourites captions;
+    bool ended = false;
+
+private:
+    template <typename T, typename D>
+    static T Next(std::deque<T>& queue, D none) {
+        if (queue.empty()) return none;
+        T value = queue.front();
+        queue.pop_front();
+        return value;
+    }
+};
+
+// The settings key as a map; absent until first written, unless made present.
+class FakeSettings : public scheme::ISettingsStore {
+public:
+    std::optional<Values> Read(const std::vector<std::string>& names) override {
+        if (!exists) return std::nullopt;
+        Values found;
+        for (const auto& name : names)
+            if (values.count(name)) found[name] = values[name];
+        return found;
+    }
+    void Write(const std::vector<std::pair<std::string, std::string>>& written) override {
+        exists = true;
+        for (const auto& value : written) values[value.first] = value.second;
+        ++writes;
+    }
+    bool exists = false;
+    Values values;
+    int writes = 0;
+};
+
+class SchemeCommandsTest : public BoardFixture {
+protected:
+    std::string At(const std::string& file) const { return dir.Path("Shows\\" + file); }
+    std::string Sound(const std::string& file, double seconds = 10.0) {
+        return testfiles::WriteSound(dir, "Sounds\\" + file, seconds);
+    }
+    std::string Saved(const std::string& path) { return testfiles::TempDir::ReadBytes(path); }
+
+    FakeHost host;
+    FakeSettings settings;
+    scheme::SchemeCommands commands{board, host, settings};
+};
+
+// ---- File menu ----
+
+TEST_F(SchemeCommandsTest, SaveAsCompletesTheExtensionAndNamesTheBoard) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Friday", "Friday.scheme"},
+        {"Friday.Scheme", "Friday.Scheme"},
+        {"Friday.wav", "Friday.wav.scheme"},
+    };
+    for (const auto& c : cases) {
+        host.files.push_back(At(c.first));
+        commands.SaveSchemeAs();
+        EXPECT_EQ(At(c.second), board.schemePath()) << c.first;
+        EXPECT_FALSE(Saved(At(c.second)).empty()) << c.first;
+    }
+    EXPECT_EQ("Friday.wav - Clangster", view.title);
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_EQ(scheme::FileKind::Scheme, host.chosenKinds.at(0));
+}
+
+TEST_F(SchemeCommandsTest, SaveOnANewSchemeAsksForANameAndSaveAfterThatDoesNot) {
+    Load(0, "Bell");
+    host.files.push_back(At("Show"));
+    commands.Save();
+    ASSERT_EQ(1u, host.chosenKinds.size());
+    EXPECT_EQ(At("Show.scheme"), board.schemePath());
+
+    board.RenameSlot(0, "DING");
+    commands.Save();  // no dialog, no question: the same file again
+    EXPECT_EQ(1u, host.chosenKinds.size());
+    EXPECT_NE(std::string::npos, Saved(At("Show.scheme")).find("|DING|"));
+}
+
+TEST_F(SchemeCommandsTest, OverwriteIsAskedOnceAndNoKeepsFileTitleAndPath) {
+    const std::string old = dir.WriteBytes("Shows\\Old.scheme", "old content\r\n");
+    host.files.push_back(At("Mine"));
+    commands.SaveSchemeAs();
+    const std::string title = view.title;
+
+    host.files.push_back(old);
+    host.answers.push_back(false);
+    commands.SaveSchemeAs();
+    EXPECT_EQ(std::vector<std::string>{"Do you want to overwrite the existing file?"}, host.questions);
+    EXPECT_EQ("old content\r\n", Saved(old));
+    EXPECT_EQ(title, view.title);
+    EXPECT_EQ(At("Mine.scheme"), board.schemePath());
+
+    host.files.push_back(old);
+    host.answers.push_back(true);
+    commands.SaveSchemeAs();
+    EXPECT_EQ(2u, host.questions.size());
+    EXPECT_EQ(0u, Saved(old).find("||||\r\n"));
+    EXPECT_EQ(old, board.schemePath());
+}
+
+TEST_F(SchemeCommandsTest, CancelledDialogsChangeNothing) {
+    Load(0, "Bell");
+    board.SetSchemePath(At("Kept.scheme"));
+    commands.Open();
+    commands.SaveSchemeAs();
+    host.menuChoices.push_back(scheme::SlotBrowse);
+    commands.SlotMenu(0);
+    EXPECT_EQ(3u, host.chosenKinds.size());
+    EXPECT_TRUE(board.slot(0).loaded);
+    EXPECT_EQ(At("Kept.scheme"), board.schemePath());
+    EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(SchemeCommandsTest, OpenReadsTheChosenSchemeAndAFailureLeavesANewScheme) {
+    const std::string bell = Sound("bell.wav");
+    const std::string path = dir.WriteBytes("Shows\\Gig.scheme", bell + "|BELL|0|0|0|1|\r\n");
+    host.files.push_back(path);
+    commands.Open();
+    EXPECT_TRUE(board.slot(0).loaded);
+    EXPECT_EQ("Gig - Clangster", view.title);
+
+    host.files.push_back(At("Gone.scheme"));
+    commands.Open();
+    EXPECT_FALSE(board.slot(0).loaded);
+    EXPECT_EQ("New scheme - Clangster", view.title);
+    EXPECT_EQ(1u, view.messages.size());
+}
+
+// ---- Slot menu ----
+
+TEST_F(SchemeCommandsTest, BrowseNamesTheSoundAfterItsFileAndKeepsTheSwitches) {
+    auto& old = Load(4, "Old");
+    board.SetLoop(4, true);
+    board.OnPlayButton(4);
+    host.menuChoices.push_back(scheme::SlotBrowse);
+    host.files.push_back(Sound("door bell.wav"));
+    commands.SlotMenu(4);
+    EXPECT_FALSE(old.playing);
+    EXPECT_EQ("DOOR BELL", board.slot(4).name);
+    EXPECT_TRUE(board.slot(4).loop);
+    EXPECT_EQ(scheme::FileKind::Sound, host.chosenKinds.at(0));
+    EXPECT_EQ("", host.initialNames.at(0));
+}
+
+TEST_F(SchemeCommandsTest, LoopIsCheckedWhenOnAndSwitchesTheCaptionEvenOnAnEmptySlot) {
+    for (bool expected : {false, true, false}) {
+        host.menuChoices.push_back(scheme::SlotLoop);
+        commands.SlotMenu(9);
+        EXPECT_EQ(expected, host.loopChecks.back());
+        EXPECT_EQ(expected ? "Play" : "Loop", view.at(9).caption);
+    }
+    host.menuChoices.push_back(0);  // dismissed
+    commands.SlotMenu(9);
+    EXPECT_TRUE(board.slot(9).loop);  // three switches
+}
+
+TEST_F(SchemeCommandsTest, ReloadReadsTheFileAgainUnderItsNameAtFullVolume) {
+    const std::string path = Sound("horn.wav", 4.0);
+    board.LoadSlot(2, path, "HOOTER");
+    board.OnVolumeSliderMoved(2, 6000, true);
+    Sound("horn.wav", 8.0);  // changed on disk
+    commands.RunSlotCommand(2, scheme::SlotReload);
+    EXPECT_EQ("HOOTER", board.slot(2).name);
+    EXPECT_NEAR(8.0, board.slot(2).duration, 0.1);
+    EXPECT_EQ(0, view.at(2).volume);
+    EXPECT_EQ(0, board.slot(2).volume);
+
+    std::remove(path.c_str());
+    commands.RunSlotCommand(2, scheme::SlotReload);
+    EXPECT_FALSE(board.slot(2).loaded);
+}
+
+TEST_F(SchemeCommandsTest, RenameShowsTheNameDropsBarsAndCancelKeepsIt) {
+    Load(1, "Bell", 65.0);
+    host.names.push_back(std::string("DING|DONG"));
+    commands.RunSlotCommand(1, scheme::SlotRename);
+    EXPECT_EQ("Bell", host.shownName);
+    EXPECT_EQ("DINGDONG", board.slot(1).name);
+    EXPECT_EQ(0u, view.at(1).title.find("DINGDONG"));
+    EXPECT_NE(std::string::npos, view.at(1).title.find("01;05"));  // the length stays shown
+
+    host.names.push_back(std::nullopt);
+    commands.RunSlotCommand(1, scheme::SlotRename);
+    EXPECT_EQ("DINGDONG", board.slot(1).name);
+
+    host.names.push_back(std::string());
+    commands.RunSlotCommand(1, scheme::SlotRename);
+    EXPECT_EQ("", board.slot(1).name);
+
+    host.shownName = "not asked";
+    commands.RunSlotCommand(5, scheme::SlotRename);  // empty slot: nothing happens
+    EXPECT_EQ("not asked", host.shownName);
+}
+
+// ---- Favourites and Options ----
+
+TEST_F(SchemeCommandsTest, FavouriteCaptionsAreFileNamesLessTheirExtension) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\Shows\\Friday.scheme", "Friday"},  {"C:\\Shows\\Friday.late.scheme", "Friday.late"},
+        {"C:\\Shows\\Friday", " < none > "},     {"Friday.scheme", "Friday"},
+        {"", " < none > "},                      {"C:\\Shows.d\\Friday", " < none > "},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.second, scheme::FavouriteCaption(c.first)) << c.first;
+}
+
+TEST_F(SchemeCommandsTest, OptionsOkKeepsFavouritesAtOnceAndTheModeUntilClose) {
+    commands.LoadFavourites();
+    EXPECT_EQ(" < none > ", host.captions[11]);
+    scheme::Favourites chosen;
+    chosen[0] = "C:\\Shows\\Friday.scheme";
+    chosen[11] = "C:\\Shows\\Last.scheme";
+    host.options = std::make_pair(chosen, 1);
+    commands.Options();
+    EXPECT_EQ(board::FadeOthers, host.shownMode);
+    EXPECT_EQ(board::PauseOthers, board.onPlayMode());
+    EXPECT_EQ("Friday", host.captions[0]);
+    EXPECT_EQ("Last", host.captions[11]);
+    EXPECT_EQ("C:\\Shows\\Friday.scheme", settings.values["MRU0"]);
+    EXPECT_EQ("", settings.values["MRU5"]);
+    EXPECT_EQ("C:\\Shows\\Last.scheme", settings.values["MRU11"]);
+    EXPECT_EQ(0u, settings.values.count("onplay"));
+
+    host.options.reset();  // Cancel
+    commands.Options();
+    EXPECT_EQ(chosen, commands.favourites());
+    EXPECT_EQ(1, settings.writes);
+}
+
+TEST_F(SchemeCommandsTest, AFavouriteThatCannotBeOpenedIsRemovedAndTheRestMoveUp) {
+    settings.exists = true;
+    for (int i = 0; i < 5; ++i) settings.values["MRU" + std::to_string(i)] = At("S" + std::to_string(i) + ".scheme");
+    dir.WriteBytes("Shows\\S3.scheme", "");
+    commands.LoadFavourites();
+    commands.OpenFavourite(2);  // S2 is gone
+    EXPECT_EQ(1u, view.messages.size());
+    EXPECT_EQ("New scheme - Clangster", view.title);
+    EXPECT_EQ(At("S3.scheme"), settings.values["MRU2"]);
+    EXPECT_EQ(At("S4.scheme"), settings.values["MRU3"]);
+    EXPECT_EQ("", settings.values["MRU4"]);
+    EXPECT_EQ("", settings.values["MRU11"]);
+    EXPECT_EQ("S3", host.captions[2]);
+
+    commands.OpenFavourite(2);
+    EXPECT_EQ(At("S3.scheme"), board.schemePath());
+    commands.OpenFavourite(7);  // empty: nothing happens
+    EXPECT_EQ(At("S3.scheme"), board.schemePath());
+}
+
+TEST_F(SchemeCommandsTest, ShiftStartsASecondCopyWithTheQuotedPathAndLeavesTheBoard) {
+    settings.exists = true;
+    settings.values["MRU6"] = "C:\\My Shows\\Friday.scheme";
+    commands.LoadFavourites();
+    Load(0, "Bell");
+    host.shift = true;
+    commands.OpenFavourite(6);
+    commands.OpenFavourite(5);  // empty: no copy
+    EXPECT_EQ(std::vector<std::string>{"\"C:\\My Shows\\Friday.scheme\""}, host.copies);
+    EXPECT_TRUE(board.slot(0).loaded);
+}
+
+TEST_F(SchemeCommandsTest, ProgramPathComesFromTheCommandLine) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"\"C:\\Program Files\\Clangster.exe\" x.scheme", "C:\\Program Files\\Clangster.exe"},
+        {"\"C:\\Clangster.exe", "C:\\Clangster.exe"},
+        {"C:\\Clangster.exe x.scheme", "C:\\Clangster.exe"},
+        {"C:\\Clangster.exe", "C:\\Clangster.exe"},
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.second, scheme::GetProgramPath(c.first)) << c.first;
+}
+
+// ---- Settings at start-up and close ----
+
+TEST_F(SchemeCommandsTest, CloseStoresTheSchemeAndModeAndANewSchemeKeepsTheOldLastFile) {
+    Load(0, "Bell");
+    board.OnPlayButton(0);
+    board.SetSchemePath(At("Gig.scheme"));
+    board.SetOnPlayMode(board::PauseOthers);
+    commands.CloseBoard();
+    EXPECT_EQ(At("Gig.scheme"), settings.values["LastFile"]);
+    EXPECT_EQ("1", settings.values["onplay"]);
+    EXPECT_FALSE(device.last().playing);
+    EXPECT_TRUE(host.ended);
+
+    board.SetOnPlayMode(board::FadeOthers);
+    commands.CloseBoard();  // after a new scheme
+    EXPECT_EQ(At("Gig.scheme"), settings.values["LastFile"]);
+    EXPECT_EQ("2", settings.values["onplay"]);
+}
+
+TEST_F(SchemeCommandsTest, StartUpOpensTheCommandLineOrElseTheLastSchemeAndMode) {
+    const std::string gig = dir.WriteBytes("Shows\\Gig.scheme", "");
+    const std::string other = dir.WriteBytes("Shows\\Other.scheme", "");
+    settings.exists = true;
+    settings.values = {{"LastFile", other}, {"onplay", "0"}};
+    commands.OpenFirstScheme("\"" + gig + "\"");
+    EXPECT_EQ(gig, board.schemePath());
+    EXPECT_EQ(board::FadeOthers, board.onPlayMode());
+
+    const std::pair<const char*, int> modes[] = {{"1", 1}, {"7", 7}, {"x", 0}, {"12abc", 12}};
+    for (const auto& m : modes) {
+        settings.values["onplay"] = m.first;
+        commands.OpenFirstScheme("");
+        EXPECT_EQ(other, board.schemePath());
+        EXPECT_EQ(m.second, board.onPlayMode()) << m.first;
+    }
+}
+
+TEST(SettingsFormatTest, ValueTextEndsAtTheFirstZeroOrTheByteCount) {
+    const char bytes[] = {'a', 'b', 'c', 0, 'd'};
+    EXPECT_EQ("abc", scheme::ValueText(bytes, 5));
+    EXPECT_EQ("ab", scheme::ValueText(bytes, 2));
+    EXPECT_EQ("", scheme::ValueText(bytes, 0));
+    const std::string full(300, 'x');
+    EXPECT_EQ(scheme::kValueBufferSize, scheme::ValueText(full.data(), full.size()).size());
+}
+
+}  // namespace
