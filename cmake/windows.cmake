@@ -19,6 +19,9 @@ add_library(clangster_win STATIC
   controls/SliderBitmaps.cpp
   controls/ZipSliderCtl.cpp
   ui/AboutDlg.cpp
+  ui/FileDialog.cpp
+  scheme/RenameDlg.cpp
+  scheme/OptionsDlg.cpp
   app/BoardDlg.cpp
 )
 target_compile_options(clangster_win PRIVATE -Wall -Wextra)
