@@ -40,6 +40,12 @@ struct DeleteDc {
 struct CloseRegKey {
     void operator()(HKEY h) const { ::RegCloseKey(h); }
 };
+struct DestroyMenuHandle {
+    void operator()(HMENU h) const { ::DestroyMenu(h); }
+};
+struct FreeLibraryModule {
+    void operator()(HMODULE h) const { ::FreeLibrary(h); }
+};
 
 using UniqueBrush = UniqueHandle<HBRUSH, DeleteGdiObject>;
 using UniquePen = UniqueHandle<HPEN, DeleteGdiObject>;
@@ -47,6 +53,8 @@ using UniqueBitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;
 using UniqueFont = UniqueHandle<HFONT, DeleteGdiObject>;
 using UniqueMemoryDc = UniqueHandle<HDC, DeleteDc>;
 using UniqueRegKey = UniqueHandle<HKEY, CloseRegKey>;
+using UniqueMenu = UniqueHandle<HMENU, DestroyMenuHandle>;
+using UniqueModule = UniqueHandle<HMODULE, FreeLibraryModule>;
 
 // Selects an object into a device context and puts the previous one back.
 class ScopedSelect {

@@ -44,3 +44,42 @@
 #define ID_SCHEME_10 32816
 #define ID_SCHEME_11 32817
 #define ID_SCHEME_12 32818
+
+// The slot menu and its commands.
+#define IDR_SLOTMENU 135
+#define ID_SLOT_BROWSE 32791
+#define ID_SLOT_CLEAR 32792
+#define ID_SLOT_RENAME 32793
+#define ID_SLOT_RELOAD 32794
+#define ID_SLOT_LOOP 32810
+
+#define IDD_RENAME 142
+#define IDC_RENAME_EDIT 1104
+
+// Options: one path box and one Browse button per favourite scheme.
+#define IDD_OPTIONS 149
+#define IDC_FAVOURITE_1 1104
+#define IDC_FAVOURITE_2 1105
+#define IDC_FAVOURITE_3 1106
+#define IDC_FAVOURITE_4 1107
+#define IDC_FAVOURITE_5 1108
+#define IDC_FAVOURITE_6 1109
+#define IDC_FAVOURITE_7 1110
+#define IDC_FAVOURITE_8 1111
+#define IDC_FAVOURITE_9 1112
+#define IDC_FAVOURITE_10 1113
+#define IDC_FAVOURITE_11 1114
+#define IDC_FAVOURITE_12 1115
+#define IDC_BROWSE_1 1146
+#define IDC_BROWSE_2 1024
+#define IDC_BROWSE_3 1025
+#define IDC_BROWSE_4 1026
+#define IDC_BROWSE_5 1027
+#define IDC_BROWSE_6 1028
+#define IDC_BROWSE_7 1029
+#define IDC_BROWSE_8 1030
+#define IDC_BROWSE_9 1031
+#define IDC_BROWSE_10 1032
+#define IDC_BROWSE_11 1033
+#define IDC_BROWSE_12 1034
+#define IDC_ONPLAY_MODE 1149

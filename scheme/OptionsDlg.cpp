@@ -1,0 +1,72 @@
+#include "scheme/OptionsDlg.h"
+
+#include "framework/App.h"
+#include "res/resource.h"
+#include "ui/FileDialog.h"
+
+namespace {
+constexpr int kEditIds[COptionsDlg::kFavouriteCount] = {
+    IDC_FAVOURITE_1, IDC_FAVOURITE_2, IDC_FAVOURITE_3, IDC_FAVOURITE_4,  IDC_FAVOURITE_5,  IDC_FAVOURITE_6,
+    IDC_FAVOURITE_7, IDC_FAVOURITE_8, IDC_FAVOURITE_9, IDC_FAVOURITE_10, IDC_FAVOURITE_11, IDC_FAVOURITE_12};
+constexpr int kBrowseIds[COptionsDlg::kFavouriteCount] = {
+    IDC_BROWSE_1, IDC_BROWSE_2, IDC_BROWSE_3, IDC_BROWSE_4,  IDC_BROWSE_5,  IDC_BROWSE_6,
+    IDC_BROWSE_7, IDC_BROWSE_8, IDC_BROWSE_9, IDC_BROWSE_10, IDC_BROWSE_11, IDC_BROWSE_12};
+
+// The drop-down's entries; an entry's index is the mode it stands for.
+constexpr const char* kOnPlayModes[] = {"leave other sounds alone", "pause any other sounds playing",
+                                        "fade out and pause any other sounds playing"};
+}  // namespace
+
+COptionsDlg::COptionsDlg() : fw::Dialog(IDD_OPTIONS) {}
+
+bool COptionsDlg::OnInitDialog() {
+    Send(WM_SETICON, ICON_SMALL,
+         reinterpret_cast<LPARAM>(::LoadIconA(fw::App::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME))));
+    fw::Window modes(Item(IDC_ONPLAY_MODE));
+    for (const char* mode : kOnPlayModes) modes.Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(mode));
+    m_givenFavourites = m_favourites;
+    m_givenMode = m_onPlayMode;
+    ShowMembers();
+    return true;
+}
+
+bool COptionsDlg::OnCommand(int id, int code, HWND control) {
+    for (int i = 0; i < kFavouriteCount; ++i) {
+        if (id == kBrowseIds[i] && code == BN_CLICKED) {
+            BrowseFavourite(i);
+            return true;
+        }
+    }
+    return fw::Dialog::OnCommand(id, code, control);
+}
+
+void COptionsDlg::OnOK() {
+    TakeControls();
+    EndDialog(IDOK);
+}
+
+void COptionsDlg::OnCancel() {
+    // Browsing has already written its row into the members.
+    m_favourites = m_givenFavourites;
+    m_onPlayMode = m_givenMode;
+    EndDialog(IDCANCEL);
+}
+
+void COptionsDlg::ShowMembers() {
+    for (int i = 0; i < kFavouriteCount; ++i) fw::Window(Item(kEditIds[i])).SetText(m_favourites[i]);
+    // A mode outside the list clears the selection.
+    fw::Window(Item(IDC_ONPLAY_MODE)).Send(CB_SETCURSEL, static_cast<WPARAM>(m_onPlayMode));
+}
+
+void COptionsDlg::TakeControls() {
+    for (int i = 0; i < kFavouriteCount; ++i) m_favourites[i] = fw::Window(Item(kEditIds[i])).Text();
+    m_onPlayMode = static_cast<int>(fw::Window(Item(IDC_ONPLAY_MODE)).Send(CB_GETCURSEL));  // CB_ERR is -1
+}
+
+void COptionsDlg::BrowseFavourite(int index) {
+    TakeControls();
+    CFileDialogEx dialog(true, nullptr, m_favourites[index], OFN_HIDEREADONLY | OFN_NOCHANGEDIR, kSchemeFilter,
+                         hwnd_);
+    if (dialog.DoModal() == IDOK) m_favourites[index] = dialog.GetPathName();
+    ShowMembers();
+}
