@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kSaveAs = 32797, kOptions = 32803, kFirstFavourite = 32804, kSave = 32773;
 constexpr int kIdOk = 1, kIdYes = 6, kIdNo = 7;
-constexpr int kBrowse = 0, kLoop = 2, kRename = 5;  // slot menu positions
+constexpr int kBrowse = 1, kLoop = 2, kRename = 5;  // slot menu items
 
 std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -11,7 +11,7 @@
 //   board-probe close                 asks the board to close (WM_CLOSE)
 //   board-probe rect ID               a control's client rectangle in screen coordinates
 //   board-probe menuzone SLOT         a real mouse click on the menu zone of a slot's Play button
-//   board-probe pick POS              a real mouse click on item POS of the open pop-up menu
+//   board-probe choose N              chooses the Nth item (separators not counted) of the open pop-up menu
 //   board-probe dialog CAPTION set ID TEXT | press ID | select ID INDEX | get ID
 //                                     works a top-level dialog of that caption (waits for it)
 //   board-probe gone CAPTION          waits until no dialog of that caption is shown
@@ -230,13 +230,20 @@ int main(int argc, char** argv) {
         ClickAt(at);
         return 0;
     }
-    if (command == "pick") {
-        HWND popup = WaitForTopLevel("#32768", nullptr);
-        if (!popup) return 1;
-        HMENU menu = reinterpret_cast<HMENU>(::SendMessageA(popup, MN_GETHMENU, 0, 0));
-        RECT r;
-        if (!menu || !::GetMenuItemRect(nullptr, menu, static_cast<UINT>(arg(2)), &r)) return 1;
-        ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    if (command == "choose") {
+        // Menus belong to the process that shows them, so the item is
+        // reached with the keyboard: down the list, then Enter.
+        if (!WaitForTopLevel("#32768", nullptr)) {
+            std::fprintf(stderr, "board-probe: no pop-up menu\n");
+            return 1;
+        }
+        for (long i = 0; i < arg(2); ++i) {
+            Key(VK_DOWN, true);
+            Key(VK_DOWN, false);
+            Settle();
+        }
+        Key(VK_RETURN, true);
+        Key(VK_RETURN, false);
         Settle();
         return 0;
     }

@@ -78,9 +78,9 @@ bool WaitForTitle(const std::string& title, double timeoutSeconds) {
     return WaitUntil([&] { return ReadBoard().title == title; }, timeoutSeconds);
 }
 
-void ChooseSlotMenuItem(int slot, int position) {
+void ChooseSlotMenuItem(int slot, int item) {
     Probe({"menuzone", std::to_string(slot)});
-    Probe({"pick", std::to_string(position)});
+    Probe({"choose", std::to_string(item)});
 }
 
 void SetDialogText(const std::string& caption, int id, const std::string& text) {

@@ -35,8 +35,9 @@ bool WaitUntil(const std::function<bool()>& condition, double timeoutSeconds = 2
 // Waits until the board's title is `title`.
 bool WaitForTitle(const std::string& title, double timeoutSeconds = 20);
 
-// Chooses item `position` of slot's menu (Browse... is 0, Rename 5).
-void ChooseSlotMenuItem(int slot, int position);
+// Opens the slot's menu with a click on the Play button's menu zone and
+// chooses its `item`th command (Browse... is 1, Loop 2, Clear 3, Reload 4, Rename 5).
+void ChooseSlotMenuItem(int slot, int item);
 // Types `path` into the open file dialog and confirms it.
 void ChooseInFileDialog(const std::string& windowsPath);
 // Sets the text of a control of a dialog and presses one of its buttons.
