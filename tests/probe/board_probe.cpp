@@ -11,6 +11,7 @@
 //   board-probe close                 asks the board to close (WM_CLOSE)
 //   board-probe rect ID               a control's client rectangle in screen coordinates
 //   board-probe menuzone SLOT         a real mouse click on the menu zone of a slot's Play button
+//   board-probe dismiss               closes the open pop-up menu with Esc
 //   board-probe choose N              chooses the Nth item (separators not counted) of the open pop-up menu
 //   board-probe dialog CAPTION set ID TEXT | press ID | select ID INDEX | get ID
 //                                     works a top-level dialog of that caption (waits for it)
@@ -169,8 +170,9 @@ int main(int argc, char** argv) {
         RECT r;
         ::GetClientRect(control, &r);
         const LPARAM at = MAKELPARAM(arg(3), r.bottom / 2);
-        ::SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        ::SendMessageA(control, WM_LBUTTONUP, 0, at);
+        // Posted: a click may open a menu, which holds the board until it closes.
+        ::PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::PostMessageA(control, WM_LBUTTONUP, 0, at);
         Settle();
         return 0;
     }
@@ -228,6 +230,16 @@ int main(int argc, char** argv) {
         POINT at{r.right - 6, r.bottom / 2};
         ::ClientToScreen(play, &at);
         ClickAt(at);
+        return 0;
+    }
+    if (command == "dismiss") {
+        if (!WaitForTopLevel("#32768", nullptr)) {
+            std::fprintf(stderr, "board-probe: no pop-up menu\n");
+            return 1;
+        }
+        Key(VK_ESCAPE, true);
+        Key(VK_ESCAPE, false);
+        Settle();
         return 0;
     }
     if (command == "choose") {

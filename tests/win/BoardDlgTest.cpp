@@ -192,6 +192,50 @@ TEST_F(BoardDlgTest, ControlsGetTheBlackBrushAndTheDragIconIsTheProgramIcon) {
     EXPECT_NE(::SendMessageA(board_.hwnd(), WM_QUERYDRAGICON, 0, 0), 0);
 }
 
+// Two quick clicks on a time display are two switches: the second arrives
+// as a double-click.
+TEST_F(BoardDlgTest, TwoQuickClicksOnATimeDisplaySwitchItTwice) {
+    HWND time = Item(app::kSlotIds[3].time);
+    for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        ::SendMessageA(time, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(5, 5));
+    wintest::Pump(100);
+    EXPECT_FALSE(board_.Board().slot(3).countDown);
+    ::SendMessageA(time, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    ::SendMessageA(time, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_TRUE(board_.Board().slot(3).countDown);
+}
+
+// While the user holds the position thumb of a playing sound, the ticks
+// leave it where the hand is.
+TEST_F(BoardDlgTest, TheTicksLeaveAHeldPositionThumbAlone) {
+    wintest::TempWav wav("board_held.wav", wintest::Tone(3.0));
+    board_.Board().LoadSlot(0, wav.path(), "HELD");
+    ASSERT_TRUE(board_.Board().slot(0).loaded);
+    board_.Board().OnPlayButton(0);
+    HWND slider = Item(app::kSlotIds[0].position);
+    auto* control = static_cast<CZipSliderCtl*>(fw::Control::FromHandle(slider));
+    ASSERT_TRUE(control);
+    const RECT thumb = control->GetThumbRect();
+    const LPARAM at = MAKELPARAM((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2);
+    ::SendMessageA(slider, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ASSERT_TRUE(control->IsDragging());
+    const int held = control->GetPos();
+    // Several ticks of the playing sound: the time display counts on.
+    fw::Window time(Item(app::kSlotIds[0].time));
+    const std::string before = time.Text();
+    int changes = 0;
+    std::string last = before;
+    ASSERT_TRUE(wintest::PumpUntil([&] {
+        if (time.Text() != last) ++changes, last = time.Text();
+        return changes >= 3;
+    }));
+    EXPECT_EQ(control->GetPos(), held);
+    ::SendMessageA(slider, WM_LBUTTONUP, 0, at);
+    EXPECT_TRUE(wintest::PumpUntil([&] { return control->GetPos() > held; }))
+        << "the ticks move it again once it is let go";
+    board_.Board().ClearSlot(0);
+}
+
 TEST_F(BoardDlgTest, ARemoteTriggerWithANullPayloadIsAnEmptyName) {
     COPYDATASTRUCT data{};
     data.cbData = 16;  // claims bytes it does not carry

@@ -78,16 +78,20 @@ std::vector<std::uint8_t> Tone(double seconds, double hz, std::uint32_t rate) {
     return data;
 }
 
-void Pump(DWORD milliseconds) {
-    const DWORD end = ::GetTickCount() + milliseconds;
+void Pump(DWORD milliseconds) { PumpUntil([] { return false; }, milliseconds); }
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD end = ::GetTickCount() + timeoutMs;
     while (static_cast<LONG>(end - ::GetTickCount()) > 0) {
         MSG msg;
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
+        if (condition()) return true;
         ::Sleep(10);
     }
+    return condition();
 }
 
 }  // namespace wintest

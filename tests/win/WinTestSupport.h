@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,5 +41,7 @@ public:
 
 // Pumps this thread's messages for the given time.
 void Pump(DWORD milliseconds);
+// Pumps them until the condition holds (true) or the time is up (false).
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 
 }  // namespace wintest
