@@ -148,8 +148,8 @@ TEST(MatrixChanges, OnlyCellsWhoseGlyphChangesAreRedrawn) {
         {"AB", "ABCD", 6, 1, {{22, 0}, {33, 0}}},
         {"ABCDEFGH", "ABCDEFGX", 3, 2, {}},              // the change is past the last cell
         {"ABCDEF", "ABCDEX", 3, 2, {{22, 15}}},          // second line
-        {"A\x01B", "A\xC8B", 3, 1, {}},                // both glyphless: background either way
-        {"A B", "A\x01B", 3, 1, {}},                    // a space and a glyphless byte look alike
+        {"A\x01" "B", "A\xC8" "B", 3, 1, {}},          // both glyphless: background either way
+        {"A B", "A\x01" "B", 3, 1, {}},                // a space and a glyphless byte look alike
     };
     for (const Case& c : cases) {
         const matrix::Changes changes = matrix::ChangedCells(c.before, c.after, c.columns, c.rows, g);
