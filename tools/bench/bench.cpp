@@ -531,6 +531,13 @@ int main(int argc, char** argv) {
                    e2e::ToWindowsPath(schemePath), "/f"});
   e2e::RunCommand({"wine", "reg", "add", key, "/v", "onplay", "/t", "REG_SZ", "/d", "0", "/f"});
 
+  // A desktop session loads an X resource database; a bare Xvfb has none,
+  // and then Xlib looks for ~/.Xdefaults on every font selection Wine
+  // makes, i.e. at every BeginPaint. Programs started later read this one.
+  if (e2e::RunCommand({"xprop", "-root", "RESOURCE_MANAGER"}).output.find("not found") != std::string::npos)
+    e2e::RunCommand({"xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER",
+                     "clangster.bench:\ttrue\n"});
+
   const std::optional<pid_t> xserver = XServerPid(), wineserver = FindProcess("wineserver", true);
   if (!xserver || !wineserver) {
     std::fprintf(stderr, "clangster-bench: X server or wineserver not found\n");
