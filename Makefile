@@ -4,6 +4,7 @@
 #   make run [SCHEME=path/to/file.scheme]   build and start the board
 #   make test                               build and run every test
 #   make build                              build both trees
+#   make bench                              measure the board against the floor program
 #
 # build/host  native (Ninja, Debug with sanitizers): asset and demo
 #             generators, unit tests, e2e harness and tests
@@ -33,7 +34,7 @@ export ASAN_OPTIONS ?= detect_leaks=1
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 
 .PHONY: all build build-host build-win configure-host configure-win deps \
-        run test test-host test-win test-e2e clean distclean
+        run test test-host test-win test-e2e bench clean distclean
 
 all: build
 
@@ -85,6 +86,11 @@ test-win:
 
 test-e2e:
 	cd $(HOST_DIR) && ctest $(CTEST_FLAGS) --timeout $(CTEST_TIMEOUT) -L e2e
+
+# Board against the floor program in one run, a few minutes; prints the
+# table and rewrites its section of docs/performance.md. Not part of `test`.
+bench: build
+	@$(ROOT)/scripts/with-test-env.sh $(HOST_DIR)/tools/bench/clangster-bench --out $(ROOT)/docs/performance.md
 
 clean:
 	-cmake --build $(HOST_DIR) --target clean

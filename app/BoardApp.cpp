@@ -3,6 +3,7 @@
 
 #include "app/BoardDlg.h"
 #include "framework/App.h"
+#include "framework/Trace.h"
 
 class CBoardApp {
 public:
@@ -15,6 +16,7 @@ public:
 };
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    fw::trace::Start();
     CBoardApp app;
     return app.Run();
 }

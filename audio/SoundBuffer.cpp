@@ -4,6 +4,7 @@
 
 #include "audio/WavFormat.h"
 #include "framework/App.h"
+#include "framework/Trace.h"
 
 namespace audio {
 
@@ -87,7 +88,10 @@ bool CSoundBuffer::StopIfPlaying() {
     return true;
 }
 
-Result CSoundBuffer::Play(bool looping) { return buffer->Play(0, 0, looping ? DSBPLAY_LOOPING : 0); }
+Result CSoundBuffer::Play(bool looping) {
+    fw::trace::Stamp("play");
+    return buffer->Play(0, 0, looping ? DSBPLAY_LOOPING : 0);
+}
 Result CSoundBuffer::Stop() { return buffer->Stop(); }
 Result CSoundBuffer::SetCurrentPosition(std::uint32_t bytes) { return buffer->SetCurrentPosition(bytes); }
 

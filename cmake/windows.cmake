@@ -13,6 +13,7 @@ add_library(clangster_win STATIC
   framework/Dialog.cpp
   framework/App.cpp
   framework/Registry.cpp
+  framework/Trace.cpp
   audio/SoundBuffer.cpp
   scheme/Settings.cpp
   controls/MatrixStatic.cpp
@@ -43,5 +44,6 @@ target_link_libraries(Clangster PRIVATE clangster_win)
 set_target_properties(Clangster PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)
 
 add_subdirectory(tools/trigger)
+add_subdirectory(tools/bench)
 add_subdirectory(tests/probe)
 add_subdirectory(tests/win)

@@ -105,6 +105,7 @@ void FooButton::SetTextLayout(int layout) {
 }
 
 void FooButton::SetBitmap(int bitmapId, COLORREF key) {
+    if (bitmapId == bitmapId_ && key == key_) return;  // the same image: nothing to redraw
     bitmapId_ = bitmapId;
     key_ = key;
     if (IsValid()) Repaint();
@@ -169,6 +170,7 @@ LRESULT FooButton::WndProc(UINT msg, WPARAM w, LPARAM l) {
         Repaint();
         return Default(msg, w, l);
     case WM_ERASEBKGND: {
+        if (type_ != Link) return TRUE;  // the frame about to be drawn covers it all
         const RECT client = ClientRect();
         ::FillRect(reinterpret_cast<HDC>(w), &client, ::GetSysColorBrush(COLOR_BTNFACE));
         return Default(msg, w, l);

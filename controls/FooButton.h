@@ -29,7 +29,9 @@ public:
     // id (0 for none, and for no menu) instead of sending it.
     int TrackMenu(HMENU menu);
 
-    void Repaint() const { Invalidate(true); }
+    // Only the link type needs its background erased: the other types' frame
+    // covers the whole button.
+    void Repaint() const { Invalidate(type_ == Link); }
 
     // The owner sets these directly, then repaints.
     COLORREF textColour = ::GetSysColor(COLOR_BTNTEXT);

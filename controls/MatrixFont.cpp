@@ -1,5 +1,7 @@
 #include "controls/MatrixFont.h"
 
+#include <algorithm>
+
 namespace matrix {
 
 namespace {
@@ -83,6 +85,31 @@ std::vector<PlacedChar> LayOutText(const std::string& text, int columns, int row
         }
     }
     return placed;
+}
+
+Changes ChangedCells(const std::string& before, const std::string& after, int columns, int rows,
+                     const Geometry& geometry) {
+    // Both texts fill the same cells in the same order, so the i-th placed
+    // character of either stands in the same cell.
+    const std::vector<PlacedChar> was = LayOutText(before, columns, rows, geometry);
+    const std::vector<PlacedChar> now = LayOutText(after, columns, rows, geometry);
+    auto glyphAt = [&](const std::vector<PlacedChar>& cells, size_t i) -> int {
+        if (i >= cells.size() || !InsideImage(GlyphSourceRect(cells[i].byte, geometry), geometry)) return -1;
+        return static_cast<unsigned char>(cells[i].byte);
+    };
+    Changes changes;
+    for (size_t i = 0; i < std::max(was.size(), now.size()); ++i) {
+        const int glyph = glyphAt(now, i);
+        if (glyph == glyphAt(was, i)) continue;
+        const PlacedChar& cell = i < now.size() ? now[i] : was[i];
+        changes.cells.push_back({cell.x, cell.y, glyph < 0, glyph < 0 ? ' ' : cell.byte});
+        const Rect r{cell.x, cell.y, cell.x + geometry.PitchX(), cell.y + geometry.PitchY()};
+        Rect& a = changes.area;
+        a = changes.cells.size() == 1 ? r
+                                      : Rect{std::min(a.left, r.left), std::min(a.top, r.top),
+                                             std::max(a.right, r.right), std::max(a.bottom, r.bottom)};
+    }
+    return changes;
 }
 
 Size FitWidthToColumns(const Geometry& geometry, int columns, int clientHeight) {

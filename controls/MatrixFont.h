@@ -183,6 +183,21 @@ struct PlacedChar {
 std::vector<PlacedChar> LayOutText(const std::string& text, int columns, int rows,
                                    const Geometry& geometry);
 
+// The cells whose look differs between two texts of the same display: a
+// cell shows its glyph, or background when it has no character or the
+// character has no glyph. `area` bounds them all (empty when none differ).
+struct CellChange {
+    int x, y;
+    bool blank;  // background only
+    char byte;   // the glyph's character when not blank
+};
+struct Changes {
+    std::vector<CellChange> cells;
+    Rect area;
+};
+Changes ChangedCells(const std::string& before, const std::string& after, int columns, int rows,
+                     const Geometry& geometry);
+
 struct Size {
     int width = 0, height = 0;
 };

@@ -5,12 +5,18 @@
 // program's glyph bitmaps (131 medium, 132 small) after their three colours
 // are mapped to the display's own.
 //
-// The window text mirrors the displayed text for accessibility tools and
-// tests; the painting is the control's own.
+// The window text is the displayed text (WM_GETTEXT answers from it, so a
+// change costs no system call); the painting is the control's own.
+//
+// The display keeps its picture in a memory bitmap: a new text redraws
+// there only the cells whose glyph changed and invalidates just those, and
+// a paint is one copy from that bitmap. The colour-mapped glyph images are
+// made once per size and colours and shared by all displays.
 #include <string>
 
 #include "controls/MatrixFont.h"
 #include "framework/Control.h"
+#include "framework/Handles.h"
 
 class MatrixStatic : public fw::Control {
 public:
@@ -21,8 +27,14 @@ public:
 
     // None of these repaints; the owner sets all three before the first text.
     void SetCellSize(CellSize size);
-    void SetColumns(int columns) { columns_ = columns; }
-    void SetRows(int rows) { rows_ = rows; }
+    void SetColumns(int columns) {
+        columns_ = columns;
+        canvasCurrent_ = false;
+    }
+    void SetRows(int rows) {
+        rows_ = rows;
+        canvasCurrent_ = false;
+    }
 
     // Resize the window, keeping its position, to hold that many columns
     // or rows; the other dimension becomes the client size plus 4.
@@ -32,13 +44,18 @@ public:
     void SetColors(COLORREF background, COLORREF on, COLORREF off);
 
     // Draws the display as it stands into a device context whose origin is
-    // the client area's top left.
-    void Paint(HDC dc) const;
+    // the client area's top left; only `area` of it when given.
+    void Paint(HDC dc, const RECT* area = nullptr);
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM w, LPARAM l) override;
 
 private:
+    // Draws every cell of the text, on background, into dc.
+    void Render(HDC dc) const;
+    // The memory picture of the client area, made or resized as needed; null when it cannot be had.
+    HDC Canvas();
+
     std::string text_;
     COLORREF off_ = RGB(23, 64, 103);
     COLORREF on_ = RGB(63, 181, 255);
@@ -46,4 +63,10 @@ private:
     const matrix::Geometry* geometry_ = nullptr;  // glyph image and cell metrics; none until set
     int rows_ = 0;
     int columns_ = 0;
+
+    fw::UniqueBitmap canvas_;     // declared first: the surface holding it goes first
+    fw::UniqueMemoryDc canvasDc_;
+    HGDIOBJ canvasPrevious_ = nullptr;
+    SIZE canvasSize_{};
+    bool canvasCurrent_ = false;  // holds text_ as it looks now
 };

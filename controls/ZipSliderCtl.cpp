@@ -42,11 +42,27 @@ RECT CZipSliderCtl::GetThumbRect() {
 
 void CZipSliderCtl::SetThumbPosition(int position) {
     const RECT before = GetThumbRect();
-    Send(TBM_SETPOS, TRUE, position);
+    // Without the system track bar's redraw: it would repaint its own thumb
+    // at every new value, while the drawn thumb moves a pixel only every few.
+    Send(TBM_SETPOS, FALSE, position);
+    baseThumbStale_ = true;
     const RECT after = GetThumbRect();
+    if (::EqualRect(&before, &after)) return;
     RECT both{};
     ::UnionRect(&both, &before, &after);
     InvalidateArea(both);
+}
+
+void CZipSliderCtl::SyncBaseThumb() {
+    if (!baseThumbStale_) return;
+    baseThumbStale_ = false;
+    const int min = static_cast<int>(Send(TBM_GETRANGEMIN));
+    const int max = static_cast<int>(Send(TBM_GETRANGEMAX));
+    if (min >= max) return;
+    // The track bar places its thumb when a redrawn position differs from the last.
+    const int position = GetPos();
+    Send(TBM_SETPOS, FALSE, position == max ? position - 1 : position + 1);
+    Send(TBM_SETPOS, TRUE, position);
 }
 
 void CZipSliderCtl::PaintArea(HDC dc, const RECT& area) {
@@ -109,6 +125,7 @@ LRESULT CZipSliderCtl::WndProc(UINT msg, WPARAM w, LPARAM l) {
     case WM_ERASEBKGND:
         return 1;  // painting covers the whole area
     case WM_LBUTTONDOWN: {
+        SyncBaseThumb();
         buttonDown_ = true;
         const POINT pt = PointOf(l);
         RECT thumb = GetThumbRect();
@@ -147,7 +164,12 @@ LRESULT CZipSliderCtl::WndProc(UINT msg, WPARAM w, LPARAM l) {
             InvalidateArea(GetThumbRect());
         }
         return Default(msg, w, l);
+    case TBM_GETTHUMBRECT:
+    case WM_MOUSEWHEEL:
+        SyncBaseThumb();
+        return Default(msg, w, l);
     case WM_KEYDOWN: {
+        SyncBaseThumb();
         const LRESULT result = Default(msg, w, l);
         Invalidate(false);
         return result;

@@ -23,7 +23,8 @@ public:
     // Prepares the look from bitmap resources; once, after the window exists.
     // The thumbs' key colour is the colour of their top-left pixel.
     void SetBitmaps(int channelId, int thumbId, int activeThumbId, unsigned flags);
-    // Moves the thumb without notifying the owner.
+    // Moves the thumb without notifying the owner; repaints only when the
+    // drawn thumb moves by a pixel.
     void SetThumbPosition(int position);
     // The thumb for the current position, in client coordinates.
     RECT GetThumbRect();
@@ -41,6 +42,9 @@ private:
     // a drag exactly when the press is on the drawn thumb and pages otherwise.
     LPARAM PressForBase(POINT pt, bool onThumb);
     void DragTo(POINT pt);
+    // Lets the system track bar place its own thumb at the current position
+    // before it hit-tests, pages or reports the thumb.
+    void SyncBaseThumb();
 
     MaskedBitmap thumb_;
     MaskedBitmap activeThumb_;
@@ -48,5 +52,6 @@ private:
     bool buttonDown_ = false;
     bool dragging_ = false;
     bool vertical_ = false;
+    bool baseThumbStale_ = false;  // the position moved without the system track bar's redraw
     RECT client_{};
 };

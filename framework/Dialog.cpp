@@ -2,6 +2,7 @@
 
 #include "framework/App.h"
 #include "framework/Control.h"
+#include "framework/Trace.h"
 
 namespace fw {
 
@@ -44,15 +45,22 @@ INT_PTR Dialog::DoModal(HWND parent) {
     const bool parentWasEnabled = parent && ::IsWindowEnabled(parent);
     if (parentWasEnabled) ::EnableWindow(parent, FALSE);
     if (!ended_) ::ShowWindow(hwnd, SW_SHOW);
+    trace::Stamp("ready");
 
     MSG msg;
+    bool shown = false;
     while (!ended_) {
+        if (!shown && trace::On() && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            trace::Stamp("shown");  // everything of the first showing painted
+            shown = true;
+        }
         const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0) {
             ::PostQuitMessage(static_cast<int>(msg.wParam));  // leave WM_QUIT for the outer loop
             break;
         }
         if (got < 0) break;
+        if (msg.message == WM_KEYDOWN) trace::Stamp("key");
         if (PreTranslateMessage(msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
@@ -114,6 +122,7 @@ bool Dialog::OnMessage(UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
 }
 
 INT_PTR Dialog::Dispatch(UINT msg, WPARAM w, LPARAM l) {
+    if (msg == WM_COPYDATA) trace::Stamp("copydata");
     LRESULT result = 0;
     bool handled = Reflect(msg, w, l, result);
     if (!handled) handled = OnMessage(msg, w, l, result);

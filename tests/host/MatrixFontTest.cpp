@@ -130,6 +130,45 @@ TEST(MatrixLayout, NoRowsKeepsEverythingOnOneLine) {
     EXPECT_TRUE(matrix::LayOutText("", 25, 1, matrix::kSmallGeometry).empty());
 }
 
+// Only cells whose look changes are redrawn; a cell that empties, or whose
+// character has no glyph, turns to background.
+TEST(MatrixChanges, OnlyCellsWhoseGlyphChangesAreRedrawn) {
+    const matrix::Geometry& g = matrix::kSmallGeometry;  // pitch 11 x 15
+    struct Case {
+        const char* before;
+        const char* after;
+        int columns, rows;
+        std::vector<std::pair<int, int>> cells;  // x, y of each change, in order
+    };
+    const Case cases[] = {
+        {" 00;41", " 00;42", 6, 1, {{55, 0}}},
+        {" 00;59", " 01;00", 6, 1, {{22, 0}, {44, 0}, {55, 0}}},
+        {".5", ".5", 2, 1, {}},
+        {"ABCD", "AB", 6, 1, {{22, 0}, {33, 0}}},
+        {"AB", "ABCD", 6, 1, {{22, 0}, {33, 0}}},
+        {"ABCDEFGH", "ABCDEFGX", 3, 2, {}},              // the change is past the last cell
+        {"ABCDEF", "ABCDEX", 3, 2, {{22, 15}}},          // second line
+        {"A\x01" "B", "A\xC8" "B", 3, 1, {}},          // both glyphless: background either way
+        {"A B", "A\x01" "B", 3, 1, {{11, 0}}},         // a space shows unlit dots, a glyphless byte none
+    };
+    for (const Case& c : cases) {
+        const matrix::Changes changes = matrix::ChangedCells(c.before, c.after, c.columns, c.rows, g);
+        std::vector<std::pair<int, int>> at;
+        for (const matrix::CellChange& cell : changes.cells) at.push_back({cell.x, cell.y});
+        EXPECT_EQ(c.cells, at) << c.before << " -> " << c.after;
+    }
+}
+
+TEST(MatrixChanges, ChangesCarryTheirGlyphAndOneBoundingArea) {
+    const matrix::Changes changes = matrix::ChangedCells(" 00;59", " 01;0", 6, 1, matrix::kMediumGeometry);
+    ASSERT_EQ(3u, changes.cells.size());
+    EXPECT_EQ('1', changes.cells[0].byte);
+    EXPECT_FALSE(changes.cells[0].blank);
+    EXPECT_EQ('0', changes.cells[1].byte);
+    EXPECT_TRUE(changes.cells[2].blank);  // the last character is gone
+    EXPECT_EQ((matrix::Rect{32, 0, 96, 22}), changes.area);
+}
+
 TEST(MatrixFit, WidthAndHeightFollowThePitchPlusFour) {
     EXPECT_EQ(279, matrix::FitWidthToColumns(matrix::kSmallGeometry, 25, 12).width);
     EXPECT_EQ(100, matrix::FitWidthToColumns(matrix::kMediumGeometry, 6, 12).width);
