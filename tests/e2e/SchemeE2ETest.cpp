@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kSaveAs = 32797, kOptions = 32803, kFirstFavourite = 32804, kSave = 32773;
 constexpr int kIdOk = 1, kIdYes = 6, kIdNo = 7;
-constexpr int kBrowse = 1, kLoop = 2, kRename = 5;  // slot menu items
+constexpr int kBrowse = 1, kLoop = 2, kReload = 4, kRename = 5;  // slot menu items
 
 std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -146,6 +146,48 @@ TEST_F(SchemeTest, AFavouriteOpensFromTheSchemesMenuAndWithShiftInASecondBoard) 
     Probe({"keyup", "0x10"});
     EXPECT_TRUE(WaitForWindow("^Friday night - Clangster$", 10));
     EXPECT_TRUE(WaitForWindow("^New scheme - Clangster$", 10)) << "the first board changed";
+}
+
+// A show opened before half its sounds are there: the missing ones keep
+// their lines through a save, and play once they are back and reloaded.
+TEST_F(SchemeTest, MissingSoundsKeepTheirLinesAndPlayAfterAReload) {
+    const int hz[] = {300, 400, 500, 600, 700, 800};
+    std::string text;
+    for (int i = 0; i < 6; ++i) {
+        const std::string file = "s" + std::to_string(i) + ".wav";
+        if (i != 2 && i != 4) WriteTone(dir_ + "/" + file, 1.0, hz[i]);
+        text += Win(file) + "|SOUND " + std::to_string(i) + "|0.000000|" + std::to_string(1000 * i) + "|" +
+                (i == 4 ? "1" : "0") + "|0|\r\n";
+    }
+    for (int i = 6; i < 18; ++i) text += "||||\r\n";
+    text += "Colours=0,255,50,0,58,15\r\nCompact=0\r\n";
+    { std::ofstream(dir_ + "/Tour.scheme", std::ios::binary) << text; }
+
+    ASSERT_NO_FATAL_FAILURE(StartBoard({Win("Tour.scheme")}, "Tour - Clangster"));
+    auto board = ReadBoard();
+    EXPECT_EQ(board.slots[2].title, "SOUND 2             --;--");
+    EXPECT_EQ(board.slots[4].title, "SOUND 4             --;--");
+    EXPECT_EQ(board.slots[4].volume, 4000);
+    EXPECT_EQ(board.slots[1].title, "SOUND 1             00;01");
+    // Saved under another name, the whole scheme comes out as it went in.
+    Probe({"command", std::to_string(kSaveAs)});
+    ChooseInFileDialog(Win("Tour copy"));
+    ASSERT_TRUE(WaitForTitle("Tour copy - Clangster"));
+    EXPECT_EQ(Slurp(dir_ + "/Tour copy.scheme"), text);
+
+    WriteTone(dir_ + "/s2.wav", 1.0, hz[2]);  // the stick is plugged in
+    ChooseSlotMenuItem(2, kReload);
+    ASSERT_TRUE(WaitUntil([] { return Title(2) == "SOUND 2             00;01"; })) << Title(2);
+    SinkCapture capture;
+    std::string error;
+    ASSERT_TRUE(capture.start(&error)) << error;
+    Probe({"key", "0x33"});  // slot 2
+    ASSERT_TRUE(WaitUntil([&] { return capture.secondsNow() > 1.5 && ReadBoard().slots[2].image == "idle"; }, 15));
+    const Pcm pcm = capture.stop();
+    const auto start = FirstTimeAbove(pcm, -30);
+    ASSERT_TRUE(start) << "the reloaded sound was not heard";
+    EXPECT_NEAR(DominantFrequency(pcm, *start + 0.2, *start + 0.8), hz[2], 5);
+    EXPECT_EQ(ReadBoard().slots[4].title, "SOUND 4             --;--");
 }
 
 TEST_F(SchemeTest, ASaveThatFailsOnAFullDiskLeavesTheOldFileAsItWas) {
