@@ -14,6 +14,7 @@ add_library(clangster_win STATIC
   framework/App.cpp
   framework/Registry.cpp
   audio/SoundBuffer.cpp
+  audio/SoundOutputs.cpp
   scheme/Settings.cpp
   controls/MatrixStatic.cpp
   controls/FooButton.cpp
