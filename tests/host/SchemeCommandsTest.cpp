@@ -388,32 +388,6 @@ TEST_F(SchemeCommandsTest, DroppedSoundsFillTheSlotThenTheEmptySlotsAfterIt) {
               view.messages);
 }
 
-TEST_F(SchemeCommandsTest, ADroppedSchemeOpensAndAnythingElseChangesNothing) {
-    Load(2, "STAYS");
-    const std::string note = dir.WriteBytes("Sounds\\notes.txt", "not a sound");
-    for (int slot : {2, -1}) commands.DropFiles(slot, {note});
-    commands.DropFiles(-1, {Sound("a.wav")});  // between the slots
-    EXPECT_EQ("STAYS", board.slot(2).name);
-    EXPECT_FALSE(board.slot(0).loaded);
-    EXPECT_TRUE(view.messages.empty());
-
-    host.files.push_back(At("Set.scheme"));
-    commands.SaveSchemeAs();
-    board.ClearSlot(2);
-    commands.DropFiles(-1, {Sound("a.wav"), At("Set.scheme")});
-    EXPECT_EQ(At("Set.scheme"), board.schemePath());
-    EXPECT_EQ("STAYS", board.slot(2).name);
-    EXPECT_FALSE(board.slot(0).loaded) << "the sound dropped with the scheme is not loaded";
-}
-
-TEST(PlanDropTest, OneMessageForOneSoundLeftOut) {
-    const scheme::DropPlan plan = scheme::PlanDrop(17, {"a.wav", "b.wav"}, std::vector<bool>(18, true));
-    ASSERT_EQ(1u, plan.loads.size());
-    EXPECT_EQ(17, plan.loads[0].first);
-    EXPECT_EQ(1, plan.leftOut);
-    EXPECT_EQ("1 sound was left out: there was no empty slot left for it.", scheme::LeftOutMessage(1));
-}
-
 // ---- The sound output ----
 
 TEST_F(SchemeCommandsTest, AnotherSoundOutputIsStoredAtOnceAndUsed) {
