@@ -2,6 +2,9 @@
 
 #include <shellapi.h>
 
+#include <vector>
+
+#include "app/RemoteMessage.h"
 #include "app/SlotIds.h"
 #include "framework/App.h"
 #include "res/resource.h"
@@ -24,6 +27,7 @@ CBoardDlg::CBoardDlg(std::string commandLine)
       m_board(*this, nullptr),
       m_commands(m_board, *this, m_settings),
       m_commandLine(std::move(commandLine)),
+      m_allSoundsMessage(::RegisterWindowMessageA(app::kAllSoundsMessage)),
       m_hIcon(::LoadIconA(fw::App::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
 
 CBoardDlg::~CBoardDlg() = default;
@@ -46,8 +50,9 @@ bool CBoardDlg::OnInitDialog() {
     m_board.SetLayout(false);
     m_fadeTimer = ::SetTimer(hwnd_, board::kFadeTimerId, board::kTimerPeriodMs, nullptr);
     m_blackBrush.reset(::CreateSolidBrush(RGB(0, 0, 0)));
-    m_directSound = audio::DirectSoundDevice::Create(hwnd_);
+    m_directSound = audio::DirectSoundDevice::Create(hwnd_, m_commands.ReadSoundOutput());
     m_board.SetSoundDevice(m_directSound.get());
+    ::DragAcceptFiles(hwnd_, TRUE);
     m_commands.NewScheme();
     m_commands.OpenFirstScheme(m_commandLine);
     return true;
@@ -137,6 +142,10 @@ bool CBoardDlg::PreTranslateMessage(MSG& msg) {
         const bool shiftDown = ::GetAsyncKeyState(VK_SHIFT) < 0;
         return m_board.OnSlotKey(static_cast<unsigned>(msg.wParam), shiftDown);
     }
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+        OnAllSounds(::GetAsyncKeyState(VK_SHIFT) < 0 ? app::FadeAllSounds : app::StopAllSounds);
+        return true;
+    }
     if (msg.wParam == VK_CONTROL && (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP))
         m_board.OnControlKey(msg.message == WM_KEYDOWN);
     return false;
@@ -186,6 +195,7 @@ bool CBoardDlg::OnMenuCommand(int id) {
     case ID_VIEW_NORMAL: m_board.SetLayout(false); return true;
     case ID_VIEW_COMPACT: m_board.SetLayout(true); return true;
     case ID_TOOLS_OPTIONS: m_commands.Options(); return true;
+    case ID_TOOLS_STOP_ALL: m_board.StopAll(); return true;
     case ID_HELP_ABOUT: {
         CAboutDlg about;
         about.DoModal(hwnd_);
@@ -231,6 +241,27 @@ void CBoardDlg::OnVolumeScroll(int code, HWND slider) {
 void CBoardDlg::OnCopyData(const COPYDATASTRUCT* data) {
     if (!data) return;
     m_board.OnRemoteTrigger(data->lpData, data->cbData);
+}
+
+void CBoardDlg::OnAllSounds(WPARAM action) {
+    if (action == app::FadeAllSounds)
+        m_board.FadeAll();
+    else if (action == app::StopAllSounds)
+        m_board.StopAll();
+}
+
+void CBoardDlg::OnDropFiles(HDROP drop) {
+    POINT at{};
+    ::DragQueryPoint(drop, &at);  // client coordinates of this window
+    std::vector<std::string> paths;
+    const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::string path(::DragQueryFileA(drop, i, nullptr, 0), '\0');
+        ::DragQueryFileA(drop, i, &path[0], static_cast<UINT>(path.size() + 1));
+        paths.push_back(path);
+    }
+    ::DragFinish(drop);
+    m_commands.DropFiles(ui::SlotAt({at.x, at.y}, m_board.compact()), paths);
 }
 
 void CBoardDlg::OnPaint() {
@@ -279,7 +310,14 @@ bool CBoardDlg::OnMessage(UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
     case WM_CLOSE:
         CloseBoard();
         return true;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(w));
+        return true;
     default:
+        if (msg == m_allSoundsMessage) {
+            OnAllSounds(w);
+            return true;
+        }
         return fw::Dialog::OnMessage(msg, w, l, result);
     }
 }
@@ -365,14 +403,24 @@ bool CBoardDlg::EditName(std::string& name) {
     return true;
 }
 
-bool CBoardDlg::EditOptions(scheme::Favourites& favourites, int& onPlayMode) {
+bool CBoardDlg::EditOptions(scheme::Favourites& favourites, int& onPlayMode, std::string& soundOutput) {
     COptionsDlg dialog;
     dialog.m_favourites = favourites;
     dialog.m_onPlayMode = onPlayMode;
+    dialog.m_soundOutput = soundOutput;
     if (dialog.DoModal(hwnd_) != IDOK) return false;
     favourites = dialog.m_favourites;
     onPlayMode = dialog.m_onPlayMode;
+    soundOutput = dialog.m_soundOutput;
     return true;
+}
+
+void CBoardDlg::UseSoundOutput(const std::string& soundOutput) {
+    auto device = audio::DirectSoundDevice::Create(hwnd_, soundOutput);
+    if (!device) return;  // reported; the sounds stay where they were
+    // The old device goes only after every buffer made on it has been released.
+    m_board.MoveToDevice(device.get());
+    m_directSound = std::move(device);
 }
 
 void CBoardDlg::ShowFavouriteCaptions(const scheme::Favourites& captions) {

@@ -3,6 +3,9 @@
 // in board::Board and the scheme commands in scheme::SchemeCommands; this
 // class wires them to the dialog's controls, timers, keys, menus, the file
 // dialogs and the remote trigger.
+#include <windows.h>
+#include <shellapi.h>
+
 #include <array>
 #include <memory>
 #include <string>
@@ -57,6 +60,8 @@ private:
     void OnPositionScroll(int code, HWND slider);
     void OnVolumeScroll(int code, HWND slider);
     void OnCopyData(const COPYDATASTRUCT* data);
+    void OnDropFiles(HDROP drop);
+    void OnAllSounds(WPARAM action);
     void OnPaint();
     SlotControls& Slot(int slot) { return m_slots[static_cast<size_t>(slot)]; }
     int SlotOfSlider(HWND slider, bool volume) const;
@@ -81,7 +86,8 @@ private:
     bool AskYesNo(const std::string& question) override;
     int TrackSlotMenu(int slot, bool loopChecked) override;
     bool EditName(std::string& name) override;
-    bool EditOptions(scheme::Favourites& favourites, int& onPlayMode) override;
+    bool EditOptions(scheme::Favourites& favourites, int& onPlayMode, std::string& soundOutput) override;
+    void UseSoundOutput(const std::string& soundOutput) override;
     void ShowFavouriteCaptions(const scheme::Favourites& captions) override;
     bool IsShiftDown() override;
     void StartProgramCopy(const std::string& arguments) override;
@@ -95,6 +101,7 @@ private:
     std::string m_commandLine;
     std::array<SlotControls, board::kSlotCount> m_slots;
     UINT_PTR m_fadeTimer = 0;
+    UINT m_allSoundsMessage;  // the registered remote stop/fade-all message
     fw::UniqueBrush m_blackBrush;
     HICON m_hIcon;
 };

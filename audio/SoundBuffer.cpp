@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "audio/SoundOutputs.h"
 #include "audio/WavFormat.h"
 #include "framework/App.h"
 #include "framework/Trace.h"
@@ -126,9 +127,13 @@ Result CSoundBuffer::GetAvgBytesPerSec(std::uint32_t& bytesPerSec) {
     return hr;
 }
 
-std::unique_ptr<DirectSoundDevice> DirectSoundDevice::Create(HWND window) {
+std::unique_ptr<DirectSoundDevice> DirectSoundDevice::Create(HWND window, const std::string& output) {
     auto device = std::make_unique<DirectSoundDevice>();
-    if (FAILED(::DirectSoundCreate(nullptr, device->device_.put(), nullptr)) || !device->device_) {
+    if (const auto guid = GuidFromText(output)) {
+        if (FAILED(::DirectSoundCreate(&*guid, device->device_.put(), nullptr))) device->device_.reset();
+    }
+    if (!device->device_ &&
+        (FAILED(::DirectSoundCreate(nullptr, device->device_.put(), nullptr)) || !device->device_)) {
         Report("Error - DS - Create\nAudio cannot be used");
         return nullptr;
     }

@@ -40,9 +40,11 @@ public:
 // The sound card: one DirectSound device for the whole program.
 class DirectSoundDevice : public ISoundDevice {
 public:
-    // Creates the default device with the normal cooperative level for window,
+    // Creates the device with the normal cooperative level for window,
     // reporting failures in message boxes. Null when no device could be made.
-    static std::unique_ptr<DirectSoundDevice> Create(HWND window);
+    // output: a device's GUID as text; empty, malformed or no longer present
+    // gives the default device without a message.
+    static std::unique_ptr<DirectSoundDevice> Create(HWND window, const std::string& output = "");
 
     std::unique_ptr<ISoundBuffer> CreateBuffer(const std::string& path, std::uint32_t flags) override;
     IDirectSound* get() const { return device_.get(); }

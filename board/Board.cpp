@@ -176,6 +176,28 @@ void Board::StopSlot(int i) {
     s.buffer->SetCurrentPosition(0);
 }
 
+void Board::StopAll() {
+    for (int i = 0; i < kSlotCount; ++i) {
+        auto& fading = m_fading[static_cast<std::size_t>(i)];
+        // A fade cut short would leave the sound at its lowered level.
+        if (fading && slot(i).loaded) at(i).buffer->SetVolume(m_fadeRestoreVolume[static_cast<std::size_t>(i)]);
+        fading = false;
+        OnStopButton(i);
+    }
+}
+
+void Board::FadeAll() {
+    for (int i = 0; i < kSlotCount; ++i) {
+        const auto j = static_cast<std::size_t>(i);
+        // A fade already running keeps the level it will restore.
+        if (m_fading[j] || !IsSlotPlaying(i)) continue;
+        std::int32_t volume = 0;
+        at(i).buffer->GetVolume(volume);
+        m_fadeRestoreVolume[j] = volume;
+        m_fading[j] = true;
+    }
+}
+
 void Board::OnPlayButton(int i) {
     SoundSlot& s = at(i);
     if (!s.loaded) return;
@@ -320,6 +342,33 @@ void Board::OnRemoteTrigger(const void* data, std::size_t size) {
     }
     for (int i = 0; i < kSlotCount; ++i)
         if (fw::EqualsIgnoreCaseAnsi(name, slot(i).name)) OnPlayButton(i);
+}
+
+void Board::MoveToDevice(audio::ISoundDevice* device) {
+    m_directSound = device;
+    for (int i = 0; i < kSlotCount; ++i) MoveSlotToDevice(i);
+}
+
+void Board::MoveSlotToDevice(int i) {
+    SoundSlot& s = at(i);
+    if (!s.loaded) return;
+    const bool playing = IsSlotPlaying(i);
+    std::uint32_t cursor = 0;
+    std::int32_t level = SliderToVolume(s.volume);
+    s.buffer->GetCurrentPosition(cursor);
+    s.buffer->GetVolume(level);  // below the slider's level while fading
+    s.buffer.reset();            // stopped and released on the old device
+    if (m_directSound) s.buffer = m_directSound->CreateBuffer(s.path, audio::kBufferFlags);
+    std::uint32_t bytesPerSec = 0;
+    if (!s.buffer || !s.buffer->IsLoaded() || !audio::Succeeded(s.buffer->GetAvgBytesPerSec(bytesPerSec)) ||
+        bytesPerSec != s.bytesPerSec) {
+        // Gone or changed on disk since it was loaded: the times shown would be wrong.
+        ClearSlot(i);
+        return;
+    }
+    s.buffer->SetVolume(level);
+    s.buffer->SetCurrentPosition(cursor);
+    if (playing) StartSlot(i);
 }
 
 void Board::SetSchemeTitle(const std::string& text) {

@@ -54,6 +54,11 @@ public:
     // device may be null: the board then stays silent and every slot empty.
     Board(IBoardView& view, audio::ISoundDevice* device);
     void SetSoundDevice(audio::ISoundDevice* device) { m_directSound = device; }
+    // Reads every loaded slot's sound again into device, keeping its name,
+    // switches, volume, place and fade; a playing sound goes on from where it
+    // was. The old device may go once this returns. A sound that can no
+    // longer be read leaves its slot empty, as Reload does.
+    void MoveToDevice(audio::ISoundDevice* device);
 
     // Slots.
     void LoadSlot(int slot, const std::string& path, const std::string& name);
@@ -85,6 +90,11 @@ public:
     void StartSlot(int slot);
     void PauseSlot(int slot);
     void StopSlot(int slot);
+    // Every slot as its stop button does it, every running fade ended with its
+    // saved volume back.
+    void StopAll();
+    // Every playing sound faded out and paused as the on-play fade does it.
+    void FadeAll();
 
     // Timers.
     void OnTimer(unsigned timerId);
@@ -124,6 +134,7 @@ private:
     SoundSlot& at(int i) { return m_slots.at(static_cast<std::size_t>(i)); }
     void ShowLengthTitle(int slot);
     void ShowMissingTitle(int slot);
+    void MoveSlotToDevice(int slot);
 
     IBoardView& m_view;
     audio::ISoundDevice* m_directSound;

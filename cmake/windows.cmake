@@ -15,6 +15,7 @@ add_library(clangster_win STATIC
   framework/Registry.cpp
   framework/Trace.cpp
   audio/SoundBuffer.cpp
+  audio/SoundOutputs.cpp
   scheme/Settings.cpp
   controls/MatrixStatic.cpp
   controls/FooButton.cpp

@@ -44,6 +44,7 @@
 #define ID_SCHEME_10 32816
 #define ID_SCHEME_11 32817
 #define ID_SCHEME_12 32818
+#define ID_TOOLS_STOP_ALL 32819
 
 // The slot menu and its commands.
 #define IDR_SLOTMENU 135
@@ -83,3 +84,4 @@
 #define IDC_BROWSE_11 1033
 #define IDC_BROWSE_12 1034
 #define IDC_ONPLAY_MODE 1149
+#define IDC_SOUND_OUTPUT 1150

@@ -38,8 +38,11 @@ public:
     virtual int TrackSlotMenu(int slot, bool loopChecked) = 0;
     // The Rename dialog; false when cancelled.
     virtual bool EditName(std::string& name) = 0;
-    // The Options dialog; false when cancelled.
-    virtual bool EditOptions(Favourites& favourites, int& onPlayMode) = 0;
+    // The Options dialog; false when cancelled. soundOutput: a device's GUID
+    // as text, empty for the system's default device.
+    virtual bool EditOptions(Favourites& favourites, int& onPlayMode, std::string& soundOutput) = 0;
+    // Plays through another output from now on (every loaded sound moved to it).
+    virtual void UseSoundOutput(const std::string& soundOutput) = 0;
     virtual void ShowFavouriteCaptions(const Favourites& captions) = 0;
     virtual bool IsShiftDown() = 0;
     // Starts another copy of this program with the given argument text.

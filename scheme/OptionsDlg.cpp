@@ -26,6 +26,14 @@ bool COptionsDlg::OnInitDialog() {
     for (const char* mode : kOnPlayModes) modes.Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(mode));
     m_givenFavourites = m_favourites;
     m_givenMode = m_onPlayMode;
+    fw::Window outputs(Item(IDC_SOUND_OUTPUT));
+    m_outputs = audio::EnumerateSoundOutputs();
+    m_shownOutput = 0;
+    for (std::size_t i = 0; i < m_outputs.size(); ++i) {
+        outputs.Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m_outputs[i].name.c_str()));
+        if (m_outputs[i].id == m_soundOutput) m_shownOutput = static_cast<int>(i);
+    }
+    outputs.Send(CB_SETCURSEL, static_cast<WPARAM>(m_shownOutput));
     ShowMembers();
     return true;
 }
@@ -42,6 +50,9 @@ bool COptionsDlg::OnCommand(int id, int code, HWND control) {
 
 void COptionsDlg::OnOK() {
     TakeControls();
+    const auto chosen = static_cast<int>(fw::Window(Item(IDC_SOUND_OUTPUT)).Send(CB_GETCURSEL));
+    if (chosen != m_shownOutput && chosen >= 0 && chosen < static_cast<int>(m_outputs.size()))
+        m_soundOutput = m_outputs[static_cast<std::size_t>(chosen)].id;
     EndDialog(IDOK);
 }
 

@@ -3,6 +3,9 @@
 // does to the others.
 #include <array>
 #include <string>
+#include <vector>
+
+#include "audio/SoundOutputs.h"
 
 #include "framework/Dialog.h"
 
@@ -16,6 +19,9 @@ public:
     // OK; Cancel leaves them as they were given, whatever was browsed.
     std::array<std::string, kFavouriteCount> m_favourites;
     int m_onPlayMode = -1;  // index into the drop-down list; -1 for none
+    // The output device's GUID as text, empty for the default. A device that
+    // is not present shows the default and stays chosen unless another is picked.
+    std::string m_soundOutput;
 
 protected:
     bool OnInitDialog() override;
@@ -30,4 +36,6 @@ private:
 
     std::array<std::string, kFavouriteCount> m_givenFavourites;
     int m_givenMode = -1;
+    std::vector<audio::SoundOutput> m_outputs;
+    int m_shownOutput = 0;
 };

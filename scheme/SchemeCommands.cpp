@@ -12,11 +12,14 @@ namespace {
 const char kSchemeExtension[] = ".scheme";
 const char kLastFile[] = "LastFile";
 const char kOnPlay[] = "onplay";
+const char kSoundOutput[] = "SoundOutput";
 
-bool EndsWithSchemeExtension(const std::string& path) {
-    const std::size_t n = sizeof kSchemeExtension - 1;
-    return path.size() >= n && fw::EqualsIgnoreCaseAnsi(path.substr(path.size() - n), kSchemeExtension);
+bool EndsWith(const std::string& path, const std::string& extension) {
+    const std::size_t n = extension.size();
+    return path.size() >= n && fw::EqualsIgnoreCaseAnsi(path.substr(path.size() - n), extension);
 }
+
+bool EndsWithSchemeExtension(const std::string& path) { return EndsWith(path, kSchemeExtension); }
 
 // A path in quotes (as Explorer and the Schemes menu pass it) is unquoted.
 std::string Unquoted(std::string text) {
@@ -43,6 +46,34 @@ std::string GetProgramPath(const std::string& commandLine) {
         return commandLine.substr(1, close == std::string::npos ? std::string::npos : close - 1);
     }
     return commandLine.substr(0, fw::FindAnsi(commandLine, ' '));
+}
+
+DropPlan PlanDrop(int slot, const std::vector<std::string>& paths, const std::vector<bool>& emptySlots) {
+    DropPlan plan;
+    for (const std::string& path : paths) {
+        // Opening a scheme replaces the whole board: nothing else in the drop counts.
+        if (EndsWithSchemeExtension(path)) return {path, {}, 0};
+    }
+    if (slot < 0) return plan;
+    int next = slot;  // the first sound goes into the slot under the pointer, full or not
+    for (const std::string& path : paths) {
+        if (!EndsWith(path, ".wav")) continue;
+        while (next < static_cast<int>(emptySlots.size()) && next != slot &&
+               !emptySlots[static_cast<std::size_t>(next)])
+            ++next;
+        if (next >= static_cast<int>(emptySlots.size())) {
+            ++plan.leftOut;
+            continue;
+        }
+        plan.loads.emplace_back(next, path);
+        ++next;
+    }
+    return plan;
+}
+
+std::string LeftOutMessage(int count) {
+    return count == 1 ? "1 sound was left out: there was no empty slot left for it."
+                      : std::to_string(count) + " sounds were left out: there were no empty slots left for them.";
 }
 
 SchemeCommands::SchemeCommands(board::Board& board, ICommandHost& host, ISettingsStore& settings)
@@ -134,14 +165,43 @@ void SchemeCommands::Rename(int slot) {
     if (m_host.EditName(name)) m_board.RenameSlot(slot, name);
 }
 
+void SchemeCommands::DropFiles(int slot, const std::vector<std::string>& paths) {
+    std::vector<bool> empty;
+    for (int i = 0; i < board::kSlotCount; ++i)
+        empty.push_back(!m_board.slot(i).loaded && m_board.slot(i).keptLine.empty());
+    const DropPlan plan = PlanDrop(slot, paths, empty);
+    if (!plan.scheme.empty()) {
+        LoadScheme(m_board, plan.scheme);
+        return;
+    }
+    // As Browse... does: the sound named after its file.
+    for (const auto& load : plan.loads) m_board.LoadSlot(load.first, load.second, "");
+    if (plan.leftOut > 0) m_board.view().ShowMessage(LeftOutMessage(plan.leftOut));
+}
+
+const std::string& SchemeCommands::ReadSoundOutput() {
+    m_soundOutput.clear();
+    if (const auto values = m_settings.Read({kSoundOutput})) {
+        const auto found = values->find(kSoundOutput);
+        if (found != values->end()) m_soundOutput = found->second;
+    }
+    return m_soundOutput;
+}
+
 void SchemeCommands::Options() {
     Favourites favourites = m_favourites;
     int mode = m_board.onPlayMode();
-    if (!m_host.EditOptions(favourites, mode)) return;
+    std::string output = m_soundOutput;
+    if (!m_host.EditOptions(favourites, mode, output)) return;
     m_favourites = favourites;
     m_board.SetOnPlayMode(mode);
     UpdateSchemesMenu();
     SaveFavourites();
+    if (output == m_soundOutput) return;
+    // Stored at once, like the favourites; absent or empty is the default device.
+    m_soundOutput = output;
+    m_settings.Write({{kSoundOutput, output}});
+    m_host.UseSoundOutput(output);
 }
 
 void SchemeCommands::OpenFavourite(int index) {

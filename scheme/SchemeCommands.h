@@ -4,6 +4,8 @@
 // settings read at start-up and stored at close. Window-free: the user is
 // asked through ICommandHost, the settings kept through ISettingsStore.
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "board/Board.h"
 #include "scheme/CommandHost.h"
@@ -33,7 +35,16 @@ public:
     void SlotMenu(int slot);
     void RunSlotCommand(int slot, int command);
 
-    // Favourites.
+    // Files dropped onto the board, over `slot` (-1 when over no slot): a
+    // scheme among them opens; WAV files fill that slot and then the empty
+    // slots after it, and the board says how many did not fit.
+    void DropFiles(int slot, const std::vector<std::string>& paths);
+
+    // The sound output: the stored choice (a device's GUID as text, empty for
+    // the system's default), read at start-up before the device is made.
+    const std::string& ReadSoundOutput();
+
+    // Favourites, the on-play mode and the sound output.
     void Options();
     void OpenFavourite(int index);
     const Favourites& favourites() const { return m_favourites; }
@@ -49,7 +60,19 @@ private:
     ICommandHost& m_host;
     ISettingsStore& m_settings;
     Favourites m_favourites;
+    std::string m_soundOutput;
 };
+
+// What a drop of files over a slot (-1: over no slot) does, given which
+// slots are empty: the scheme to open, or the sounds to load and where.
+struct DropPlan {
+    std::string scheme;
+    std::vector<std::pair<int, std::string>> loads;  // slot, WAV path
+    int leftOut = 0;                                // WAV files with no empty slot left
+};
+DropPlan PlanDrop(int slot, const std::vector<std::string>& paths, const std::vector<bool>& emptySlots);
+// The message for sounds that did not fit.
+std::string LeftOutMessage(int count);
 
 // The Schemes menu caption of a favourite: its file name less the extension,
 // " < none > " when that leaves nothing.

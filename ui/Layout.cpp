@@ -31,4 +31,19 @@ Size WindowSize(bool compact) { return compact ? Size{440, 600} : Size{1075, 655
 
 Rect SlotFrame(Point t) { return {t.x - 15, t.y - 15, t.x + 330, t.y + 80}; }
 
+int SlotAt(Point p, bool compact) {
+    constexpr int kSlots = 18, kCompactRow = 30;
+    for (int i = 0; i < kSlots; ++i) {
+        const Point place = SlotPlace(i, compact);
+        if (compact) {
+            if (p.y >= place.y && p.y < place.y + kCompactRow) return i;
+            continue;
+        }
+        const Point title = PlaceSlot(place, false).title;
+        const Rect frame = SlotFrame(title);
+        if (p.x >= frame.left && p.x < frame.right && p.y >= frame.top && p.y < frame.bottom) return i;
+    }
+    return -1;
+}
+
 }  // namespace ui

@@ -28,4 +28,8 @@ Size WindowSize(bool compact);
 // The framed box drawn around a slot in the Normal layout, from its title display's place.
 Rect SlotFrame(Point titleTopLeft);
 
+// The slot at a client point: inside its frame in the Normal layout, on its
+// row in the Compact one; -1 between and outside them.
+int SlotAt(Point point, bool compact);
+
 }  // namespace ui

@@ -32,13 +32,16 @@ public:
         if (typed) name = *typed;
         return typed.has_value();
     }
-    bool EditOptions(scheme::Favourites& favourites, int& mode) override {
+    bool EditOptions(scheme::Favourites& favourites, int& mode, std::string& output) override {
         shownMode = mode;
+        shownOutput = output;
         if (!options) return false;
         favourites = options->first;
         mode = options->second;
+        if (chosenOutput) output = *chosenOutput;
         return true;
     }
+    void UseSoundOutput(const std::string& output) override { usedOutputs.push_back(output); }
     void ShowFavouriteCaptions(const scheme::Favourites& shown) override { captions = shown; }
     bool IsShiftDown() override { return shift; }
     void StartProgramCopy(const std::string& arguments) override { copies.push_back(arguments); }
@@ -48,10 +51,12 @@ public:
     std::deque<bool> answers;
     std::deque<int> menuChoices;
     std::optional<std::pair<scheme::Favourites, int>> options;
+    std::optional<std::string> chosenOutput;
     bool shift = false;
 
     std::vector<scheme::FileKind> chosenKinds;
-    std::vector<std::string> initialNames, questions, copies;
+    std::vector<std::string> initialNames, questions, copies, usedOutputs;
+    std::string shownOutput;
     std::vector<bool> loopChecks;
     std::string shownName;
     int shownMode = -99;
@@ -361,6 +366,51 @@ TEST_F(SchemeCommandsTest, StartUpOpensTheCommandLineOrElseTheLastSchemeAndMode)
         EXPECT_EQ(other, board.schemePath());
         EXPECT_EQ(m.second, board.onPlayMode()) << m.first;
     }
+}
+
+// ---- Files dropped onto the board ----
+
+TEST_F(SchemeCommandsTest, DroppedSoundsFillTheSlotThenTheEmptySlotsAfterIt) {
+    Load(15, "PLAYING");
+    board.SetLoop(15, true);
+    board.OnPlayButton(15);
+    auto& old = device.last();
+    Load(16, "KEPT");
+    const std::string note = dir.WriteBytes("Sounds\\notes.txt", "not a sound");
+    commands.DropFiles(15, {Sound("Door bell.wav"), note, Sound("b.WAV"), Sound("c.wav"), Sound("d.wav")});
+
+    EXPECT_FALSE(old.playing);
+    EXPECT_EQ("DOOR BELL", board.slot(15).name);
+    EXPECT_TRUE(board.slot(15).loop) << "the slot's switches stay, as with Browse...";
+    EXPECT_EQ("KEPT", board.slot(16).name) << "a full slot after the first is passed over";
+    EXPECT_EQ("B", board.slot(17).name);
+    EXPECT_EQ(std::vector<std::string>{"2 sounds were left out: there were no empty slots left for them."},
+              view.messages);
+}
+
+// ---- The sound output ----
+
+TEST_F(SchemeCommandsTest, AnotherSoundOutputIsStoredAtOnceAndUsed) {
+    const std::string second = "{12345678-9ABC-DEF0-1234-56789ABCDEF0}";
+    EXPECT_EQ("", commands.ReadSoundOutput()) << "no settings: the default device";
+    host.options = std::make_pair(scheme::Favourites{}, 2);
+    commands.Options();  // the same output
+    EXPECT_EQ(0u, settings.values.count("SoundOutput"));
+    EXPECT_TRUE(host.usedOutputs.empty());
+
+    host.chosenOutput = second;
+    commands.Options();
+    EXPECT_EQ(second, settings.values["SoundOutput"]);
+    EXPECT_EQ(std::vector<std::string>{second}, host.usedOutputs);
+    EXPECT_EQ(second, commands.ReadSoundOutput());
+    commands.Options();
+    EXPECT_EQ(second, host.shownOutput);
+    EXPECT_EQ(1u, host.usedOutputs.size());
+
+    host.options.reset();  // Cancel
+    host.chosenOutput = "";
+    commands.Options();
+    EXPECT_EQ(second, settings.values["SoundOutput"]);
 }
 
 TEST(SettingsFormatTest, ValueTextEndsAtTheFirstZeroOrTheByteCount) {

@@ -13,7 +13,8 @@
 //   board-probe menuzone SLOT         a real mouse click on the menu zone of a slot's Play button
 //   board-probe dismiss               closes the open pop-up menu with Esc
 //   board-probe choose N              chooses the Nth item (separators not counted) of the open pop-up menu
-//   board-probe dialog CAPTION set ID TEXT | press ID | select ID INDEX | get ID
+//   board-probe dialog CAPTION set ID TEXT | press ID | select ID INDEX | get ID | choose ID TEXT
+//                                     (choose: the first drop-down entry that contains TEXT)
 //                                     works a top-level dialog of that caption (waits for it)
 //   board-probe gone CAPTION          waits until no dialog of that caption is shown
 //   board-probe boards                how many boards are running
@@ -274,6 +275,26 @@ int main(int argc, char** argv) {
             ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(item));
         } else if (action == "select" && argc > 5) {
             ::SendMessageA(item, CB_SETCURSEL, static_cast<WPARAM>(arg(5)), 0);
+        } else if (action == "choose" && argc > 5) {
+            const int count = static_cast<int>(::SendMessageA(item, CB_GETCOUNT, 0, 0));
+            int found = -1;
+            std::string entries;
+            for (int i = 0; i < count; ++i) {
+                // Read as UTF-16: Wine hands ANSI entries of another process's
+                // list back cut to their first character.
+                wchar_t wide[512] = {};
+                char entry[1024] = {};
+                if (::SendMessageW(item, CB_GETLBTEXTLEN, i, 0) < 512)
+                    ::SendMessageW(item, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide));
+                ::WideCharToMultiByte(CP_ACP, 0, wide, -1, entry, sizeof entry, nullptr, nullptr);
+                if (found < 0 && std::strstr(entry, argv[5])) found = i;
+                entries += std::string(" [") + entry + "]";
+            }
+            if (found < 0) {
+                std::fprintf(stderr, "board-probe: no entry with %s among%s\n", argv[5], entries.c_str());
+                return 1;
+            }
+            ::SendMessageA(item, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
         } else if (action == "get") {
             std::printf("%s\n", TextOf(item).c_str());
         } else {

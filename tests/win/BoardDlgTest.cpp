@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <shlobj.h>
+
+#include <cstring>
 #include <set>
 
 #include "ControlHost.h"
@@ -13,6 +16,7 @@
 #include "framework/App.h"
 #include "framework/Registry.h"
 #include "res/resource.h"
+#include "scheme/Scheme.h"
 #include "ui/AboutDlg.h"
 
 namespace {
@@ -241,6 +245,62 @@ TEST_F(BoardDlgTest, ARemoteTriggerWithANullPayloadIsAnEmptyName) {
     data.cbData = 16;  // claims bytes it does not carry
     EXPECT_EQ(::SendMessageA(board_.hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), 0);
     EXPECT_TRUE(::IsWindow(board_.hwnd()));
+}
+
+// A drop of files at a client point, as the shell hands it to the window.
+HGLOBAL MakeDrop(POINT at, const std::vector<std::string>& files) {
+    std::size_t bytes = sizeof(DROPFILES) + 1;
+    for (const std::string& f : files) bytes += f.size() + 1;
+    HGLOBAL drop = ::GlobalAlloc(GHND, bytes);
+    auto* header = static_cast<DROPFILES*>(::GlobalLock(drop));
+    header->pFiles = sizeof(DROPFILES);
+    header->pt = at;
+    char* name = reinterpret_cast<char*>(header + 1);
+    for (const std::string& f : files) {
+        std::memcpy(name, f.c_str(), f.size() + 1);
+        name += f.size() + 1;
+    }
+    ::GlobalUnlock(drop);
+    return drop;
+}
+
+TEST_F(BoardDlgTest, FilesDroppedOnASlotFillItAndTheEmptySlotsAfterIt) {
+    const wintest::TempWav bell("door bell.wav", wintest::Tone(0.5)), b("b.wav", wintest::Tone(0.5)),
+        c("c.wav", wintest::Tone(0.5));
+    const std::string note = wintest::TempPath("notes.txt"), scheme = wintest::TempPath("dropped.scheme");
+    ::DeleteFileA(scheme.c_str());
+    { std::FILE* f = std::fopen(note.c_str(), "wb"); std::fputs("text", f); std::fclose(f); }
+    auto drop = [&](POINT at, const std::vector<std::string>& files) {
+        ::SendMessageA(board_.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(at, files)), 0);
+        wintest::Pump(100);
+    };
+    EXPECT_TRUE(::GetWindowLongA(board_.hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    const board::Board& board = board_.Board();
+
+    drop({365, 150}, {bell.path()});  // inside slot 7's frame, left of its controls
+    EXPECT_EQ(board.slot(7).name, "DOOR BELL");
+    EXPECT_TRUE(board.slot(7).loaded);
+    drop({355, 150}, {b.path()});  // between two frames
+    drop({365, 150}, {note});
+    EXPECT_EQ(board.slot(7).name, "DOOR BELL");
+    for (int i : {6, 8}) EXPECT_FALSE(board.slot(i).loaded) << i;
+    EXPECT_TRUE(messages_.texts().empty());
+
+    Command(ID_VIEW_COMPACT);
+    drop({300, 500}, {b.path(), note, c.path(), bell.path()});  // slot 16's row
+    EXPECT_EQ(board.slot(16).name, "B");
+    EXPECT_EQ(board.slot(17).name, "C");
+    EXPECT_EQ(messages_.texts(),
+              std::vector<std::string>{"1 sound was left out: there was no empty slot left for it."});
+
+    ASSERT_TRUE(scheme::SaveScheme(board_.Board(), scheme));
+    Command(ID_FILE_NEW);
+    drop({5, 5}, {scheme});  // outside every slot: a scheme opens wherever it lands
+    EXPECT_EQ(board_.Text(), "dropped - Clangster");
+    EXPECT_EQ(board.slot(7).name, "DOOR BELL");
+    EXPECT_EQ(board.slot(17).name, "C");
+    ::DeleteFileA(note.c_str());
+    ::DeleteFileA(scheme.c_str());
 }
 
 }  // namespace

@@ -220,6 +220,9 @@ TEST(DialogTemplatesTest, ControlsMenusAndTextsAreThoseTheProgramUses) {
     EXPECT_EQ(rename.Text(), "Rename Sound");
     EXPECT_EQ(ChildrenOf(rename.hwnd()),
               (Children{{1104, "Edit", ""}, {IDOK, "Button", "OK"}, {IDCANCEL, "Button", "Cancel"}}));
+    std::vector<std::string> names;
+    for (const audio::SoundOutput& output : audio::EnumerateSoundOutputs()) names.push_back(output.name);
+    ASSERT_FALSE(names.empty());
     Children controls{{-1, "Button", " Favourite schemes: "}};
     for (int i = 0; i < 12; ++i) {
         controls.emplace_back(-1, "Static", "Scheme " + std::to_string(i + 1) + ":");
@@ -227,6 +230,7 @@ TEST(DialogTemplatesTest, ControlsMenusAndTextsAreThoseTheProgramUses) {
         controls.emplace_back(kBrowseIds[i], "Button", "Browse...");
     }
     controls.insert(controls.end(), {{-1, "Static", "When playing a sound:"}, {1149, "ComboBox", ""},
+                                     {-1, "Static", "Sound output:"}, {1150, "ComboBox", names[0]},
                                      {IDOK, "Button", "OK"}, {IDCANCEL, "Button", "Cancel"}});
     EXPECT_EQ(options.Text(), "Options");
     EXPECT_EQ(ChildrenOf(options.hwnd()), controls);
@@ -236,6 +240,11 @@ TEST(DialogTemplatesTest, ControlsMenusAndTextsAreThoseTheProgramUses) {
     EXPECT_EQ(ListItems(modes), (std::vector<std::string>{"leave other sounds alone", "pause any other sounds playing",
                                                           "fade out and pause any other sounds playing"}));
     EXPECT_EQ(::GetWindowLongA(modes, GWL_STYLE) & (CBS_DROPDOWNLIST | CBS_SORT), CBS_DROPDOWNLIST);
+    // The outputs in DirectSound's order, the system's default first and chosen.
+    HWND outputs = options.Item(IDC_SOUND_OUTPUT);
+    EXPECT_EQ(ListItems(outputs), names);
+    EXPECT_GE(names.size(), 2u) << "the default and the test sink";
+    EXPECT_EQ(::SendMessageA(outputs, CB_GETCURSEL, 0, 0), 0);
 
     fw::UniqueMenu menu(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(135)));
     char text[32] = "";

@@ -237,7 +237,8 @@ struct SinkCapture::State {
   }
 };
 
-SinkCapture::SinkCapture() : state_(new State) {}
+SinkCapture::SinkCapture(std::string sink)
+    : state_(new State), sink_(sink.empty() ? EnvOr("CLANGSTER_SINK", "clangster_sink") : std::move(sink)) {}
 
 SinkCapture::~SinkCapture() {
   if (state_->pid > 0) stop();
@@ -251,7 +252,7 @@ bool SinkCapture::start(std::string* error) {
   if (state_->pid > 0) return fail("capture already running");
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return fail(std::string("pipe: ") + std::strerror(errno));
-  const std::string device = EnvOr("CLANGSTER_SINK", "clangster_sink") + std::string(".monitor");
+  const std::string device = sink_ + ".monitor";
   const std::vector<std::string> argv = {
       "parec",          "--device=" + device, "--format=s16le", "--rate=44100",
       "--channels=2",   "--latency-msec=20",  "--raw",          "--client-name=clangster-e2e"};

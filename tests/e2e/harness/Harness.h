@@ -93,11 +93,11 @@ std::optional<std::string> WaitForWindow(const std::string& titlePattern, Proces
 
 // --- Sound capture ---------------------------------------------------------
 
-// Records the monitor of the test sink as 44100 Hz 16-bit stereo through
-// parec, from start() to stop().
+// Records the monitor of the test sink (or of the named sink) as 44100 Hz
+// 16-bit stereo through parec, from start() to stop().
 class SinkCapture {
  public:
-  SinkCapture();
+  explicit SinkCapture(std::string sink = "");
   ~SinkCapture();
   SinkCapture(const SinkCapture&) = delete;
   SinkCapture& operator=(const SinkCapture&) = delete;
@@ -118,6 +118,7 @@ class SinkCapture {
  private:
   struct State;
   std::unique_ptr<State> state_;
+  std::string sink_;
 };
 
 }  // namespace e2e

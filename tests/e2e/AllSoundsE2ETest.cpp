@@ -1,0 +1,197 @@
+// Ending a scene on the real Clangster.exe under Wine: Esc, Shift+Esc and the
+// trigger tool's --stop-all on three sounds at once; and the sound output
+// chosen in Options, heard on a second PulseAudio sink, kept across a
+// restart, and given up for the default when that sink is gone.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "BoardDriver.h"
+
+namespace e2e {
+namespace {
+
+constexpr double kSoundDb = -30;
+constexpr int kOptions = 32803, kIdOk = 1, kSoundOutputList = 1150;
+const char kKey[] = "HKCU\\Software\\Marrowick\\Clangster";
+const char kSecondSink[] = "clangster_second";
+
+class AllSoundsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(InTestEnvironment()) << "run through scripts/with-test-env.sh";
+        ASSERT_TRUE(ResetSettings());
+        char pattern[] = "/tmp/clangster-e2e-all-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        // Three quiet tones together stay below full scale.
+        const double hz[] = {440, 660, 990};
+        std::ofstream scheme(dir_ + "/show.scheme", std::ios::binary);
+        for (int i = 0; i < 3; ++i) {
+            const std::string file = dir_ + "/t" + std::to_string(i) + ".wav";
+            WriteTone(file, 8.0, hz[i], 0.25);
+            scheme << ToWindowsPath(file) << "|T" << i << "|0.000000|0|0|0|\r\n";
+        }
+        for (int i = 3; i < 18; ++i) scheme << "||||\r\n";
+        scheme << "Colours=0,255,50,0,58,15\r\nCompact=0\r\n";
+    }
+    void TearDown() override {
+        if (board_) board_->kill();
+        if (!sinkModule_.empty()) RunCommand({"pactl", "unload-module", sinkModule_});
+        keeper_.reset();
+        ResetSettings();
+        RunCommand({"rm", "-rf", dir_});
+    }
+
+    void StartBoard(const std::vector<std::string>& args = {}) {
+        board_ = StartWindows(ClangsterExe(), args);
+        ASSERT_TRUE(board_);
+        // A message box at start-up would keep the board hidden.
+        ASSERT_TRUE(WaitForWindow("^show - Clangster$", *board_, 30)) << board_->output();
+    }
+    void CloseBoard() {
+        Probe({"close"});
+        ASSERT_TRUE(board_->wait(30)) << "the board did not close";
+    }
+    // The scheme and the mode as a closed board leaves them: leave other sounds alone.
+    void StoreSchemeAndLeaveOthers() {
+        RunWindows("reg", {"add", kKey, "/v", "LastFile", "/d", ToWindowsPath(dir_ + "/show.scheme"), "/f"});
+        RunWindows("reg", {"add", kKey, "/v", "onplay", "/d", "0", "/f"});
+    }
+    static bool AllShow(const std::string& image) {
+        const BoardState board = ReadBoard();
+        for (int i = 0; i < 3; ++i)
+            if (board.slots.at(i).image != image) return false;
+        return true;
+    }
+    // Starts slots 0 to 2 with their keys and waits until all three play.
+    void PlayThree() {
+        for (const char* key : {"0x31", "0x32", "0x33"}) Probe({"key", key});
+        ASSERT_TRUE(WaitUntil([] { return AllShow("playing"); }, 10));
+    }
+    static void WaitForCapture(SinkCapture& capture, double seconds) {
+        WaitUntil([&] { return capture.secondsNow() > seconds; }, seconds + 10);
+    }
+    // Plays slot 0 for a second on whatever output the board uses, recording both sinks.
+    std::pair<Pcm, Pcm> PlayOnce() {
+        SinkCapture first, second(kSecondSink);
+        std::string error;
+        EXPECT_TRUE(first.start(&error)) << error;
+        if (!sinkModule_.empty()) {
+            EXPECT_TRUE(second.start(&error)) << error;
+        }
+        Probe({"key", "0x31"});
+        WaitUntil([] { return ReadBoard().slots.at(0).image == "playing"; }, 10);
+        WaitForCapture(first, first.secondsNow() + 1.0);
+        Probe({"key", "0x31", "shift"});
+        return {first.stop(), second.stop()};
+    }
+    void AddSecondSink() {
+        const RunResult r = RunCommand({"pactl", "load-module", "module-null-sink", std::string("sink_name=") + kSecondSink,
+                                        "rate=44100", "channels=2", "sink_properties=device.description=SecondOutput"});
+        ASSERT_EQ(r.exitCode, 0) << r.output;
+        sinkModule_ = r.output.substr(0, r.output.find_first_of("\r\n"));
+        // An idle null sink holds its monitor back; a silent stream keeps it in real time.
+        keeper_ = Process::Start({"pacat", "--playback", std::string("--device=") + kSecondSink, "--latency-msec=10",
+                                  "--raw", "--format=s16le", "--rate=44100", "--channels=2", "/dev/zero"});
+        ASSERT_TRUE(keeper_);
+    }
+
+    std::string dir_, sinkModule_;
+    std::unique_ptr<Process> board_, keeper_;
+};
+
+TEST_F(AllSoundsTest, EscAndTheToolsStopAllStopThreeSoundsAtOnce) {
+    StoreSchemeAndLeaveOthers();
+    ASSERT_NO_FATAL_FAILURE(StartBoard());
+    for (const bool fromTool : {false, true}) {
+        SCOPED_TRACE(fromTool ? "--stop-all" : "Esc");
+        ASSERT_NO_FATAL_FAILURE(PlayThree());
+        SinkCapture capture;
+        std::string error;
+        ASSERT_TRUE(capture.start(&error)) << error;
+        WaitForCapture(capture, 0.6);
+        const double stopAt = capture.secondsNow();
+        if (fromTool)
+            ASSERT_EQ(RunWindows(TriggerExe(), {"--stop-all"}).exitCode, 0);
+        else
+            Probe({"key", "0x1B"});
+        const double stoppedBy = capture.secondsNow();
+        ASSERT_TRUE(WaitUntil([] { return AllShow("idle"); }, 10));
+        WaitForCapture(capture, stoppedBy + 1.0);
+        const Pcm pcm = capture.stop();
+
+        EXPECT_GT(TypicalLevelDb(pcm, 0.1, stopAt - 0.1), kSoundDb) << "the sounds were not heard";
+        EXPECT_LT(LevelDb(pcm, stoppedBy + 0.2, pcm.seconds()), -60) << "a sound went on";
+        const BoardState board = ReadBoard();
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(board.slots.at(i).time, "      ") << i;
+            EXPECT_EQ(board.slots.at(i).position, 0) << i;
+        }
+    }
+    EXPECT_TRUE(board_->running());
+}
+
+TEST_F(AllSoundsTest, ShiftEscFadesEverySoundOutAtTwoDecibelsATickAndPausesIt) {
+    StoreSchemeAndLeaveOthers();
+    ASSERT_NO_FATAL_FAILURE(StartBoard());
+    ASSERT_NO_FATAL_FAILURE(PlayThree());
+    SinkCapture capture;
+    std::string error;
+    ASSERT_TRUE(capture.start(&error)) << error;
+    WaitForCapture(capture, 0.8);
+    const double fadeAt = capture.secondsNow();
+    Probe({"key", "0x1B", "shift"});
+    ASSERT_TRUE(WaitUntil([] { return AllShow("paused"); }, 10));
+    WaitForCapture(capture, fadeAt + 3.5);
+    const Pcm pcm = capture.stop();
+
+    const double before = TypicalLevelDb(pcm, fadeAt - 0.6, fadeAt - 0.1);
+    ASSERT_GT(before, kSoundDb);
+    const std::vector<double> levels = WindowLevelsDb(pcm, 100);
+    double fadeStart = 0;
+    for (size_t i = static_cast<size_t>(fadeAt / 0.1); i < levels.size() && fadeStart == 0; ++i)
+        if (levels[i] < before - 1.0) fadeStart = i * 0.1;
+    ASSERT_GT(fadeStart, 0.0) << "the sounds never got quieter";
+    const auto end = LastTimeAbove(pcm, before - 60, 10);
+    ASSERT_TRUE(end);
+    EXPECT_NEAR(*end - fadeStart, 2.5, 0.4) << "25 ticks from full volume";
+    const double a = TypicalLevelDb(pcm, fadeStart + 0.5, fadeStart + 0.7);
+    const double b = TypicalLevelDb(pcm, fadeStart + 1.5, fadeStart + 1.7);
+    EXPECT_NEAR(a - b, 20.0, 3.0) << "dB per second";
+    for (int i = 0; i < 3; ++i) EXPECT_NE(ReadBoard().slots.at(i).position, 0) << "paused, not rewound";
+}
+
+TEST_F(AllSoundsTest, TheOutputChosenInOptionsIsUsedKeptAndGivenUpWhenItIsGone) {
+    ASSERT_NO_FATAL_FAILURE(AddSecondSink());
+    const std::vector<std::string> args{ToWindowsPath(dir_ + "/show.scheme")};
+    ASSERT_NO_FATAL_FAILURE(StartBoard(args));
+    Probe({"command", std::to_string(kOptions)});
+    const RunResult chosen = Probe({"dialog", "Options", "choose", std::to_string(kSoundOutputList), "SecondOutput"});
+    ASSERT_EQ(chosen.exitCode, 0) << chosen.output;
+    PressDialogButton("Options", kIdOk);
+
+    auto heardOnSecondOnly = [&](const char* when) {
+        const auto [first, second] = PlayOnce();
+        EXPECT_TRUE(FirstTimeAbove(second, kSoundDb)) << when << ": nothing on the chosen output";
+        EXPECT_LT(LevelDb(first, 0, first.seconds()), -60) << when << ": sound on the default output";
+    };
+    heardOnSecondOnly("after OK");
+    const RunResult stored = RunWindows("reg", {"query", kKey, "/v", "SoundOutput"});
+    EXPECT_NE(stored.output.find("{"), std::string::npos) << stored.output;
+
+    ASSERT_NO_FATAL_FAILURE(CloseBoard());
+    ASSERT_NO_FATAL_FAILURE(StartBoard(args));
+    heardOnSecondOnly("after a restart");
+
+    ASSERT_NO_FATAL_FAILURE(CloseBoard());
+    ASSERT_EQ(RunCommand({"pactl", "unload-module", sinkModule_}).exitCode, 0);
+    sinkModule_.clear();
+    ASSERT_NO_FATAL_FAILURE(StartBoard(args));  // no message: the board shows at once
+    const auto [first, second] = PlayOnce();
+    EXPECT_TRUE(FirstTimeAbove(first, kSoundDb)) << "the default output plays once the chosen one is gone";
+}
+
+}  // namespace
+}  // namespace e2e

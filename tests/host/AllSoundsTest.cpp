@@ -1,0 +1,124 @@
+// Stopping or fading every sound at once, and moving every sound to another
+// sound device.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+
+#include "BoardFixture.h"
+
+namespace {
+
+constexpr int kIdle = 137, kPaused = 140;
+
+class AllSoundsTest : public BoardFixture {
+protected:
+    // Slots 0, 5 and 17 playing (5 at slider 2000, i.e. -1000), slot 9 paused 1 s in.
+    void StartScene() {
+        for (int i : {0, 5, 9, 17}) Load(i, "S" + std::to_string(i));
+        board.SetVolume(5, 2000);
+        board.OnPlayButton(9);
+        Tick(10);
+        board.OnPlayButton(9);
+        for (int i : {0, 5, 17}) board.OnPlayButton(i);
+        Tick(5);
+    }
+    fake::BufferState& Buffer(int slot) {
+        for (auto it = device.buffers.rbegin(); it != device.buffers.rend(); ++it)
+            if ((*it)->path == board.slot(slot).path && !(*it)->released) return **it;
+        throw std::runtime_error("no buffer");
+    }
+};
+
+TEST_F(AllSoundsTest, StopAllStopsAndRewindsEverySlotAndEndsFadesAtTheirSavedLevel) {
+    board.SetOnPlayMode(board::FadeOthers);
+    StartScene();  // starting 5 and 17 set 0 (and 5) fading
+    ASSERT_TRUE(board.fading(0));
+    ASSERT_LT(Buffer(0).volume, 0);
+    board.StopAll();
+    for (int i : {0, 5, 9, 17}) {
+        SCOPED_TRACE(i);
+        EXPECT_FALSE(Buffer(i).playing);
+        EXPECT_EQ(0u, Buffer(i).position);
+        EXPECT_FALSE(board.fading(i));
+        EXPECT_EQ(kIdle, view.at(i).image);
+    }
+    EXPECT_EQ(0, Buffer(0).volume);
+    EXPECT_EQ(-1000, Buffer(5).volume);
+}
+
+TEST_F(AllSoundsTest, FadeAllLowersEveryPlayingSoundTwoDecibelsATickThenPausesAndRestores) {
+    board.SetOnPlayMode(board::LeaveOthers);
+    StartScene();
+    board.FadeAll();
+    EXPECT_FALSE(board.fading(9)) << "a paused sound is left alone";
+    Tick();
+    EXPECT_EQ(-200, Buffer(0).volume);
+    EXPECT_EQ(-1200, Buffer(5).volume);
+    board.FadeAll();  // again mid-fade: the level to restore stays the first one
+    Tick(18);         // slot 5 reaches -4800 on its 19th tick
+    EXPECT_TRUE(Buffer(5).playing);
+    Tick();
+    EXPECT_FALSE(Buffer(5).playing);
+    EXPECT_EQ(-1000, Buffer(5).volume);
+    EXPECT_EQ(kPaused, view.at(5).image);
+    EXPECT_TRUE(Buffer(0).playing);
+    Tick(5);  // the 25th tick from full volume
+    for (int i : {0, 17}) {
+        SCOPED_TRACE(i);
+        EXPECT_FALSE(Buffer(i).playing);
+        EXPECT_NE(0u, Buffer(i).position) << "paused, not rewound";
+        EXPECT_EQ(0, Buffer(i).volume);
+        EXPECT_EQ(kPaused, view.at(i).image);
+    }
+}
+
+TEST_F(AllSoundsTest, MovingToAnotherDeviceKeepsEverySlotAsItWas) {
+    board.SetOnPlayMode(board::FadeOthers);
+    Load(3, "gone");
+    board.SetLoop(0, true);
+    board.SetCountDown(9, true);
+    StartScene();  // 0 (looping) and 5 fading, 17 playing, 9 paused
+    std::map<int, fake::BufferState> before;
+    for (int i : {0, 5, 9, 17}) before[i] = Buffer(i);
+    std::remove(board.slot(3).path.c_str());
+    const std::size_t oldCount = device.buffers.size();
+
+    fake::FakeDevice other;
+    const std::size_t logFrom = view.log.size();
+    board.MoveToDevice(&other);
+    for (std::size_t i = 0; i < oldCount; ++i) EXPECT_TRUE(device.buffers[i]->released) << i;
+    ASSERT_EQ(5u, other.buffers.size());  // the deleted sound was tried too
+    auto on = [&](int slot) -> fake::BufferState& {
+        for (auto& b : other.buffers)
+            if (b->path == board.slot(slot).path) return *b;
+        throw std::runtime_error("not moved");
+    };
+    for (int i : {0, 5, 9, 17}) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(before[i].playing, on(i).playing);
+        EXPECT_EQ(before[i].looping, on(i).looping);
+        EXPECT_EQ(before[i].position, on(i).position);
+        EXPECT_EQ(before[i].volume, on(i).volume);
+    }
+    EXPECT_TRUE(on(0).looping && on(17).playing && on(9).position && board.fading(0));
+    EXPECT_TRUE(board.slot(9).countDown);
+    EXPECT_FALSE(board.slot(3).loaded) << "a sound deleted meanwhile leaves its slot empty";
+    // Only the emptied slot was redrawn.
+    for (const std::string& call : view.Since(logFrom)) {
+        std::istringstream words(call);
+        std::string what;
+        int slot = -1;
+        words >> what >> slot;
+        EXPECT_EQ(3, slot) << call;
+    }
+
+    Tick(30);  // the fades go on on the new device
+    EXPECT_FALSE(on(0).playing);
+    EXPECT_EQ(0, on(0).volume);
+    EXPECT_EQ(-1000, on(5).volume);
+}
+
+}  // namespace
