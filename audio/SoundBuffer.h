@@ -13,7 +13,7 @@ namespace audio {
 
 class CSoundBuffer : public ISoundBuffer {
 public:
-    // Reads path's 44-byte header and data into a new buffer on device.
+    // Reads path's format and sound (audio/WavFormat.h) into a new buffer on device.
     // Failures after the file was read show an "Error - DS - ..." message.
     CSoundBuffer(const std::string& path, IDirectSound* device, DWORD flags);
     ~CSoundBuffer() override;  // stops a playing buffer before releasing it

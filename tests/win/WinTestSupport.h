@@ -9,9 +9,15 @@
 
 namespace wintest {
 
+// The whole content of a file, laid out by the caller.
+struct FileBytes {
+    std::vector<std::uint8_t> bytes;
+};
+
 // A canonical 44-byte-header PCM WAV in the temp folder, removed on destruction.
 class TempWav {
 public:
+    TempWav(const std::string& name, const FileBytes& file);
     TempWav(const std::string& name, const std::vector<std::uint8_t>& data, int channels = 2,
             std::uint32_t rate = 44100, int bits = 16, std::uint32_t declaredBytes = UINT32_MAX);
     ~TempWav();
@@ -20,6 +26,7 @@ public:
     const std::string& path() const { return path_; }
 
 private:
+    void Write(const std::vector<std::uint8_t>& file);
     std::string path_;
 };
 
