@@ -1,5 +1,6 @@
 // The WAV header, the trigger keys and the text-file reader and writer.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "audio/WavFormat.h"
 #include "board/Keys.h"
+#include "framework/FileStatus.h"
 #include "framework/TextFile.h"
 #include "TestFiles.h"
 #include "../common/RiffWav.h"
@@ -216,6 +218,29 @@ TEST_F(TextFileTest, OnlyTheCrBeforeTheLineEndIsDropped) {
     EXPECT_EQ((Lines{"a\rb", "c\r"}), ReadAll("a\rb\nc\r\r\n"));
 }
 
+TEST_F(TextFileTest, ALineIsCutAtTheLimitAndTheRestOfItSkipped) {
+    const std::size_t max = fw::kMaxLineBytes;
+    const std::string huge(10 * max + 7, 'x');
+    fw::TextFileReader reader;
+    ASSERT_TRUE(reader.Open(dir.WriteBytes("long.txt", std::string(max, 'a') + "\r\n" + huge + "\r\n" +
+                                                            std::string(max + 1, 'b') + "\nlast\n")));
+    std::string line;
+    const struct {
+        std::string text;
+        bool cut;
+    } expected[] = {{std::string(max, 'a'), false}, {std::string(max, 'x'), true}, {std::string(max, 'b'), true},
+                    {"last", false}};
+    for (const auto& e : expected) {
+        ASSERT_TRUE(reader.ReadLine(line));
+        EXPECT_EQ(e.text.size(), line.size());
+        EXPECT_EQ(e.text, line);
+        EXPECT_EQ(e.cut, reader.lineCut());
+        EXPECT_LE(line.capacity(), 2 * max) << "the skipped part was kept in memory";
+    }
+    EXPECT_FALSE(reader.ReadLine(line));
+    EXPECT_EQ(0, reader.error());
+}
+
 TEST_F(TextFileTest, MissingFileFailsToOpenWithItsError) {
     fw::TextFileReader reader;
     EXPECT_FALSE(reader.Open(dir.Path("absent.txt")));
@@ -248,6 +273,29 @@ TEST_F(TextFileTest, WriterReportsCreateAndFlushFailures) {
     full.WriteLine("x");
     EXPECT_FALSE(full.Close());
     EXPECT_NE(0, full.error());
+}
+
+// Only regular files count as files: anything else is skipped as missing.
+TEST(FileStatus, OnlyARegularFileHasASize) {
+    testfiles::TempDir dir;
+    const std::string fifo = dir.Path("pipe");
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    std::uint64_t size = 0;
+    EXPECT_TRUE(fw::QueryFileSize(dir.WriteBytes("a.wav", "12345"), size));
+    EXPECT_EQ(5u, size);
+    for (const std::string& path : {dir.dir().string(), fifo, std::string("/dev/null"), dir.Path("absent"),
+                                    std::string()}) {
+        size = 99;
+        EXPECT_FALSE(fw::QueryFileSize(path, size)) << path;
+        EXPECT_EQ(99u, size) << path;
+    }
+}
+
+TEST(FileStatus, WindowsDeviceNamesWithAnyExtensionOrCase) {
+    for (const char* device : {"CON", "nul.wav", "C:\\shows\\Com1.txt", "LPT9", "conin$", "Z:NUL .wav", "aux"})
+        EXPECT_TRUE(fw::IsWindowsDeviceName(device)) << device;
+    for (const char* file : {"COM0", "COM10", "console.wav", "icon.wav", "C:\\CON\\a.wav", "nul_", ""})
+        EXPECT_FALSE(fw::IsWindowsDeviceName(file)) << file;
 }
 
 }  // namespace
