@@ -96,6 +96,19 @@ std::optional<double> LastTimeAbove(const Pcm& pcm, double thresholdDb, double w
   return std::nullopt;
 }
 
+std::optional<double> FirstSilence(const Pcm& pcm, double thresholdDb, double length,
+                                   double windowMs, int channel) {
+  const std::vector<double> levels = WindowLevelsDb(pcm, windowMs, channel);
+  const double window = static_cast<double>(WindowFrames(pcm, windowMs)) / pcm.rate;
+  const auto needed = static_cast<size_t>(std::ceil(length / window));
+  size_t quiet = 0;
+  for (size_t i = 0; i < levels.size(); ++i) {
+    quiet = levels[i] < thresholdDb ? quiet + 1 : 0;
+    if (quiet >= needed) return (i + 1 - quiet) * window;
+  }
+  return std::nullopt;
+}
+
 double DominantFrequency(const Pcm& pcm, double from, double to, int channel) {
   if (channel < 0 || channel >= pcm.channels) return 0;
   const size_t begin = FrameAt(pcm, from), end = FrameAt(pcm, to);

@@ -48,6 +48,11 @@ std::optional<double> FirstTimeAbove(const Pcm& pcm, double thresholdDb, double 
 std::optional<double> LastTimeAbove(const Pcm& pcm, double thresholdDb, double windowMs = 10,
                                     int channel = -1);
 
+// Start of the first stretch of at least `length` seconds whose 10 ms windows
+// all stay below `thresholdDb`; nothing if the capture has none (yet).
+std::optional<double> FirstSilence(const Pcm& pcm, double thresholdDb, double length,
+                                   double windowMs = 10, int channel = -1);
+
 // Frequency in Hz of the tone from `from` to `to` seconds, from the typical
 // spacing of upward zero crossings (with hysteresis, so low noise does not
 // count, and robust to short dropouts). 0 when fewer than two crossings are
