@@ -48,4 +48,15 @@ public:
 // Pumps this thread's messages for the given time.
 void Pump(DWORD milliseconds);
 
+// Polls `condition` until it holds, for up to `timeoutMs`; whether it held.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs = 20000) {
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start > timeoutMs) return false;
+        ::Sleep(10);
+    }
+    return true;
+}
+
 }  // namespace wintest
