@@ -127,12 +127,26 @@ Result CSoundBuffer::GetVolume(std::int32_t& hundredthsDb) {
     return hr;
 }
 
+namespace {
+// Room for the extensible format, which a deep-sample buffer reports; the
+// size written is not wanted.
+HRESULT ReadFormat(IDirectSoundBuffer* buffer, WAVEFORMATEXTENSIBLE& format) {
+    format = WAVEFORMATEXTENSIBLE{};
+    return buffer->GetFormat(&format.Format, sizeof format, nullptr);
+}
+}  // namespace
+
 Result CSoundBuffer::GetAvgBytesPerSec(std::uint32_t& bytesPerSec) {
-    // Room for the extensible format, which a deep-sample buffer reports;
-    // the size written is not wanted.
-    WAVEFORMATEXTENSIBLE format{};
-    const HRESULT hr = buffer->GetFormat(&format.Format, sizeof format, nullptr);
+    WAVEFORMATEXTENSIBLE format;
+    const HRESULT hr = ReadFormat(buffer.get(), format);
     bytesPerSec = format.Format.nAvgBytesPerSec;
+    return hr;
+}
+
+Result CSoundBuffer::GetBlockAlign(std::uint32_t& bytes) {
+    WAVEFORMATEXTENSIBLE format;
+    const HRESULT hr = ReadFormat(buffer.get(), format);
+    bytes = format.Format.nBlockAlign;
     return hr;
 }
 

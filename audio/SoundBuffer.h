@@ -29,6 +29,7 @@ public:
     Result SetVolume(std::int32_t hundredthsDb) override;
     Result GetVolume(std::int32_t& hundredthsDb) override;
     Result GetAvgBytesPerSec(std::uint32_t& bytesPerSec) override;
+    Result GetBlockAlign(std::uint32_t& bytes) override;
 
     // Stops the buffer when it plays; false (after a message) when that failed.
     bool StopIfPlaying();

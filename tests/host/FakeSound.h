@@ -106,6 +106,11 @@ public:
         bytesPerSec = s_->format.avgBytesPerSec;
         return kOk;
     }
+    audio::Result GetBlockAlign(std::uint32_t& bytes) override {
+        Log("GetBlockAlign");
+        bytes = s_->format.blockAlign;
+        return kOk;
+    }
 
 private:
     void Log(const std::string& call) {

@@ -44,6 +44,9 @@ TEST_F(SoundBufferTest, LoadsTheExactSampleBytesAndReadsBackItsFormat) {
     std::uint32_t bytesPerSec = 0;
     ASSERT_GE(sound->GetAvgBytesPerSec(bytesPerSec), 0);
     EXPECT_EQ(bytesPerSec, 44100u * 4);
+    std::uint32_t frame = 0;
+    ASSERT_GE(sound->GetBlockAlign(frame), 0);
+    EXPECT_EQ(frame, 4u);
 
     void *p1 = nullptr, *p2 = nullptr;
     DWORD n1 = 0, n2 = 0;
@@ -159,6 +162,9 @@ TEST_F(SoundBufferTest, EditorFilesLoadTheirDataChunkInTheirOwnFormat) {
         EXPECT_EQ(c.tag, format.Format.wFormatTag);
         EXPECT_EQ(c.format.bits, format.Format.wBitsPerSample);
         EXPECT_EQ(c.format.rate, format.Format.nSamplesPerSec);
+        std::uint32_t frame = 0;
+        ASSERT_GE(sound->GetBlockAlign(frame), 0);
+        EXPECT_EQ(c.format.channels * c.format.bits / 8u, frame);
         void *p1 = nullptr, *p2 = nullptr;
         DWORD n1 = 0, n2 = 0;
         ASSERT_TRUE(SUCCEEDED(sound->buffer->Lock(0, 0, &p1, &n1, &p2, &n2, DSBLOCK_ENTIREBUFFER)));
