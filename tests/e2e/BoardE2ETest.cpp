@@ -158,6 +158,14 @@ protected:
         return quiet.value_or(from);
     }
 
+    // The sound between two capture times, without the gaps a starved mixer leaves.
+    static Pcm Heard(const Pcm& pcm, double from, double to) { return WithoutGaps(pcm.slice(from, to)); }
+    // The median level of that sound.
+    static double HeardLevel(const Pcm& pcm, double from, double to) {
+        const Pcm heard = Heard(pcm, from, to);
+        return TypicalLevelDb(heard, 0, heard.seconds());
+    }
+
     // The levels a sound holds for 30 ms or more, in order: the steps of a fade.
     static std::vector<double> Plateaus(const Pcm& pcm, double from, double to) {
         std::vector<double> plateaus;
@@ -205,7 +213,7 @@ TEST_F(BoardTest, TheTriggerToolPlaysASlotByItsNameInAnyCase) {
     const Pcm pcm = capture_.stop();
 
     EXPECT_GT(start, firedAt - 0.05);
-    EXPECT_NEAR(DominantFrequency(pcm, start + 0.1, start + 0.6), 440, 5);
+    EXPECT_NEAR(DominantFrequency(Heard(pcm, start + 0.1, start + 0.6), 0, 0.5), 440, 5);
     EXPECT_EQ(playing.time.substr(0, 4), " 00;");
 }
 
@@ -223,13 +231,11 @@ TEST_F(BoardTest, ASlotKeyStartsPausesAndResumesWhereItStopped) {
     const double end = SilenceAfter(resume, 1.0);
     const Pcm pcm = capture_.stop();
 
-    // How long each stretch sounded, without the gaps a late mixer leaves. A
-    // starved mixer can also replay a few of its last blocks, so the sum may
-    // run over a little; the sound again from its start would add 0.8 s.
-    const double first = SecondsAbove(pcm.slice(start, pause), kSoundDb);
-    const double second = SecondsAbove(pcm.slice(resume, end), kSoundDb);
+    // How long each stretch sounded, without the gaps a late mixer leaves.
+    const double first = SecondsAbove(Heard(pcm, start, pause), kSoundDb);
+    const double second = SecondsAbove(Heard(pcm, resume, end), kSoundDb);
     EXPECT_GT(first, 0.7);
-    EXPECT_NEAR(first + second, 3.0, 0.45) << "the second stretch is not the rest of the sound";
+    EXPECT_NEAR(first + second, 3.0, 0.3) << "the second stretch is not the rest of the sound";
     WaitForSlot(0, Idle, "idle at the end");
 }
 
@@ -249,10 +255,7 @@ TEST_F(BoardTest, ShiftWithASlotKeyStopsAndRewinds) {
 
     EXPECT_EQ(stopped.time, "      ");
     EXPECT_EQ(stopped.position, 0);
-    // The whole 3 s again, not the 2 s left after the stop (a starved mixer may replay a little).
-    const double sounded = SecondsAbove(pcm.slice(restart, end), kSoundDb);
-    EXPECT_GT(sounded, 2.7) << "did not start again from the beginning";
-    EXPECT_LT(sounded, 3.6);
+    EXPECT_NEAR(SecondsAbove(Heard(pcm, restart, end), kSoundDb), 3.0, 0.2) << "did not start again from the beginning";
 }
 
 TEST_F(BoardTest, StartingASecondSoundFadesTheFirstOutByTwoDecibelsATick) {
@@ -263,13 +266,14 @@ TEST_F(BoardTest, StartingASecondSoundFadesTheFirstOutByTwoDecibelsATick) {
     const double fadeAt = capture_.capturedSeconds();
     Trigger("SILENCE");
     const SlotState faded = WaitForSlot(2, Paused, "paused by the fade");
-    capture_.waitForSilence(-100, fadeAt, 0.3);
+    capture_.waitForSilence(-100, capture_.capturedSeconds(), 0.3);
     const Pcm pcm = capture_.stop();
 
     // The fade is counted in its steps, not timed: a busy machine makes the
     // 100 ms ticks late, but every tick still lowers the sound by 2 dB.
-    const double before = TypicalLevelDb(pcm, fadeAt - 0.6, fadeAt - 0.1);
-    const std::vector<double> steps = Plateaus(pcm, fadeAt - 0.6, pcm.seconds());
+    const double before = HeardLevel(pcm, fadeAt - 0.6, fadeAt - 0.1);
+    const Pcm heard = Heard(pcm, fadeAt - 0.6, pcm.seconds());
+    const std::vector<double> steps = Plateaus(heard, 0, heard.seconds());
     // A step can hide when two ticks come close together, and a mixer gap can
     // split one: every drop is a whole number of 2 dB steps all the same.
     std::vector<double> drops;
@@ -297,7 +301,7 @@ TEST_F(BoardTest, ALoopingSoundKeepsPlayingPastItsEnd) {
     capture_.waitUntilCaptured(start + 2.4);
     const Pcm pcm = capture_.stop();
 
-    EXPECT_GT(TypicalLevelDb(pcm, start + 1.2, start + 2.2), kSoundDb);
+    EXPECT_GT(HeardLevel(pcm, start + 1.2, start + 2.2), kSoundDb);
     EXPECT_EQ(State()[1].image, "playing");
 }
 
@@ -342,13 +346,14 @@ TEST_F(BoardTest, TheVolumeFollowsItsSliderAndThePositionMovesOnRelease) {
     const double fullAt = capture_.capturedSeconds();
     ASSERT_EQ(Probe({"volume", "2", "4000"}).exitCode, 0);  // -20 dB
     // The lower level is measured once the capture shows it.
-    const auto quietFrom = capture_.waitForSilence(TypicalLevelDb(capture_.snapshot(), start, fullAt) - 10, fullAt, 0.3);
+    // Quieter by 10 dB or more, and not a gap of digital silence.
+    const auto quietFrom = capture_.waitForSilence(HeardLevel(capture_.snapshot(), start, fullAt) - 10, fullAt, 0.3, kSilenceDb + 1);
     ASSERT_TRUE(quietFrom) << "the level did not drop";
     ASSERT_EQ(Probe({"position", "2", "750"}).exitCode, 0);  // 6 s into the sound
     const SlotState moved = WaitForSlot(2, [](const SlotState& s) { return s.time >= " 00;06"; }, "moved to 6 s");
     const Pcm pcm = capture_.stop();
 
-    const double drop = TypicalLevelDb(pcm, start + 0.1, fullAt) - TypicalLevelDb(pcm, *quietFrom, *quietFrom + 0.3);
+    const double drop = HeardLevel(pcm, start + 0.1, fullAt) - HeardLevel(pcm, *quietFrom, *quietFrom + 0.3);
     EXPECT_NEAR(drop, 20.0, 1.5);
     EXPECT_EQ(moved.time.substr(0, 5), " 00;0");
     EXPECT_GE(std::stoi(moved.time.substr(4, 2)), 6) << moved.time;
@@ -387,7 +392,8 @@ TEST_F(BoardTest, DraggingTheSlidersWithTheMouseSetsVolumeAndPosition) {
         before = s;
         return settled;
     }, "quieter");
-    const auto quietFrom = capture_.waitForSilence(TypicalLevelDb(capture_.snapshot(), start, fullAt) - 10, fullAt, 0.3);
+    // Quieter by 10 dB or more, and not a gap of digital silence.
+    const auto quietFrom = capture_.waitForSilence(HeardLevel(capture_.snapshot(), start, fullAt) - 10, fullAt, 0.3, kSilenceDb + 1);
     ASSERT_TRUE(quietFrom) << "the level did not drop";
 
     // Paused, so that the thumb holds still under the pointer.
@@ -401,7 +407,7 @@ TEST_F(BoardTest, DraggingTheSlidersWithTheMouseSetsVolumeAndPosition) {
 
     EXPECT_GT(dragged.volume, 3000);
     EXPECT_LT(dragged.volume, 7000);
-    const double drop = TypicalLevelDb(pcm, start + 0.1, fullAt) - TypicalLevelDb(pcm, *quietFrom, *quietFrom + 0.3);
+    const double drop = HeardLevel(pcm, start + 0.1, fullAt) - HeardLevel(pcm, *quietFrom, *quietFrom + 0.3);
     EXPECT_NEAR(drop, dragged.volume / 200.0, 2.0) << "volume " << dragged.volume;
     EXPECT_GE(std::stoi(moved.time.substr(4, 2)), 5) << moved.time;
     EXPECT_EQ(moved.image, "paused") << "letting the thumb go keeps a paused sound paused";
@@ -505,16 +511,14 @@ TEST_F(BoardTest, WavFilesAsEditorsWriteThemPlayTheirSound) {
         const double start = NextSound(firedAt);
         const double end = SilenceAfter(start, 0.3);
         const Pcm pcm = capture_.snapshot();
-        // All of the sound; a starved mixer may replay a little of it, never cut it.
-        const double sounded = SecondsAbove(pcm.slice(start, end), kSoundDb);
-        EXPECT_GT(sounded, 0.55);
-        EXPECT_LT(sounded, 1.0);
-        EXPECT_NEAR(DominantFrequency(pcm, start + 0.05, end - 0.05), f.hz, f.hz / 100);
-        const double level = TypicalLevelDb(pcm, start + 0.05, end - 0.05);
+        const Pcm heard = Heard(pcm, start, end);
+        EXPECT_NEAR(SecondsAbove(heard, kSoundDb), 0.6, 0.05);
+        EXPECT_NEAR(DominantFrequency(heard, 0.05, heard.seconds() - 0.05), f.hz, f.hz / 100);
+        const double level = TypicalLevelDb(heard, 0.05, heard.seconds() - 0.05);
         EXPECT_GT(level, -15) << "too quiet";
         EXPECT_LT(level, -6) << "too loud: noise?";
         // The first 20 ms are the tone's start, not header bytes played as a click.
-        EXPECT_LT(LevelDb(pcm, start, start + 0.02), level + 3);
+        EXPECT_LT(LevelDb(heard, 0, 0.02), level + 3);
     }
     capture_.stop();
 }

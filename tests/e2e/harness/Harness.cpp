@@ -349,10 +349,10 @@ std::optional<double> SinkCapture::waitForSound(double thresholdDb, double from,
 }
 
 std::optional<double> SinkCapture::waitForSilence(double thresholdDb, double from, double length,
-                                                  double timeoutSeconds) {
+                                                  double floorDb, double timeoutSeconds) {
   std::optional<double> at;
   WaitUntil([&] {
-    const auto t = FirstSilence(snapshot().slice(from, 1e9), thresholdDb, length);
+    const auto t = FirstSilence(snapshot().slice(from, 1e9), thresholdDb, length, floorDb);
     if (t) at = from + *t;
     return at.has_value();
   }, timeoutSeconds, 0.02);

@@ -127,9 +127,10 @@ class SinkCapture {
   bool waitUntilCaptured(double seconds, double timeoutSeconds = 30);
   // For the first 10 ms window from `from` on that reaches `thresholdDb`; its start.
   std::optional<double> waitForSound(double thresholdDb, double from, double timeoutSeconds = 30);
-  // For `length` seconds below `thresholdDb` from `from` on; the start of that silence.
+  // For `length` seconds below `thresholdDb` (and at or above `floorDb`) from
+  // `from` on; the start of that stretch.
   std::optional<double> waitForSilence(double thresholdDb, double from, double length = 0.5,
-                                       double timeoutSeconds = 30);
+                                       double floorDb = -1000, double timeoutSeconds = 30);
 
  private:
   struct State;
