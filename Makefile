@@ -5,6 +5,7 @@
 #   make test                               build and run every test
 #   make build                              build both trees
 #   make bench                              measure the board against the floor program
+#   make fuzz [FUZZ_SECONDS=60]             fuzz each target for that long
 #
 # build/host  native (Ninja, Debug with sanitizers): asset and demo
 #             generators, unit tests, e2e harness and tests
@@ -24,6 +25,9 @@ JOBS ?= 2
 NICE := nice -n 10
 CTEST_FLAGS ?= --output-on-failure
 CTEST_TIMEOUT ?= 600
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := wav scheme trigger settings
+FUZZ_WORK := $(ROOT)/build/fuzz-work
 
 EXE := $(WIN_DIR)/app/Clangster.exe
 DEMO_SCHEME := $(HOST_DIR)/demo/demo.scheme
@@ -34,7 +38,7 @@ export ASAN_OPTIONS ?= detect_leaks=1
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 
 .PHONY: all build build-host build-win configure-host configure-win deps \
-        run test test-host test-win test-e2e bench clean distclean
+        run test test-host test-win test-e2e bench fuzz clean distclean
 
 all: build
 
@@ -91,6 +95,23 @@ test-e2e:
 # table and rewrites its section of docs/performance.md. Not part of `test`.
 bench: build
 	@$(ROOT)/scripts/with-test-env.sh $(HOST_DIR)/tools/bench/clangster-bench --out $(ROOT)/docs/performance.md
+
+# Each target in turn, from the committed corpus plus what earlier runs found
+# (build/fuzz-work/TARGET/corpus); findings land in build/fuzz-work/TARGET/.
+# docs/fuzzing.md tells how to keep a reproducer and how to run longer.
+fuzz: build-host
+	@bin=$(HOST_DIR)/fuzz/fuzz; status=0; \
+	if [[ ! -f $(HOST_DIR)/fuzz/CMakeCache.txt ]]; then \
+	  echo "make fuzz needs clang and libFuzzer (scripts/install-deps.sh installs them)" >&2; exit 1; fi; \
+	for t in $(FUZZ_TARGETS); do \
+	  work=$(FUZZ_WORK)/$$t; mkdir -p $$work/corpus; \
+	  dict=(); [[ -f $(ROOT)/fuzz/$$t.dict ]] && dict=(-dict=$(ROOT)/fuzz/$$t.dict); \
+	  echo "fuzz: $$t for $(FUZZ_SECONDS) s"; \
+	  $(NICE) $$bin/$${t}_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=$$work/ "$${dict[@]}" $$work/corpus $(ROOT)/fuzz/corpus/$$t \
+	    > $$work/log.txt 2>&1 || { status=1; echo "fuzz: $$t FOUND A FAULT, see $$work/log.txt" >&2; }; \
+	  grep -E "^stat::number_of_executed_units|^stat::peak_rss_mb" $$work/log.txt | sed "s/^/fuzz: $$t /" || true; \
+	done; exit $$status
 
 clean:
 	-cmake --build $(HOST_DIR) --target clean

@@ -30,6 +30,9 @@ public:
     virtual Result GetVolume(std::int32_t& hundredthsDb) = 0;
     // Average bytes per second of the buffer's own format, as read back from it.
     virtual Result GetAvgBytesPerSec(std::uint32_t& bytesPerSec) = 0;
+    // Bytes per sample frame of the buffer's format: a play position that is
+    // not a multiple of it falls inside a frame.
+    virtual Result GetBlockAlign(std::uint32_t& bytes) = 0;
 };
 
 class ISoundDevice {

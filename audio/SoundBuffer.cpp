@@ -1,5 +1,7 @@
 #include "audio/SoundBuffer.h"
 
+#include <mmreg.h>
+
 #include <cstdio>
 
 #include "audio/SoundOutputs.h"
@@ -18,8 +20,27 @@ struct FileCloser {
 };
 using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
-bool ReadExactly(std::FILE* file, void* to, DWORD bytes) {
-    return bytes == 0 || std::fread(to, 1, bytes, file) == bytes;
+// KSDATAFORMAT_SUBTYPE_PCM, defined here to need no GUID library.
+const GUID kSubtypePcm = {0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+// The wave format DirectSound is given: the 16-byte PCM form for 8 and 16
+// bits, as the program always gave it; the extensible form for deeper
+// samples, which Windows only accepts that way.
+void DescribeFormat(const WavInfo& wav, WAVEFORMATEXTENSIBLE& f) {
+    f = WAVEFORMATEXTENSIBLE{};
+    f.Format.wFormatTag = WAVE_FORMAT_PCM;
+    f.Format.nChannels = wav.format.channels;
+    f.Format.nSamplesPerSec = wav.format.samplesPerSec;
+    f.Format.nAvgBytesPerSec = wav.format.avgBytesPerSec;
+    f.Format.nBlockAlign = wav.format.blockAlign;
+    f.Format.wBitsPerSample = wav.format.bitsPerSample;
+    f.Format.cbSize = 0;
+    if (!NeedsExtensibleFormat(wav)) return;
+    f.Format.wFormatTag = WAVE_FORMAT_EXTENSIBLE;
+    f.Format.cbSize = sizeof f - sizeof f.Format;
+    f.Samples.wValidBitsPerSample = wav.validBitsPerSample;
+    f.dwChannelMask = wav.format.channels == 2 ? SPEAKER_FRONT_LEFT | SPEAKER_FRONT_RIGHT : SPEAKER_FRONT_CENTER;
+    f.SubFormat = kSubtypePcm;
 }
 
 }  // namespace
@@ -27,26 +48,19 @@ bool ReadExactly(std::FILE* file, void* to, DWORD bytes) {
 CSoundBuffer::CSoundBuffer(const std::string& path, IDirectSound* device, DWORD flags) {
     UniqueFile file(std::fopen(path.c_str(), "rb"));
     if (!file || !device) return;
-    std::uint8_t header[kWavHeaderSize];
-    if (std::fread(header, 1, sizeof header, file.get()) != sizeof header) return;
-    const WavHeader wav = ParseWavHeader(header);
+    FileByteSource source(file.get());
+    WavInfo wav;
+    const WavResult read = ReadWavInfo(source, wav);
+    if (read == WavResult::TooShort) return;
 
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = wav.format.channels;
-    format.nSamplesPerSec = wav.format.samplesPerSec;
-    format.nAvgBytesPerSec = wav.format.avgBytesPerSec;
-    format.nBlockAlign = wav.format.blockAlign;
-    format.wBitsPerSample = wav.format.bitsPerSample;
-    // The 16-byte PCM form: the cbSize field is not part of it.
-    format.cbSize = 0;
-
+    WAVEFORMATEXTENSIBLE format;
+    DescribeFormat(wav, format);
     DSBUFFERDESC desc{};
     desc.dwSize = 20;  // the original DirectSound 1 description, without the 3D algorithm field
     desc.dwFlags = flags;
     desc.dwBufferBytes = wav.dataBytes;
-    desc.lpwfxFormat = &format;
-    if (FAILED(device->CreateSoundBuffer(&desc, buffer.put(), nullptr)) || !buffer) {
+    desc.lpwfxFormat = &format.Format;
+    if (read == WavResult::NotPcm || FAILED(device->CreateSoundBuffer(&desc, buffer.put(), nullptr)) || !buffer) {
         buffer.reset();
         Report("Error - DS - CreateSoundBuffer");
         return;
@@ -55,13 +69,12 @@ CSoundBuffer::CSoundBuffer(const std::string& path, IDirectSound* device, DWORD 
     void* first = nullptr;
     void* second = nullptr;
     DWORD firstBytes = 0, secondBytes = 0;
-    bool ok = std::fseek(file.get(), static_cast<long>(kWavHeaderSize), SEEK_SET) == 0 &&
-              SUCCEEDED(buffer->Lock(0, wav.dataBytes, &first, &firstBytes, &second, &secondBytes,
+    bool ok = SUCCEEDED(buffer->Lock(0, wav.dataBytes, &first, &firstBytes, &second, &secondBytes,
                                      DSBLOCK_FROMWRITECURSOR));
     if (ok) {
-        const bool read = ReadExactly(file.get(), first, firstBytes) &&
-                          ReadExactly(file.get(), second, secondBytes);
-        ok = SUCCEEDED(buffer->Unlock(first, firstBytes, second, secondBytes)) && read;
+        const bool filled = source.ReadAt(wav.dataOffset, first, firstBytes) == firstBytes &&
+                            source.ReadAt(wav.dataOffset + firstBytes, second, secondBytes) == secondBytes;
+        ok = SUCCEEDED(buffer->Unlock(first, firstBytes, second, secondBytes)) && filled;
     }
     if (!ok) {
         Report("Error - DS - Reading Data");
@@ -119,11 +132,26 @@ Result CSoundBuffer::GetVolume(std::int32_t& hundredthsDb) {
     return hr;
 }
 
+namespace {
+// Room for the extensible format, which a deep-sample buffer reports; the
+// size written is not wanted.
+HRESULT ReadFormat(IDirectSoundBuffer* buffer, WAVEFORMATEXTENSIBLE& format) {
+    format = WAVEFORMATEXTENSIBLE{};
+    return buffer->GetFormat(&format.Format, sizeof format, nullptr);
+}
+}  // namespace
+
 Result CSoundBuffer::GetAvgBytesPerSec(std::uint32_t& bytesPerSec) {
-    // Room for the 18-byte WAVEFORMATEX; the size written is not wanted.
-    WAVEFORMATEX format{};
-    const HRESULT hr = buffer->GetFormat(&format, sizeof format, nullptr);
-    bytesPerSec = format.nAvgBytesPerSec;
+    WAVEFORMATEXTENSIBLE format;
+    const HRESULT hr = ReadFormat(buffer.get(), format);
+    bytesPerSec = format.Format.nAvgBytesPerSec;
+    return hr;
+}
+
+Result CSoundBuffer::GetBlockAlign(std::uint32_t& bytes) {
+    WAVEFORMATEXTENSIBLE format;
+    const HRESULT hr = ReadFormat(buffer.get(), format);
+    bytes = format.Format.nBlockAlign;
     return hr;
 }
 

@@ -13,7 +13,7 @@ namespace audio {
 
 class CSoundBuffer : public ISoundBuffer {
 public:
-    // Reads path's 44-byte header and data into a new buffer on device.
+    // Reads path's format and sound (audio/WavFormat.h) into a new buffer on device.
     // Failures after the file was read show an "Error - DS - ..." message.
     CSoundBuffer(const std::string& path, IDirectSound* device, DWORD flags);
     ~CSoundBuffer() override;  // stops a playing buffer before releasing it
@@ -29,6 +29,7 @@ public:
     Result SetVolume(std::int32_t hundredthsDb) override;
     Result GetVolume(std::int32_t& hundredthsDb) override;
     Result GetAvgBytesPerSec(std::uint32_t& bytesPerSec) override;
+    Result GetBlockAlign(std::uint32_t& bytes) override;
 
     // Stops the buffer when it plays; false (after a message) when that failed.
     bool StopIfPlaying();

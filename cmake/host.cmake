@@ -1,5 +1,5 @@
 # Linux host build: unit tests of the window-free logic, and the tools that
-# generate the program's bitmaps, icon and demo sounds.
+# generate the program's bitmaps, icon and demo sounds, and the fuzz targets.
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
@@ -7,3 +7,4 @@ add_subdirectory(tools)
 add_subdirectory(tests/host)
 add_subdirectory(tests/e2e)
 add_subdirectory(tools/bench)
+include(cmake/fuzz.cmake)

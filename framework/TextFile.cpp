@@ -1,6 +1,7 @@
 #include "framework/TextFile.h"
 
 #include <cerrno>
+#include <cstring>
 
 #ifdef _WIN32
 #include <io.h>
@@ -21,27 +22,47 @@ bool TextFileReader::Open(const std::string& path) {
     return file_ != nullptr;
 }
 
+bool TextFileReader::Fill() {
+    buffer_.resize(kMaxLineBytes);
+    pos_ = 0;
+    end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+    if (end_ == 0 && std::ferror(file_)) error_ = errno ? errno : EIO;
+    return end_ > 0;
+}
+
 bool TextFileReader::ReadLine(std::string& line) {
     line.clear();
-    if (!file_) return false;
-    int c;
-    bool any = false;
-    while ((c = std::fgetc(file_)) != EOF) {
+    cut_ = false;
+    if (!file_ || error_) return false;
+    // One byte over the limit is kept so that a CR before the line end can
+    // still be told from line content.
+    constexpr std::size_t kKept = kMaxLineBytes + 1;
+    bool any = false, ended = false;
+    while (!ended && (pos_ < end_ || Fill())) {
         any = true;
-        if (c == '\n') break;
-        line.push_back(static_cast<char>(c));
+        const char* start = buffer_.data() + pos_;
+        const auto* lf = static_cast<const char*>(std::memchr(start, '\n', end_ - pos_));
+        const std::size_t n = lf ? static_cast<std::size_t>(lf - start) : end_ - pos_;
+        const std::size_t room = kKept - line.size();
+        line.append(start, n < room ? n : room);
+        if (n > room) cut_ = true;
+        pos_ += n + (lf ? 1 : 0);
+        ended = lf != nullptr;
     }
-    if (c == EOF && std::ferror(file_)) {
-        error_ = errno ? errno : EIO;
-        return false;
+    if (error_) return false;
+    if (!cut_ && !line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() > kMaxLineBytes) {
+        line.resize(kMaxLineBytes);
+        cut_ = true;
     }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
     return any;
 }
 
 void TextFileReader::Close() {
     if (file_) std::fclose(file_);
     file_ = nullptr;
+    pos_ = end_ = 0;
+    cut_ = false;
 }
 
 namespace {

@@ -14,6 +14,7 @@ PACKAGES=(
   pulseaudio pulseaudio-utils     # sound server with the null sink; parec/paplay/pactl
   sox                             # e2e tests generate test sounds
   imagemagick                     # asset checks read the generated bitmaps and icon
+  clang libclang-rt-dev           # fuzz targets: clang with libFuzzer and the sanitizer runtimes
 )
 
 missing=()

@@ -4,13 +4,18 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <functional>
+
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <sstream>
 
+#include "../common/RiffWav.h"
 #include "Harness.h"
 
 namespace e2e {
@@ -84,12 +89,12 @@ protected:
         ASSERT_TRUE(capture_.start(&error)) << error;
     }
 
-    void StartBoard() {
-        board_ = StartWindows(ClangsterExe(), {ToWindowsPath(dir_ + "/show.scheme")});
+    void StartBoard(const std::string& scheme = "show") {
+        board_ = StartWindows(ClangsterExe(), {ToWindowsPath(dir_ + "/" + scheme + ".scheme")});
         ASSERT_TRUE(board_);
-        ASSERT_TRUE(WaitForWindow("^show - Clangster$", 30)) << board_->output();
-        // Let the first paint and the scheme load settle.
-        usleep(500 * 1000);
+        ASSERT_TRUE(WaitForWindow("^" + scheme + " - Clangster$", *board_, 60)) << board_->output();
+        // The title is set once the scheme is read; the slots answer once it is painted.
+        ASSERT_TRUE(WaitUntil([&] { return State().size() == 18u; })) << "the board's slots never answered";
     }
 
     RunResult Probe(const std::vector<std::string>& args) {
@@ -128,19 +133,55 @@ protected:
         ASSERT_EQ(Probe(args).exitCode, 0);
     }
 
-    // The stretches of sound in a capture: (start, end) pairs in seconds.
-    static std::vector<std::pair<double, double>> Bursts(const Pcm& pcm, double gap = 0.25) {
-        std::vector<std::pair<double, double>> bursts;
-        const std::vector<double> levels = WindowLevelsDb(pcm, 10);
-        for (size_t i = 0; i < levels.size(); ++i) {
-            if (levels[i] < kSoundDb) continue;
-            const double t = i * 0.01;
-            if (!bursts.empty() && t - bursts.back().second <= gap)
-                bursts.back().second = t + 0.01;
-            else
-                bursts.push_back({t, t + 0.01});
+    // Polls the slot's state until `wanted` holds; the last state read either way.
+    SlotState WaitForSlot(int slot, const std::function<bool(const SlotState&)>& wanted, const char* what) {
+        SlotState last;
+        if (!WaitUntil([&] { return wanted(last = State()[slot]); }))
+            ADD_FAILURE() << "slot " << slot << " never became " << what << "; image " << last.image << ", time ["
+                          << last.time << "]"
+                          << (board_ && !board_->running() ? "; the board exited: " + board_->output() : "");
+        return last;
+    }
+    static bool Idle(const SlotState& s) { return s.image == "idle"; }
+    static bool Playing(const SlotState& s) { return s.image == "playing"; }
+    static bool Paused(const SlotState& s) { return s.image == "paused"; }
+
+    // The start of the next sound heard from `from` on; fails the test when none comes.
+    double NextSound(double from) {
+        const auto start = capture_.waitForSound(kSoundDb, from);
+        EXPECT_TRUE(start) << "no sound after " << from << " s";
+        return start.value_or(from);
+    }
+    // The start of the silence after a sound heard from `from` on.
+    double SilenceAfter(double from, double length = 0.5) {
+        const auto quiet = capture_.waitForSilence(kSoundDb, from, length);
+        EXPECT_TRUE(quiet) << "the sound did not end after " << from << " s";
+        return quiet.value_or(from);
+    }
+
+    // The sound between two capture times, without the gaps a starved mixer leaves.
+    static Pcm Heard(const Pcm& pcm, double from, double to) { return WithoutGaps(pcm.slice(from, to)); }
+    // The median level of that sound.
+    static double HeardLevel(const Pcm& pcm, double from, double to) {
+        const Pcm heard = Heard(pcm, from, to);
+        return TypicalLevelDb(heard, 0, heard.seconds());
+    }
+
+    // The levels a sound holds for 30 ms or more, in order: the steps of a fade.
+    static std::vector<double> Plateaus(const Pcm& pcm, double from, double to) {
+        std::vector<double> plateaus;
+        const std::vector<double> levels = WindowLevelsDb(pcm.slice(from, to), 10);
+        size_t first = 0;
+        for (size_t i = 1; i <= levels.size(); ++i) {
+            if (i < levels.size() && std::fabs(levels[i] - levels[first]) < 0.6) continue;
+            if (i - first >= 3 && levels[first] > kSilenceDb + 1) {
+                std::vector<double> run(levels.begin() + first, levels.begin() + i);
+                std::sort(run.begin(), run.end());
+                plateaus.push_back(run[run.size() / 2]);
+            }
+            first = i;
         }
-        return bursts;
+        return plateaus;
     }
 
     std::string dir_;
@@ -165,119 +206,112 @@ TEST_F(BoardTest, ASchemeOnTheCommandLineLoadsIntoTheSlots) {
 TEST_F(BoardTest, TheTriggerToolPlaysASlotByItsNameInAnyCase) {
     StartBoard();
     ASSERT_NO_FATAL_FAILURE(Listen());
-    const double firedAt = capture_.secondsNow();
+    const double firedAt = capture_.capturedSeconds();
     Trigger("tone a");
-    usleep(1500 * 1000);
-    auto slots = State();
+    const SlotState playing = WaitForSlot(0, [](const SlotState& s) { return Playing(s) && s.position > 0; }, "playing");
+    const double start = NextSound(firedAt);
+    capture_.waitUntilCaptured(start + 0.7);
     const Pcm pcm = capture_.stop();
 
-    const auto start = FirstTimeAbove(pcm, kSoundDb);
-    ASSERT_TRUE(start) << "nothing heard";
-    EXPECT_GT(*start, firedAt - 0.05);
-    EXPECT_NEAR(DominantFrequency(pcm, *start + 0.1, *start + 0.6), 440, 5);
-    EXPECT_EQ(slots[0].image, "playing");
-    EXPECT_EQ(slots[0].time.substr(0, 4), " 00;");
-    EXPECT_GT(slots[0].position, 0);
+    EXPECT_GT(start, firedAt - 0.05);
+    EXPECT_NEAR(DominantFrequency(Heard(pcm, start + 0.1, start + 0.6), 0, 0.5), 440, 5);
+    EXPECT_EQ(playing.time.substr(0, 4), " 00;");
 }
 
 TEST_F(BoardTest, ASlotKeyStartsPausesAndResumesWhereItStopped) {
     StartBoard();
     ASSERT_NO_FATAL_FAILURE(Listen());
     Key("0x31");  // slot 0: 3 s of 440 Hz
-    usleep(800 * 1000);
+    const double start = NextSound(0);
+    capture_.waitUntilCaptured(start + 0.8);
     Key("0x31");
-    usleep(300 * 1000);
-    const SlotState paused = State()[0];
-    usleep(700 * 1000);
+    WaitForSlot(0, Paused, "paused");
+    const double pause = SilenceAfter(start, 0.7);
     Key("0x31");
-    usleep(3500 * 1000);
+    const double resume = NextSound(pause);
+    const double end = SilenceAfter(resume, 1.0);
     const Pcm pcm = capture_.stop();
 
-    EXPECT_EQ(paused.image, "paused");
-    const auto bursts = Bursts(pcm);
-    ASSERT_EQ(bursts.size(), 2u) << "expected sound, a pause, then the rest of the sound";
-    const double first = bursts[0].second - bursts[0].first;
-    const double second = bursts[1].second - bursts[1].first;
-    EXPECT_GT(bursts[1].first - bursts[0].second, 0.5) << "the pause was not silent";
-    // The second stretch is the rest of the sound, not the sound again.
-    EXPECT_NEAR(first + second, 3.0, 0.3);
-    EXPECT_EQ(State()[0].image, "idle");
+    // How long each stretch sounded, without the gaps a late mixer leaves. A
+    // starved mixer also drops or repeats a few blocks, hence the margin; the
+    // sound again from its start would add 0.8 s.
+    const double first = SecondsAbove(Heard(pcm, start, pause), kSoundDb);
+    const double second = SecondsAbove(Heard(pcm, resume, end), kSoundDb);
+    EXPECT_GT(first, 0.6);
+    EXPECT_NEAR(first + second, 3.0, 0.4) << "the second stretch is not the rest of the sound";
+    WaitForSlot(0, Idle, "idle at the end");
 }
 
 TEST_F(BoardTest, ShiftWithASlotKeyStopsAndRewinds) {
     StartBoard();
     ASSERT_NO_FATAL_FAILURE(Listen());
     Key("0x31");
-    usleep(1000 * 1000);
+    const double first = NextSound(0);
+    capture_.waitUntilCaptured(first + 1.0);
     Key("0x31", true);
-    usleep(600 * 1000);
-    const SlotState stopped = State()[0];
+    const SlotState stopped = WaitForSlot(0, Idle, "stopped");
+    const double silence = SilenceAfter(first);
     Key("0x31");
-    usleep(3600 * 1000);
+    const double restart = NextSound(silence);
+    const double end = SilenceAfter(restart, 1.0);
     const Pcm pcm = capture_.stop();
 
-    EXPECT_EQ(stopped.image, "idle");
     EXPECT_EQ(stopped.time, "      ");
     EXPECT_EQ(stopped.position, 0);
-    const auto bursts = Bursts(pcm);
-    ASSERT_EQ(bursts.size(), 2u);
-    EXPECT_NEAR(bursts[1].second - bursts[1].first, 3.0, 0.2) << "did not start again from the beginning";
+    // The whole 3 s, not the 2 s left (margin for a starved mixer's dropped or repeated blocks).
+    EXPECT_NEAR(SecondsAbove(Heard(pcm, restart, end), kSoundDb), 3.0, 0.4) << "did not start again from the beginning";
 }
 
 TEST_F(BoardTest, StartingASecondSoundFadesTheFirstOutByTwoDecibelsATick) {
     StartBoard();  // a scheme from the command line leaves the fade mode on
     ASSERT_NO_FATAL_FAILURE(Listen());
     Trigger("LONG");
-    usleep(1200 * 1000);
-    const double fadeAt = capture_.secondsNow();
+    capture_.waitUntilCaptured(NextSound(0) + 1.2);
+    const double fadeAt = capture_.capturedSeconds();
     Trigger("SILENCE");
-    usleep(3500 * 1000);
-    const SlotState faded = State()[2];
+    const SlotState faded = WaitForSlot(2, Paused, "paused by the fade");
+    capture_.waitForSilence(-100, capture_.capturedSeconds(), 0.3);
     const Pcm pcm = capture_.stop();
 
-    const double before = TypicalLevelDb(pcm, fadeAt - 0.6, fadeAt - 0.1);
-    const auto end = LastTimeAbove(pcm, before - 60, 10);
-    ASSERT_TRUE(end);
-    // About 25 ticks of 100 ms from the trigger to the pause.
-    const auto fadeStart = [&] {
-        const std::vector<double> levels = WindowLevelsDb(pcm, 100);
-        for (size_t i = static_cast<size_t>(fadeAt / 0.1); i < levels.size(); ++i)
-            if (levels[i] < before - 1.0) return i * 0.1;
-        return 0.0;
-    }();
-    ASSERT_GT(fadeStart, 0.0) << "the first sound never got quieter";
-    const double length = *end - fadeStart;
-    EXPECT_NEAR(length, 2.5, 0.4) << "fade length";
-    // Slope measured over the middle of the fade: 2 dB per 100 ms.
-    const double a = TypicalLevelDb(pcm, fadeStart + 0.5, fadeStart + 0.7);
-    const double b = TypicalLevelDb(pcm, fadeStart + 1.5, fadeStart + 1.7);
-    EXPECT_NEAR((a - b) / 1.0, 20.0, 3.0) << "dB per second";
-    EXPECT_EQ(faded.image, "paused");
-    RecordProperty("measured_fade_seconds", std::to_string(length));
-    std::printf("measured fade: %.2f s, %.1f dB/s\n", length, (a - b));
+    // The fade is counted in its steps, not timed: a busy machine makes the
+    // 100 ms ticks late, but every tick still lowers the sound by 2 dB.
+    const double before = HeardLevel(pcm, fadeAt - 0.6, fadeAt - 0.1);
+    const Pcm heard = Heard(pcm, fadeAt - 0.6, pcm.seconds());
+    const std::vector<double> steps = Plateaus(heard, 0, heard.seconds());
+    // A step can hide when two ticks come close together, or show twice when
+    // a starved mixer splits it, so the typical step is what is measured.
+    std::vector<double> drops;
+    for (size_t i = 1; i < steps.size(); ++i)
+        if (std::fabs(steps[i - 1] - steps[i]) >= 0.5) drops.push_back(steps[i - 1] - steps[i]);
+    ASSERT_GE(drops.size(), 12u) << "the first sound did not fade in steps";
+    std::vector<double> sorted = drops;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_NEAR(sorted[sorted.size() / 2], 2.0, 0.3) << "dB per step";
+    // From full volume down by 2 dB a tick until the next step would reach -50 dB.
+    EXPECT_NEAR(before - steps.back(), 48.0, 3.0) << "level of the last step";
+    EXPECT_EQ(faded.time.substr(0, 4), " 00;");
+    std::printf("measured fade: %zu steps, median %.2f dB a step\n", drops.size(), sorted[sorted.size() / 2]);
 }
 
 TEST_F(BoardTest, ALoopingSoundKeepsPlayingPastItsEnd) {
     StartBoard();
     ASSERT_NO_FATAL_FAILURE(Listen());
     Trigger("beep");  // 1 s, looping
-    usleep(2800 * 1000);
-    const SlotState looping = State()[1];
+    const double start = NextSound(0);
+    capture_.waitUntilCaptured(start + 2.4);
     const Pcm pcm = capture_.stop();
 
-    const auto start = FirstTimeAbove(pcm, kSoundDb);
-    ASSERT_TRUE(start);
-    EXPECT_GT(TypicalLevelDb(pcm, *start + 1.2, *start + 2.2), kSoundDb);
-    EXPECT_EQ(looping.image, "playing");
+    EXPECT_GT(HeardLevel(pcm, start + 1.2, start + 2.2), kSoundDb);
+    EXPECT_EQ(State()[1].image, "playing");
 }
 
 TEST_F(BoardTest, ASoundThatEndsReturnsItsSlotToIdle) {
     StartBoard();
+    ASSERT_NO_FATAL_FAILURE(Listen());
     Trigger("short");
-    usleep(1800 * 1000);
-    const SlotState ended = State()[3];
-    EXPECT_EQ(ended.image, "idle");
-    EXPECT_EQ(ended.time, "      ");
+    SilenceAfter(NextSound(0));
+    const SlotState ended = WaitForSlot(3, [](const SlotState& s) { return Idle(s) && s.time == "      "; }, "idle");
+    capture_.stop();
     EXPECT_EQ(ended.tenths, "  ");
     EXPECT_EQ(ended.position, 0);
 }
@@ -289,35 +323,38 @@ TEST_F(BoardTest, APressOnThePlayButtonsMenuZoneOpensTheSlotMenuAndNeitherPlaysN
     int x = 0, y = 0, width = 0, height = 0;
     ASSERT_TRUE(in >> x >> y >> width >> height) << rect.output;
     ASSERT_NO_FATAL_FAILURE(Listen());
+    const double pressAt = capture_.capturedSeconds();
     ASSERT_EQ(Probe({"click", "1000", std::to_string(width - 5)}).exitCode, 0);
     ASSERT_EQ(Probe({"dismiss"}).exitCode, 0) << "no slot menu opened";
+    // Half a second of sound time after the press was handled is long enough for a start to be heard.
     const SlotState afterMenuZone = State()[0];
-    const double playAt = capture_.secondsNow();
+    capture_.waitUntilCaptured(capture_.capturedSeconds() + 0.5);
+    const double playAt = capture_.capturedSeconds();
     ASSERT_EQ(Probe({"click", "1000", std::to_string(width - 30)}).exitCode, 0);
-    usleep(800 * 1000);
+    const double start = NextSound(pressAt);
     const Pcm pcm = capture_.stop();
 
     EXPECT_EQ(afterMenuZone.image, "idle");
-    const auto start = FirstTimeAbove(pcm, kSoundDb);
-    ASSERT_TRUE(start) << "a press left of the menu zone did not play";
-    EXPECT_GT(*start, playAt - 0.1) << "the menu-zone press played";
+    EXPECT_GT(start, playAt - 0.1) << "the menu-zone press played";
 }
 
 TEST_F(BoardTest, TheVolumeFollowsItsSliderAndThePositionMovesOnRelease) {
     StartBoard();
     ASSERT_NO_FATAL_FAILURE(Listen());
     Trigger("LONG");  // 8 s of 1 kHz
-    usleep(700 * 1000);
-    const double fullAt = capture_.secondsNow();
+    const double start = NextSound(0);
+    capture_.waitUntilCaptured(start + 0.5);
+    const double fullAt = capture_.capturedSeconds();
     ASSERT_EQ(Probe({"volume", "2", "4000"}).exitCode, 0);  // -20 dB
-    usleep(700 * 1000);
-    const double quietAt = capture_.secondsNow();
+    // The lower level is measured once the capture shows it.
+    // Quieter by 10 dB or more, and not a gap of digital silence.
+    const auto quietFrom = capture_.waitForSilence(HeardLevel(capture_.snapshot(), start, fullAt) - 10, fullAt, 0.3, kSilenceDb + 1);
+    ASSERT_TRUE(quietFrom) << "the level did not drop";
     ASSERT_EQ(Probe({"position", "2", "750"}).exitCode, 0);  // 6 s into the sound
-    const SlotState moved = State()[2];
-    usleep(300 * 1000);
+    const SlotState moved = WaitForSlot(2, [](const SlotState& s) { return s.time >= " 00;06"; }, "moved to 6 s");
     const Pcm pcm = capture_.stop();
 
-    const double drop = TypicalLevelDb(pcm, fullAt - 0.4, fullAt - 0.1) - TypicalLevelDb(pcm, quietAt - 0.4, quietAt - 0.1);
+    const double drop = HeardLevel(pcm, start + 0.1, fullAt) - HeardLevel(pcm, *quietFrom, *quietFrom + 0.3);
     EXPECT_NEAR(drop, 20.0, 1.5);
     EXPECT_EQ(moved.time.substr(0, 5), " 00;0");
     EXPECT_GE(std::stoi(moved.time.substr(4, 2)), 6) << moved.time;
@@ -340,32 +377,38 @@ TEST_F(BoardTest, DraggingTheSlidersWithTheMouseSetsVolumeAndPosition) {
             RunCommand({"xdotool", "mousemove", std::to_string(x0 + (x1 - x0) * step / 5),
                         std::to_string(y0 + (y1 - y0) * step / 5)});
         RunCommand({"xdotool", "mouseup", "1"});
-        usleep(300 * 1000);
     };
     ASSERT_NO_FATAL_FAILURE(Listen());
     Trigger("LONG");
-    usleep(600 * 1000);
-    const double fullAt = capture_.secondsNow();
+    const double start = NextSound(0);
+    capture_.waitUntilCaptured(start + 0.5);
+    const double fullAt = capture_.capturedSeconds();
 
     const auto volume = rectOf("1111");  // slot 2's volume slider: thumb at the top, 13 px down
     ASSERT_GT(volume[3], 0);
     drag(volume[0] + 5, volume[1] + 13, volume[0] + 5, volume[1] + volume[3] / 2);
-    usleep(400 * 1000);
-    const double quietAt = capture_.secondsNow();
-    const SlotState dragged = State()[2];
+    SlotState before;
+    const SlotState dragged = WaitForSlot(2, [&before](const SlotState& s) {
+        const bool settled = s.volume > 0 && s.volume == before.volume;
+        before = s;
+        return settled;
+    }, "quieter");
+    // Quieter by 10 dB or more, and not a gap of digital silence.
+    const auto quietFrom = capture_.waitForSilence(HeardLevel(capture_.snapshot(), start, fullAt) - 10, fullAt, 0.3, kSilenceDb + 1);
+    ASSERT_TRUE(quietFrom) << "the level did not drop";
 
     // Paused, so that the thumb holds still under the pointer.
     Key("0x33");
-    const SlotState paused = State()[2];
+    const SlotState paused = WaitForSlot(2, Paused, "paused");
     const auto position = rectOf("1110");  // slot 2's position slider
     const int thumbX = position[0] + 13 + (position[2] - 27) * paused.position / 1000;
     drag(thumbX, position[1] + 4, position[0] + 13 + (position[2] - 27) * 3 / 4, position[1] + 4);
-    const SlotState moved = State()[2];
+    const SlotState moved = WaitForSlot(2, [](const SlotState& s) { return s.time >= " 00;05"; }, "moved");
     const Pcm pcm = capture_.stop();
 
     EXPECT_GT(dragged.volume, 3000);
     EXPECT_LT(dragged.volume, 7000);
-    const double drop = TypicalLevelDb(pcm, fullAt - 0.4, fullAt - 0.1) - TypicalLevelDb(pcm, quietAt - 0.3, quietAt);
+    const double drop = HeardLevel(pcm, start + 0.1, fullAt) - HeardLevel(pcm, *quietFrom, *quietFrom + 0.3);
     EXPECT_NEAR(drop, dragged.volume / 200.0, 2.0) << "volume " << dragged.volume;
     EXPECT_GE(std::stoi(moved.time.substr(4, 2)), 5) << moved.time;
     EXPECT_EQ(moved.image, "paused") << "letting the thumb go keeps a paused sound paused";
@@ -374,10 +417,9 @@ TEST_F(BoardTest, DraggingTheSlidersWithTheMouseSetsVolumeAndPosition) {
 TEST_F(BoardTest, AClickOnTheTimeDisplaySwitchesToTheTimeRemaining) {
     StartBoard();
     Trigger("LONG");  // 8 s
-    usleep(500 * 1000);
+    WaitForSlot(2, Playing, "playing");
     ASSERT_EQ(Probe({"click", "1075", "10"}).exitCode, 0);  // slot 2's time display
-    usleep(300 * 1000);
-    const SlotState counting = State()[2];
+    const SlotState counting = WaitForSlot(2, [](const SlotState& s) { return s.time[0] == '-'; }, "counting down");
     EXPECT_EQ(counting.time.substr(0, 5), "-00;0") << counting.time;
     EXPECT_GE(std::stoi(counting.time.substr(4, 2)), 5) << counting.time;
 }
@@ -400,7 +442,8 @@ TEST_F(BoardTest, MalformedRemoteTriggersNeitherCrashNorPlay) {
     EXPECT_EQ(Probe({"copydata", "-null", "12"}).output.find("result=0") != std::string::npos, true);
     // "LONG" then garbage, with a size that cuts the name at "LON".
     EXPECT_EQ(Probe({"copydata", "4c4f4e47ffff", "3"}).exitCode, 0);
-    usleep(800 * 1000);
+    // The message was handled when the probe returned; a start would be heard within half a second.
+    capture_.waitUntilCaptured(capture_.capturedSeconds() + 0.5);
     const Pcm pcm = capture_.stop();
     EXPECT_TRUE(board_->running());
     EXPECT_FALSE(FirstTimeAbove(pcm, kSoundDb)) << "a slot played on a name that matches none";
@@ -408,14 +451,14 @@ TEST_F(BoardTest, MalformedRemoteTriggersNeitherCrashNorPlay) {
 
 TEST_F(BoardTest, ClosingTheWindowStopsEverySoundAndStoresTheSettings) {
     StartBoard();
-    Trigger("BEEP");
-    usleep(500 * 1000);
     ASSERT_NO_FATAL_FAILURE(Listen());
+    Trigger("BEEP");
+    NextSound(0);
     ASSERT_EQ(Probe({"close"}).exitCode, 0);
-    const auto exit = board_->wait(20);
-    usleep(500 * 1000);
-    const double closedBy = capture_.secondsNow();
-    usleep(500 * 1000);
+    const auto exit = board_->wait(60);
+    // The sound server drains what was mixed before the exit; after that, silence.
+    const double closedBy = SilenceAfter(capture_.capturedSeconds(), 0.2);
+    capture_.waitUntilCaptured(closedBy + 0.7);
     const Pcm pcm = capture_.stop();
     ASSERT_TRUE(exit) << "the board did not close";
     EXPECT_EQ(*exit, 0);
@@ -424,6 +467,63 @@ TEST_F(BoardTest, ClosingTheWindowStopsEverySoundAndStoresTheSettings) {
     const RunResult reg = RunCommand({"wine", "reg", "query", "HKCU\\Software\\Marrowick\\Clangster"}, 60);
     EXPECT_NE(reg.output.find("onplay"), std::string::npos) << reg.output;
     EXPECT_NE(reg.output.find("show.scheme"), std::string::npos) << reg.output;
+}
+
+// WAV files as editors and recorders write them, each a tone of its own
+// pitch: every one plays that tone for its length, at its level, with no
+// header bytes heard as noise; the canonical one among them as always.
+TEST_F(BoardTest, WavFilesAsEditorsWriteThemPlayTheirSound) {
+    using namespace riffwav;
+    struct File {
+        const char* name;
+        Format format;
+        std::vector<Chunk> before;
+        double hz;
+        bool cutShort = false;
+    };
+    const File files[] = {
+        {"PLAIN", Format{}, {}, 700},
+        {"LIST", Format{1, 2, 44100, 16, 18, 0}, {Fact(26460), ListInfo("List tone", "Editor 9")}, 600},
+        {"BEXT", Format{0xFFFE, 2, 48000, 24, 40, 0}, {Bext("take 2"), Junk(13)}, 800},
+        {"DEEP", Format{0xFFFE, 1, 44100, 32, 40, 0}, {Junk(1)}, 1000},
+        {"EIGHT", Format{1, 1, 22050, 8, 18, 0}, {ListInfo("8", "x")}, 500},
+        {"CUT", Format{}, {}, 900, true},
+    };
+    std::ofstream scheme(dir_ + "/editors.scheme", std::ios::binary);
+    for (const File& f : files) {
+        std::vector<Chunk> chunks = f.before;
+        chunks.insert(chunks.begin() + (chunks.empty() ? 0 : 1), Fmt(f.format));
+        chunks.push_back({"data", riffwav::Tone(f.format, 0.6, f.hz), f.cutShort ? 0x7FFFFFF0u : UINT32_MAX});
+        const Bytes bytes = Riff(chunks);
+        const std::string path = dir_ + "/" + f.name + ".wav";
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        scheme << ToWindowsPath(path) << "|" << f.name << "|0.000000|0|0|0|\r\n";
+    }
+    scheme.close();
+    StartBoard("editors");
+    auto slots = State();
+    for (int i = 0; i < static_cast<int>(std::size(files)); ++i)
+        EXPECT_EQ(slots[i].title.substr(0, std::strlen(files[i].name) + 1), std::string(files[i].name) + " ");
+    ASSERT_NO_FATAL_FAILURE(Listen());
+    for (const File& f : files) {
+        SCOPED_TRACE(f.name);
+        const double firedAt = capture_.capturedSeconds();
+        Trigger(f.name);
+        const double start = NextSound(firedAt);
+        const double end = SilenceAfter(start, 0.3);
+        const Pcm pcm = capture_.snapshot();
+        const Pcm heard = Heard(pcm, start, end);
+        // Half or twice as long would be a misread sample size; the margin is a
+        // starved mixer's dropped or repeated blocks.
+        EXPECT_NEAR(SecondsAbove(heard, kSoundDb), 0.6, 0.15);
+        EXPECT_NEAR(DominantFrequency(heard, 0.05, heard.seconds() - 0.05), f.hz, f.hz / 100);
+        const double level = TypicalLevelDb(heard, 0.05, heard.seconds() - 0.05);
+        EXPECT_GT(level, -15) << "too quiet";
+        EXPECT_LT(level, -6) << "too loud: noise?";
+        // The first 20 ms are the tone's start, not header bytes played as a click.
+        EXPECT_LT(LevelDb(heard, 0, 0.02), level + 3);
+    }
+    capture_.stop();
 }
 
 }  // namespace

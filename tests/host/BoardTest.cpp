@@ -165,20 +165,21 @@ TEST_F(LoadSlotTest, UnreadableSoundLeavesTheSlotEmptyWithPathAndName) {
     EXPECT_TRUE(device.last().released);
     EXPECT_EQ((Calls{"Error - DS - CreateSoundBuffer"}), device.messages);
 
+    // A recording that stopped short plays what it holds.
     testfiles::WavFields claimsTooMuch;
     claimsTooMuch.dataBytes = 1000;
     board.LoadSlot(1, testfiles::WriteWav(dir, "short.wav", claimsTooMuch, 10), "Short");
-    EXPECT_FALSE(board.slot(1).loaded);
-    EXPECT_EQ("Error - DS - Reading Data", device.messages.back());
+    EXPECT_TRUE(board.slot(1).loaded);
+    EXPECT_EQ(10u, device.last().size);
 
     // A file shorter than the header fails without a message.
     board.LoadSlot(2, dir.WriteBytes("tiny.wav", "RIFF"), "Tiny");
     EXPECT_FALSE(board.slot(2).loaded);
-    EXPECT_EQ(2u, device.messages.size());
+    EXPECT_EQ(1u, device.messages.size());
 
     board.OnPlayButton(0);
-    board.OnPlayButton(1);
-    EXPECT_EQ(kBlankTitle, view.at(1).title);
+    board.OnPlayButton(2);
+    EXPECT_EQ(kBlankTitle, view.at(2).title);
 }
 
 TEST(BoardWithoutDevice, StaysEmptyAndSilent) {

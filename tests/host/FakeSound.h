@@ -3,8 +3,8 @@
 // relies on it: Play goes on from the current position; a looping buffer
 // wraps; a buffer that plays to its end without looping stops and reports
 // position 0; Stop keeps the position; positions at or past the end and
-// volumes outside -10000..0 are refused. Buffers are made from the real
-// 44-byte header of a real file, and a simulated clock moves playing buffers.
+// volumes outside -10000..0 are refused. Buffers are made from real files
+// read as the real buffer reads them, and a simulated clock moves playing buffers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -106,6 +106,11 @@ public:
         bytesPerSec = s_->format.avgBytesPerSec;
         return kOk;
     }
+    audio::Result GetBlockAlign(std::uint32_t& bytes) override {
+        Log("GetBlockAlign");
+        bytes = s_->format.blockAlign;
+        return kOk;
+    }
 
 private:
     void Log(const std::string& call) {
@@ -129,18 +134,16 @@ public:
         };
         std::FILE* f = std::fopen(path.c_str(), "rb");
         if (!f) return notLoaded(nullptr);
-        std::uint8_t header[audio::kWavHeaderSize];
-        const bool whole = std::fread(header, 1, sizeof header, f) == sizeof header;
-        std::fseek(f, 0, SEEK_END);
-        const long following = std::ftell(f) - static_cast<long>(audio::kWavHeaderSize);
+        audio::FileByteSource source(f);
+        audio::WavInfo wav;
+        const audio::WavResult read = audio::ReadWavInfo(source, wav);
         std::fclose(f);
-        if (!whole) return notLoaded(nullptr);
-        const audio::WavHeader h = audio::ParseWavHeader(header);
-        if (refused.count(path) || h.dataBytes == 0 || h.format.blockAlign == 0 || h.format.samplesPerSec == 0)
+        if (read == audio::WavResult::TooShort) return notLoaded(nullptr);
+        if (read == audio::WavResult::NotPcm || refused.count(path) || wav.dataBytes == 0 ||
+            wav.format.blockAlign == 0 || wav.format.samplesPerSec == 0)
             return notLoaded("Error - DS - CreateSoundBuffer");
-        if (static_cast<long long>(h.dataBytes) > following) return notLoaded("Error - DS - Reading Data");
-        state->format = h.format;
-        state->size = h.dataBytes;
+        state->format = wav.format;
+        state->size = wav.dataBytes;
         return std::make_unique<FakeBuffer>(state, true);
     }
 

@@ -1,5 +1,6 @@
 // The WAV header, the trigger keys and the text-file reader and writer.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <string>
@@ -7,8 +8,10 @@
 
 #include "audio/WavFormat.h"
 #include "board/Keys.h"
+#include "framework/FileStatus.h"
 #include "framework/TextFile.h"
 #include "TestFiles.h"
+#include "../common/RiffWav.h"
 
 namespace {
 
@@ -71,6 +74,76 @@ TEST(WavHeader, ByteRateWrapsLikeADwordInsteadOfOverflowing) {
     EXPECT_EQ(0xFFFFFFFFu, h.dataBytes);
 }
 
+// How files as editors write them are read: the chunks are walked; files
+// without findable chunks are read at the fixed offsets.
+struct WavCase {
+    const char* what;
+    riffwav::Bytes file;
+    audio::WavResult result;
+    std::uint16_t channels, bits, validBits, blockAlign;
+    std::uint64_t dataOffset;
+    std::uint32_t dataBytes;
+    bool fromChunks;
+};
+
+std::vector<WavCase> WavCases() {
+    using namespace riffwav;
+    Format stereo16;
+    Format fmt18 = stereo16;
+    fmt18.fmtSize = 18;
+    Format ext24{0xFFFE, 2, 48000, 24, 40, 20};
+    Format mono32{0xFFFE, 1, 44100, 32, 40, 0};
+    Format adpcm{2, 1, 22050, 4, 20, 0};
+    Format ext24Float = ext24;
+    const Bytes tone = Tone(stereo16, 0.01, 440);  // 441 frames of 4 bytes
+    auto withData = [&](std::vector<Chunk> before, Bytes data, std::uint32_t declared = UINT32_MAX) {
+        before.push_back({"data", std::move(data), declared});
+        return Riff(before);
+    };
+    Bytes floatSub = withData({Fmt(ext24Float)}, Bytes(60, 0));
+    floatSub[12 + 8 + 24] = 3;  // the IEEE float sub-format
+    Bytes noData = Riff({Fmt(stereo16), Junk(100)});
+    std::vector<Chunk> manyEmpty(5000, Junk(0));
+    manyEmpty.push_back(Fmt(stereo16));
+    const std::uint32_t canonicalHeader = 44;
+    return {
+        {"canonical", withData({Fmt(stereo16)}, tone), audio::WavResult::Ok, 2, 16, 16, 4, canonicalHeader, 1764, true},
+        {"18-byte fmt, fact, odd LIST/INFO", withData({Fmt(fmt18), Fact(441), ListInfo("Door", "Editor 9")}, tone),
+         audio::WavResult::Ok, 2, 16, 16, 4, 12 + 26 + 12 + 44 + 8, 1764, true},
+        {"bext, JUNK, extensible 24 of 20 bits", withData({Bext("take 1"), Junk(27), Fmt(ext24)}, Bytes(60, 0)),
+         audio::WavResult::Ok, 2, 24, 20, 6, 12 + 610 + 36 + 48 + 8, 60, true},
+        {"extensible 32-bit mono", withData({Fmt(mono32)}, Bytes(40, 0)), audio::WavResult::Ok, 1, 32, 32, 4,
+         12 + 48 + 8, 40, true},
+        {"data size past the end, cut to whole frames", withData({Fmt(stereo16)}, Bytes(1001, 0), 0x7FFFFFF0),
+         audio::WavResult::Ok, 2, 16, 16, 4, canonicalHeader, 1000, true},
+        {"ADPCM", withData({Fmt(adpcm)}, Bytes(100, 0)), audio::WavResult::NotPcm, 1, 4, 4, 0, 0, 0, false},
+        {"extensible float", floatSub, audio::WavResult::NotPcm, 2, 24, 24, 6, 0, 0, false},
+        {"no data chunk: fixed offsets", noData, audio::WavResult::Ok, 2, 16, 16, 4, 44, 100, false},
+        {"chunks past the walking limit: fixed offsets", withData(manyEmpty, Bytes(8, 0)), audio::WavResult::Ok, 2,
+         0, 0, 0, 44, 0, false},
+        {"shorter than the header", Bytes(43, 0), audio::WavResult::TooShort, 1, 0, 0, 0, 44, 0, false},
+    };
+}
+
+TEST(WavChunks, FormatAndSoundComeFromTheChunksWhereverTheyAre) {
+    for (const WavCase& c : WavCases()) {
+        SCOPED_TRACE(c.what);
+        audio::MemoryByteSource source(c.file.data(), c.file.size());
+        audio::WavInfo info;
+        ASSERT_EQ(c.result, audio::ReadWavInfo(source, info));
+        EXPECT_EQ(c.channels, info.format.channels);
+        EXPECT_EQ(c.bits, info.format.bitsPerSample);
+        if (c.result != audio::WavResult::Ok) continue;
+        EXPECT_EQ(c.validBits, info.validBitsPerSample);
+        EXPECT_EQ(c.blockAlign, info.format.blockAlign);
+        EXPECT_EQ(c.dataOffset, info.dataOffset);
+        EXPECT_EQ(c.dataBytes, info.dataBytes);
+        EXPECT_EQ(c.fromChunks, info.fromChunks);
+        EXPECT_EQ(info.format.blockAlign * info.format.samplesPerSec, info.format.avgBytesPerSec);
+        EXPECT_EQ(c.bits > 16 || c.validBits != c.bits, audio::NeedsExtensibleFormat(info));
+    }
+}
+
 TEST(Keys, DigitRowThenLetterRowInSlotOrder) {
     const char keys[] = "123456789QWERTYUIO";
     const char labels[] = "123456789qwertyuio";
@@ -123,6 +196,29 @@ TEST_F(TextFileTest, OnlyTheCrBeforeTheLineEndIsDropped) {
     EXPECT_EQ((Lines{"a\rb", "c\r"}), ReadAll("a\rb\nc\r\r\n"));
 }
 
+TEST_F(TextFileTest, ALineIsCutAtTheLimitAndTheRestOfItSkipped) {
+    const std::size_t max = fw::kMaxLineBytes;
+    const std::string huge(10 * max + 7, 'x');
+    fw::TextFileReader reader;
+    ASSERT_TRUE(reader.Open(dir.WriteBytes("long.txt", std::string(max, 'a') + "\r\n" + huge + "\r\n" +
+                                                            std::string(max + 1, 'b') + "\nlast\n")));
+    std::string line;
+    const struct {
+        std::string text;
+        bool cut;
+    } expected[] = {{std::string(max, 'a'), false}, {std::string(max, 'x'), true}, {std::string(max, 'b'), true},
+                    {"last", false}};
+    for (const auto& e : expected) {
+        ASSERT_TRUE(reader.ReadLine(line));
+        EXPECT_EQ(e.text.size(), line.size());
+        EXPECT_EQ(e.text, line);
+        EXPECT_EQ(e.cut, reader.lineCut());
+        EXPECT_LE(line.capacity(), 2 * max) << "the skipped part was kept in memory";
+    }
+    EXPECT_FALSE(reader.ReadLine(line));
+    EXPECT_EQ(0, reader.error());
+}
+
 TEST_F(TextFileTest, MissingFileFailsToOpenWithItsError) {
     fw::TextFileReader reader;
     EXPECT_FALSE(reader.Open(dir.Path("absent.txt")));
@@ -155,6 +251,29 @@ TEST_F(TextFileTest, WriterReportsCreateAndFlushFailures) {
     full.WriteLine("x");
     EXPECT_FALSE(full.Close());
     EXPECT_NE(0, full.error());
+}
+
+// Only regular files count as files: anything else is skipped as missing.
+TEST(FileStatus, OnlyARegularFileHasASize) {
+    testfiles::TempDir dir;
+    const std::string fifo = dir.Path("pipe");
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    std::uint64_t size = 0;
+    EXPECT_TRUE(fw::QueryFileSize(dir.WriteBytes("a.wav", "12345"), size));
+    EXPECT_EQ(5u, size);
+    for (const std::string& path : {dir.dir().string(), fifo, std::string("/dev/null"), dir.Path("absent"),
+                                    std::string()}) {
+        size = 99;
+        EXPECT_FALSE(fw::QueryFileSize(path, size)) << path;
+        EXPECT_EQ(99u, size) << path;
+    }
+}
+
+TEST(FileStatus, WindowsDeviceNamesWithAnyExtensionOrCase) {
+    for (const char* device : {"CON", "nul.wav", "C:\\shows\\Com1.txt", "LPT9", "conin$", "Z:NUL .wav", "aux"})
+        EXPECT_TRUE(fw::IsWindowsDeviceName(device)) << device;
+    for (const char* file : {"COM0", "COM10", "console.wav", "icon.wav", "C:\\CON\\a.wav", "nul_", ""})
+        EXPECT_FALSE(fw::IsWindowsDeviceName(file)) << file;
 }
 
 }  // namespace

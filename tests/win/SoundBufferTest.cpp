@@ -4,8 +4,11 @@
 #include <cstring>
 
 #include "WinTestSupport.h"
+#include "../common/RiffWav.h"
 #include "audio/SoundBuffer.h"
 #include "board/Board.h"
+
+#include <mmreg.h>
 
 using audio::CSoundBuffer;
 using audio::DirectSoundDevice;
@@ -41,6 +44,9 @@ TEST_F(SoundBufferTest, LoadsTheExactSampleBytesAndReadsBackItsFormat) {
     std::uint32_t bytesPerSec = 0;
     ASSERT_GE(sound->GetAvgBytesPerSec(bytesPerSec), 0);
     EXPECT_EQ(bytesPerSec, 44100u * 4);
+    std::uint32_t frame = 0;
+    ASSERT_GE(sound->GetBlockAlign(frame), 0);
+    EXPECT_EQ(frame, 4u);
 
     void *p1 = nullptr, *p2 = nullptr;
     DWORD n1 = 0, n2 = 0;
@@ -59,9 +65,7 @@ TEST_F(SoundBufferTest, ASoundPlayedToItsEndReportsStoppedAtPositionZero) {
     std::uint32_t status = 0;
     ASSERT_GE(sound->GetStatus(status), 0);
     EXPECT_TRUE(status & audio::kStatusPlaying);
-    ::Sleep(900);
-    ASSERT_GE(sound->GetStatus(status), 0);
-    EXPECT_FALSE(status & audio::kStatusPlaying);
+    EXPECT_TRUE(wintest::WaitUntil([&] { return SUCCEEDED(sound->GetStatus(status)) && !(status & audio::kStatusPlaying); }));
     std::uint32_t cursor = 12345;
     ASSERT_GE(sound->GetCurrentPosition(cursor), 0);
     EXPECT_EQ(cursor, 0u) << "the board detects the end of a sound by position 0";
@@ -72,7 +76,14 @@ TEST_F(SoundBufferTest, PauseKeepsThePositionAndALoopingSoundKeepsPlaying) {
     auto sound = Load(wav);
     ASSERT_TRUE(sound->IsLoaded());
     ASSERT_GE(sound->Play(true), 0);
-    ::Sleep(700);  // past the end: a looping sound wraps
+    // Past the end: a looping sound wraps, its cursor coming round below where it was.
+    std::uint32_t highest = 0, cursor = 0;
+    EXPECT_TRUE(wintest::WaitUntil([&] {
+        sound->GetCurrentPosition(cursor);
+        const bool wrapped = cursor + 4 < highest;
+        highest = cursor > highest ? cursor : highest;
+        return wrapped;
+    }));
     std::uint32_t status = 0;
     sound->GetStatus(status);
     EXPECT_TRUE(status & audio::kStatusPlaying);
@@ -111,16 +122,72 @@ TEST_F(SoundBufferTest, VolumeAndPositionRoundTrip) {
         EXPECT_NEAR(static_cast<double>(cursor), 22052.0, 4.0);
 }
 
-TEST_F(SoundBufferTest, DataSizePastTheEndOfTheFileIsAReadingError) {
-    TempWav wav("sb_short.wav", Tone(0.1), 2, 44100, 16, 1000000);
-    auto sound = Load(wav);
-    EXPECT_FALSE(sound->IsLoaded());
-    ASSERT_EQ(messages_.texts().size(), 1u);
-    EXPECT_EQ(messages_.texts()[0], "Error - DS - Reading Data");
+// Files as editors and recorders write them: the buffer gets exactly the
+// data chunk's bytes in the file's own format, whatever chunks come first.
+TEST_F(SoundBufferTest, EditorFilesLoadTheirDataChunkInTheirOwnFormat) {
+    using namespace riffwav;
+    struct Case {
+        const char* what;
+        Format format;
+        std::vector<Chunk> before;
+        std::uint32_t declared;  // data size field; UINT32_MAX: the true size
+        std::size_t held;        // bytes of data the buffer gets
+        WORD tag;                // format tag DirectSound reports
+    };
+    const Format pcm16;
+    const Format pcm8{1, 1, 22050, 8, 18, 0};
+    const Format ext24{0xFFFE, 2, 48000, 24, 40, 0};
+    const Format pcm32{1, 1, 44100, 32, 16, 0};
+    const Case cases[] = {
+        {"LIST, fact, 18-byte fmt", pcm8, {ListInfo("Bell", "Recorder 2"), Fact(2205)}, UINT32_MAX, 2205,
+         WAVE_FORMAT_PCM},
+        {"bext, odd JUNK, 40-byte 24-bit", ext24, {Bext("take 3"), Junk(11)}, UINT32_MAX, 28800,
+         WAVE_FORMAT_EXTENSIBLE},
+        {"32-bit PCM tag", pcm32, {Junk(4)}, UINT32_MAX, 17640, WAVE_FORMAT_EXTENSIBLE},
+        {"recording cut short", pcm16, {}, 0x7FFFFFFF, 17640, WAVE_FORMAT_PCM},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Bytes data = riffwav::Tone(c.format, 0.1, 500);
+        std::vector<Chunk> chunks = c.before;
+        chunks.insert(chunks.begin() + (c.before.empty() ? 0 : 1), Fmt(c.format));
+        chunks.push_back({"data", data, c.declared});
+        if (c.declared == UINT32_MAX) chunks.push_back(ListInfo("after the data", "x"));
+        TempWav wav("sb_editor.wav", wintest::FileBytes{Riff(chunks)});
+        auto sound = Load(wav);
+        ASSERT_TRUE(sound->IsLoaded());
+
+        WAVEFORMATEXTENSIBLE format{};
+        ASSERT_TRUE(SUCCEEDED(sound->buffer->GetFormat(&format.Format, sizeof format, nullptr)));
+        EXPECT_EQ(c.tag, format.Format.wFormatTag);
+        EXPECT_EQ(c.format.bits, format.Format.wBitsPerSample);
+        EXPECT_EQ(c.format.rate, format.Format.nSamplesPerSec);
+        std::uint32_t frame = 0;
+        ASSERT_GE(sound->GetBlockAlign(frame), 0);
+        EXPECT_EQ(c.format.channels * c.format.bits / 8u, frame);
+        void *p1 = nullptr, *p2 = nullptr;
+        DWORD n1 = 0, n2 = 0;
+        ASSERT_TRUE(SUCCEEDED(sound->buffer->Lock(0, 0, &p1, &n1, &p2, &n2, DSBLOCK_ENTIREBUFFER)));
+        ASSERT_EQ(c.held, n1 + n2);
+        EXPECT_EQ(0, std::memcmp(p1, data.data(), n1));
+        sound->buffer->Unlock(p1, n1, p2, n2);
+    }
+    EXPECT_TRUE(messages_.texts().empty());
+}
+
+TEST_F(SoundBufferTest, CompressedFormatsAreRefused) {
+    using namespace riffwav;
+    const Format adpcm{2, 1, 22050, 4, 20, 0};
+    const Format mp3{0x55, 2, 44100, 0, 30, 0};
+    for (const Format& f : {adpcm, mp3}) {
+        TempWav wav("sb_compressed.wav", wintest::FileBytes{Riff({Fmt(f), Fact(1000), Data(Bytes(1000, 0x55))})});
+        EXPECT_FALSE(Load(wav)->IsLoaded());
+    }
+    EXPECT_EQ((std::vector<std::string>(2, "Error - DS - CreateSoundBuffer")), messages_.texts());
 }
 
 TEST_F(SoundBufferTest, AnEmptyDataChunkCannotBeCreated) {
-    TempWav wav("sb_empty.wav", {});
+    TempWav wav("sb_empty.wav", std::vector<std::uint8_t>{});
     auto sound = Load(wav);
     EXPECT_FALSE(sound->IsLoaded());
     ASSERT_EQ(messages_.texts().size(), 1u);

@@ -59,6 +59,12 @@ TempWav::TempWav(const std::string& name, const std::vector<std::uint8_t>& data,
     for (char c : std::string("data")) file.push_back(static_cast<std::uint8_t>(c));
     Put32(file, declaredBytes == UINT32_MAX ? static_cast<std::uint32_t>(data.size()) : declaredBytes);
     file.insert(file.end(), data.begin(), data.end());
+    Write(file);
+}
+
+TempWav::TempWav(const std::string& name, const FileBytes& file) : path_(TempPath(name)) { Write(file.bytes); }
+
+void TempWav::Write(const std::vector<std::uint8_t>& file) {
     if (std::FILE* f = std::fopen(path_.c_str(), "wb")) {
         std::fwrite(file.data(), 1, file.size(), f);
         std::fclose(f);

@@ -10,9 +10,15 @@
 
 namespace wintest {
 
+// The whole content of a file, laid out by the caller.
+struct FileBytes {
+    std::vector<std::uint8_t> bytes;
+};
+
 // A canonical 44-byte-header PCM WAV in the temp folder, removed on destruction.
 class TempWav {
 public:
+    TempWav(const std::string& name, const FileBytes& file);
     TempWav(const std::string& name, const std::vector<std::uint8_t>& data, int channels = 2,
             std::uint32_t rate = 44100, int bits = 16, std::uint32_t declaredBytes = UINT32_MAX);
     ~TempWav();
@@ -21,6 +27,7 @@ public:
     const std::string& path() const { return path_; }
 
 private:
+    void Write(const std::vector<std::uint8_t>& file);
     std::string path_;
 };
 
@@ -43,5 +50,16 @@ public:
 void Pump(DWORD milliseconds);
 // Pumps them until the condition holds (true) or the time is up (false).
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+
+// Polls `condition` until it holds, for up to `timeoutMs`; whether it held.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs = 20000) {
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start > timeoutMs) return false;
+        ::Sleep(10);
+    }
+    return true;
+}
 
 }  // namespace wintest

@@ -96,6 +96,39 @@ std::optional<double> LastTimeAbove(const Pcm& pcm, double thresholdDb, double w
   return std::nullopt;
 }
 
+Pcm WithoutGaps(const Pcm& pcm, double minGapSeconds) {
+  Pcm out = pcm;
+  out.samples.clear();
+  const auto minFrames = static_cast<size_t>(minGapSeconds * pcm.rate);
+  const size_t channels = static_cast<size_t>(pcm.channels);
+  size_t zeros = 0;  // frames of zero just copied, at the end of out
+  for (size_t f = 0; f < pcm.frames(); ++f) {
+    const int16_t* frame = &pcm.samples[f * channels];
+    const bool zero = std::all_of(frame, frame + channels, [](int16_t v) { return v == 0; });
+    if (!zero) {
+      zeros = 0;
+    } else if (++zeros > minFrames) {
+      continue;  // inside a gap: dropped
+    }
+    out.samples.insert(out.samples.end(), frame, frame + channels);
+  }
+  // A gap's first frames were copied before it was known to be one.
+  return out;
+}
+
+std::optional<double> FirstSilence(const Pcm& pcm, double thresholdDb, double length,
+                                   double floorDb, double windowMs) {
+  const std::vector<double> levels = WindowLevelsDb(pcm, windowMs);
+  const double window = static_cast<double>(WindowFrames(pcm, windowMs)) / pcm.rate;
+  const auto needed = static_cast<size_t>(std::ceil(length / window));
+  size_t quiet = 0;
+  for (size_t i = 0; i < levels.size(); ++i) {
+    quiet = levels[i] < thresholdDb && levels[i] >= floorDb ? quiet + 1 : 0;
+    if (quiet >= needed) return (i + 1 - quiet) * window;
+  }
+  return std::nullopt;
+}
+
 double DominantFrequency(const Pcm& pcm, double from, double to, int channel) {
   if (channel < 0 || channel >= pcm.channels) return 0;
   const size_t begin = FrameAt(pcm, from), end = FrameAt(pcm, to);

@@ -22,6 +22,12 @@ struct Pcm {
   Pcm slice(double from, double to) const;
 };
 
+// The capture without its gaps: stretches of at least `minGapSeconds` of
+// exact digital zero in every channel, which the sound server inserts when
+// a starved player falls behind. Measured on what is left, a sound keeps its
+// length and level however busy the machine was.
+Pcm WithoutGaps(const Pcm& pcm, double minGapSeconds = 0.002);
+
 // Level of whole windows of `windowMs`, in dB relative to full scale (a
 // full-scale square wave is 0 dBFS, a full-scale sine -3 dBFS). `channel` -1
 // takes all channels together. An unfinished last window is left out.
@@ -47,6 +53,12 @@ std::optional<double> FirstTimeAbove(const Pcm& pcm, double thresholdDb, double 
 // End of the last window whose level reaches `thresholdDb`.
 std::optional<double> LastTimeAbove(const Pcm& pcm, double thresholdDb, double windowMs = 10,
                                     int channel = -1);
+
+// Start of the first stretch of at least `length` seconds whose 10 ms windows
+// all stay below `thresholdDb` and at or above `floorDb`; nothing if the
+// capture has none (yet).
+std::optional<double> FirstSilence(const Pcm& pcm, double thresholdDb, double length,
+                                   double floorDb = -1000, double windowMs = 10);
 
 // Frequency in Hz of the tone from `from` to `to` seconds, from the typical
 // spacing of upward zero crossings (with hysteresis, so low noise does not

@@ -25,6 +25,19 @@ void AddTone(Pcm& pcm, double seconds, double freq, double amplitude, bool left 
 
 void AddSilence(Pcm& pcm, double seconds) { AddTone(pcm, seconds, 0, 0); }
 
+TEST(AudioTest, GapsOfDigitalZeroAreTakenOutAndQuietSoundIsNot) {
+  Pcm pcm;
+  AddTone(pcm, 0.5, 440, 0.5);
+  AddSilence(pcm, 0.3);
+  AddTone(pcm, 0.25, 440, 0.002);  // -57 dBFS: small, but no gap
+  AddSilence(pcm, 0.001);          // shorter than a gap
+  AddTone(pcm, 0.25, 440, 0.5);
+  const Pcm gapless = WithoutGaps(pcm);
+  EXPECT_NEAR(gapless.seconds(), 1.001, 0.003);
+  EXPECT_NEAR(SecondsAbove(gapless, -30), 0.75, 0.02);
+  EXPECT_NEAR(SecondsAbove(gapless, -70), 1.0, 0.02);
+}
+
 TEST(AudioTest, LevelsOfKnownSignals) {
   Pcm sine;
   AddTone(sine, 1.0, 1000, 0.5);

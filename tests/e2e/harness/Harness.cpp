@@ -197,6 +197,16 @@ std::optional<std::string> WaitForWindow(const std::string& titlePattern, Proces
   return FindWindowUntil(titlePattern, timeoutSeconds, &owner);
 }
 
+bool WaitUntil(const std::function<bool()>& condition, double timeoutSeconds, double pollSeconds) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    SleepSeconds(pollSeconds);
+  }
+  return true;
+}
+
 // --- Sound capture ---------------------------------------------------------
 
 namespace {
@@ -213,23 +223,16 @@ struct SinkCapture::State {
   std::condition_variable arrived;
   std::vector<uint8_t> data;
   bool ended = false;
-  std::optional<std::chrono::steady_clock::time_point> start;  // time of the first sample
 
   void read() {
     uint8_t buf[16384];
     for (;;) {
       const ssize_t n = ::read(fd, buf, sizeof buf);
-      const auto now = std::chrono::steady_clock::now();
       std::lock_guard<std::mutex> lock(mutex);
       if (n <= 0) {
         ended = true;
         arrived.notify_all();
         return;
-      }
-      if (!start) {
-        // The first block was recorded over the time it covers.
-        start = now - std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                          std::chrono::duration<double>(n / kBytesPerSecond));
       }
       data.insert(data.end(), buf, buf + n);
       arrived.notify_all();
@@ -287,7 +290,6 @@ bool SinkCapture::start(std::string* error) {
   state_->fd = fds[0];
   state_->data.clear();
   state_->ended = false;
-  state_->start.reset();
   state_->reader = std::thread([s = state_.get()] { s->read(); });
 
   std::unique_lock<std::mutex> lock(state_->mutex);
@@ -306,10 +308,7 @@ bool SinkCapture::start(std::string* error) {
 }
 
 Pcm SinkCapture::stop() {
-  Pcm pcm;
-  pcm.rate = kRate;
-  pcm.channels = kChannels;
-  if (state_->pid <= 0) return pcm;
+  if (state_->pid <= 0) return snapshot();
   ::kill(state_->pid, SIGTERM);
   if (state_->reader.joinable()) state_->reader.join();
   close(state_->fd);
@@ -317,7 +316,13 @@ Pcm SinkCapture::stop() {
   int status;
   waitpid(state_->pid, &status, 0);
   state_->pid = -1;
+  return snapshot();
+}
 
+Pcm SinkCapture::snapshot() const {
+  Pcm pcm;
+  pcm.rate = kRate;
+  pcm.channels = kChannels;
   std::lock_guard<std::mutex> lock(state_->mutex);
   const size_t frames = state_->data.size() / (2 * kChannels);
   pcm.samples.resize(frames * kChannels);
@@ -325,10 +330,34 @@ Pcm SinkCapture::stop() {
   return pcm;
 }
 
-double SinkCapture::secondsAt(std::chrono::steady_clock::time_point moment) const {
+double SinkCapture::capturedSeconds() const {
   std::lock_guard<std::mutex> lock(state_->mutex);
-  if (!state_->start) return 0;
-  return std::chrono::duration<double>(moment - *state_->start).count();
+  return state_->data.size() / kBytesPerSecond;
+}
+
+bool SinkCapture::waitUntilCaptured(double seconds, double timeoutSeconds) {
+  return WaitUntil([&] { return capturedSeconds() >= seconds; }, timeoutSeconds, 0.02);
+}
+
+std::optional<double> SinkCapture::waitForSound(double thresholdDb, double from, double timeoutSeconds) {
+  std::optional<double> at;
+  WaitUntil([&] {
+    const auto t = FirstTimeAbove(snapshot().slice(from, 1e9), thresholdDb);
+    if (t) at = from + *t;
+    return at.has_value();
+  }, timeoutSeconds, 0.02);
+  return at;
+}
+
+std::optional<double> SinkCapture::waitForSilence(double thresholdDb, double from, double length,
+                                                  double floorDb, double timeoutSeconds) {
+  std::optional<double> at;
+  WaitUntil([&] {
+    const auto t = FirstSilence(snapshot().slice(from, 1e9), thresholdDb, length, floorDb);
+    if (t) at = from + *t;
+    return at.has_value();
+  }, timeoutSeconds, 0.02);
+  return at;
 }
 
 }  // namespace e2e

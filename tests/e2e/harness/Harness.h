@@ -8,6 +8,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -91,6 +92,12 @@ std::optional<std::string> WaitForWindow(const std::string& titlePattern,
 std::optional<std::string> WaitForWindow(const std::string& titlePattern, Process& owner,
                                          double timeoutSeconds = 20);
 
+// Polls `condition` until it holds; false when it still does not after
+// `timeoutSeconds`. Tests wait for what they need this way, never for a
+// fixed time: a loaded machine only makes them slower.
+bool WaitUntil(const std::function<bool()>& condition, double timeoutSeconds = 30,
+               double pollSeconds = 0.05);
+
 // --- Sound capture ---------------------------------------------------------
 
 // Records the monitor of the test sink (or of the named sink) as 44100 Hz
@@ -108,12 +115,22 @@ class SinkCapture {
   // Ends the recording and returns all of it.
   Pcm stop();
 
-  // Capture time (seconds from the first sample) that corresponds to a
-  // moment on the steady clock, e.g. when a test clicked a button. Accurate
-  // to a few tens of milliseconds: the capture's own latency.
-  double secondsAt(std::chrono::steady_clock::time_point moment) const;
-  // Capture time now.
-  double secondsNow() const { return secondsAt(std::chrono::steady_clock::now()); }
+  // Seconds of sound captured so far. Used as a mark of "now" it is never
+  // later than now (parec delivers with a small latency), and unlike the
+  // wall clock it runs with the sound card's clock, however busy the machine.
+  double capturedSeconds() const;
+  // What has been captured so far; the capture goes on.
+  Pcm snapshot() const;
+
+  // Waiting on the capture itself; each gives up after `timeoutSeconds`.
+  // Until the capture holds `seconds` of sound:
+  bool waitUntilCaptured(double seconds, double timeoutSeconds = 30);
+  // For the first 10 ms window from `from` on that reaches `thresholdDb`; its start.
+  std::optional<double> waitForSound(double thresholdDb, double from, double timeoutSeconds = 30);
+  // For `length` seconds below `thresholdDb` (and at or above `floorDb`) from
+  // `from` on; the start of that stretch.
+  std::optional<double> waitForSilence(double thresholdDb, double from, double length = 0.5,
+                                       double floorDb = -1000, double timeoutSeconds = 30);
 
  private:
   struct State;
