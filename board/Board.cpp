@@ -16,7 +16,11 @@ const char kIdleTime[] = "     ";
 const char kIdleTenths[] = "  ";
 }  // namespace
 
-std::string CleanSlotName(std::string name) { return fw::EraseAnsi(name, '|'); }
+std::string CleanSlotName(std::string name) {
+    // Far longer than any display shows, and short enough that a slot line
+    // always stays within what a scheme line may hold.
+    return fw::PrefixAnsi(fw::EraseAnsi(name, '|'), kMaxNameBytes);
+}
 
 std::string NameFromPath(const std::string& path) {
     // Paths shorter than an extension give an empty name rather than a bad read.
@@ -136,6 +140,10 @@ void Board::SetVolume(int i, int value) {
 void Board::PositionSlot(int i, std::uint32_t bytes) {
     SoundSlot& s = at(i);
     if (!s.loaded) return;
+    // A stored position may lie between two sample frames (a float keeps
+    // whole bytes only up to 16 MB): start on the frame it falls in.
+    std::uint32_t frame = 0;
+    if (audio::Succeeded(s.buffer->GetBlockAlign(frame)) && frame > 1) bytes -= bytes % frame;
     const bool accepted = audio::Succeeded(s.buffer->SetCurrentPosition(bytes));
     RefreshSlotTime(i);
     // A refused position leaves the sound, and so the slot, where it was.

@@ -148,7 +148,9 @@ private:
     int m_onPlayMode = FadeOthers;
 };
 
-// A name as a slot may hold it: without the scheme file's field separator.
+constexpr std::size_t kMaxNameBytes = 1024;
+// A name as a slot may hold it: without the scheme file's field separator,
+// and at most kMaxNameBytes long.
 std::string CleanSlotName(std::string name);
 
 // The display name derived from a WAV path: the file name less its

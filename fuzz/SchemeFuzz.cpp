@@ -79,15 +79,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Loaded first;
     LoadIn(sounds, first, in);
     scheme::SaveScheme(first.board, out);
-    fuzz::Check(first.board.m_schemePath == out, "the scheme was saved");
+    fuzz::Check(first.board.schemePath() == out, "the scheme was saved");
     Loaded second;
     LoadIn(sounds, second, out);
 
     fuzz::Check(first.Slots() == second.Slots(), "slots load back as they were saved");
-    fuzz::Check(first.board.m_ledOnColour == second.board.m_ledOnColour &&
-                    first.board.m_ledOffColour == second.board.m_ledOffColour,
+    fuzz::Check(first.board.ledOnColour() == second.board.ledOnColour() &&
+                    first.board.ledOffColour() == second.board.ledOffColour(),
                 "colours load back");
-    fuzz::Check(first.board.m_compact == second.board.m_compact, "layout loads back");
+    fuzz::Check(first.board.compact() == second.board.compact(), "layout loads back");
     fuzz::CheckFakes();
     return 0;
 }

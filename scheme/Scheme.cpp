@@ -78,16 +78,24 @@ bool SaveScheme(Board& board, const std::string& path) {
 bool LoadScheme(Board& board, const std::string& path) {
     board.NewScheme();
     fw::TextFileReader file;
+    int lineNumber = 0;
     auto fail = [&] {
-        board.view().ShowMessage("Error opening " + path + ":\n\n" + fw::ErrorText(file.error()));
+        const std::string why = file.lineCut() ? "Line " + std::to_string(lineNumber) + " is longer than " +
+                                                     std::to_string(fw::kMaxLineBytes) +
+                                                     " characters: this is not a scheme file."
+                                               : fw::ErrorText(file.error());
+        board.view().ShowMessage("Error opening " + path + ":\n\n" + why);
         return false;
     };
     if (!file.Open(path)) return fail();
     // A missing line reads as empty, which leaves what it describes unchanged.
+    // No line a scheme is written with comes near the reader's limit: a longer
+    // one means the file is something else, and nothing after it is read.
     std::string line;
     auto next = [&] {
+        ++lineNumber;
         if (!file.ReadLine(line)) line.clear();
-        return file.error() == 0;
+        return file.error() == 0 && !file.lineCut();
     };
     for (int i = 0; i < kSlotLines; ++i) {
         if (!next()) return fail();

@@ -70,9 +70,6 @@ protected:
         for (const char* key : {"0x31", "0x32", "0x33"}) Probe({"key", key});
         ASSERT_TRUE(WaitUntil([] { return AllShow("playing"); }, 10));
     }
-    static void WaitForCapture(SinkCapture& capture, double seconds) {
-        WaitUntil([&] { return capture.secondsNow() > seconds; }, seconds + 10);
-    }
     // Plays slot 0 for a second on whatever output the board uses, recording both sinks.
     std::pair<Pcm, Pcm> PlayOnce() {
         SinkCapture first, second(kSecondSink);
@@ -83,7 +80,7 @@ protected:
         }
         Probe({"key", "0x31"});
         WaitUntil([] { return ReadBoard().slots.at(0).image == "playing"; }, 10);
-        WaitForCapture(first, first.secondsNow() + 1.0);
+        first.waitUntilCaptured(first.capturedSeconds() + 1.0);
         Probe({"key", "0x31", "shift"});
         return {first.stop(), second.stop()};
     }
@@ -111,15 +108,15 @@ TEST_F(AllSoundsTest, EscAndTheToolsStopAllStopThreeSoundsAtOnce) {
         SinkCapture capture;
         std::string error;
         ASSERT_TRUE(capture.start(&error)) << error;
-        WaitForCapture(capture, 0.6);
-        const double stopAt = capture.secondsNow();
+        capture.waitUntilCaptured(0.6);
+        const double stopAt = capture.capturedSeconds();
         if (fromTool)
             ASSERT_EQ(RunWindows(TriggerExe(), {"--stop-all"}).exitCode, 0);
         else
             Probe({"key", "0x1B"});
-        const double stoppedBy = capture.secondsNow();
+        const double stoppedBy = capture.capturedSeconds();
         ASSERT_TRUE(WaitUntil([] { return AllShow("idle"); }, 10));
-        WaitForCapture(capture, stoppedBy + 1.0);
+        capture.waitUntilCaptured(stoppedBy + 1.0);
         const Pcm pcm = capture.stop();
 
         EXPECT_GT(TypicalLevelDb(pcm, 0.1, stopAt - 0.1), kSoundDb) << "the sounds were not heard";
@@ -140,11 +137,11 @@ TEST_F(AllSoundsTest, ShiftEscFadesEverySoundOutAtTwoDecibelsATickAndPausesIt) {
     SinkCapture capture;
     std::string error;
     ASSERT_TRUE(capture.start(&error)) << error;
-    WaitForCapture(capture, 0.8);
-    const double fadeAt = capture.secondsNow();
+    capture.waitUntilCaptured(0.8);
+    const double fadeAt = capture.capturedSeconds();
     Probe({"key", "0x1B", "shift"});
     ASSERT_TRUE(WaitUntil([] { return AllShow("paused"); }, 10));
-    WaitForCapture(capture, fadeAt + 3.5);
+    capture.waitUntilCaptured(fadeAt + 3.5);
     const Pcm pcm = capture.stop();
 
     const double before = TypicalLevelDb(pcm, fadeAt - 0.6, fadeAt - 0.1);

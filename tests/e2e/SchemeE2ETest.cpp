@@ -182,7 +182,7 @@ TEST_F(SchemeTest, MissingSoundsKeepTheirLinesAndPlayAfterAReload) {
     std::string error;
     ASSERT_TRUE(capture.start(&error)) << error;
     Probe({"key", "0x33"});  // slot 2
-    ASSERT_TRUE(WaitUntil([&] { return capture.secondsNow() > 1.5 && ReadBoard().slots[2].image == "idle"; }, 15));
+    ASSERT_TRUE(WaitUntil([&] { return capture.capturedSeconds() > 1.5 && ReadBoard().slots[2].image == "idle"; }, 15));
     const Pcm pcm = capture.stop();
     const auto start = FirstTimeAbove(pcm, -30);
     ASSERT_TRUE(start) << "the reloaded sound was not heard";

@@ -291,6 +291,28 @@ TEST_F(SchemeTest, NumbersAreReadLikeAtofAndTruncated) {
     EXPECT_EQ(board::NameFromPath(path), board.slot(3).name);  // an empty name comes from the path
 }
 
+// A stored position between two frames starts on the frame it falls in; a
+// line no scheme is written with ends the reading with the reason.
+TEST_F(SchemeTest, PositionsAreWholeFramesAndAnOverlongLineIsNotAScheme) {
+    testfiles::WavFields stereo;  // 16-bit stereo: 4-byte frames
+    stereo.channels = 2;
+    stereo.bitsPerSample = 16;
+    stereo.blockAlign = 4;
+    stereo.dataBytes = 32000;
+    const std::string path = testfiles::WriteWav(dir, "Sounds\\frames.wav", stereo);
+    ASSERT_TRUE(LoadText(Join(Scheme({path + "|A|1003.0|0|0|0|"}, {}))));
+    EXPECT_EQ(1000u, device.last().position);
+
+    const std::string huge = path + "|" + std::string(70000, 'N') + "|0|0|0|1|";
+    EXPECT_FALSE(LoadText(Join(Scheme({"||||", huge}, {})), "Huge.scheme"));
+    ASSERT_EQ(1u, view.messages.size());
+    EXPECT_EQ("Error opening " + At("Huge.scheme") + ":\n\nLine 2 is longer than 65536 characters: this is "
+              "not a scheme file.",
+              view.messages[0]);
+    EXPECT_FALSE(board.slot(1).loaded);
+    EXPECT_EQ("New scheme - Clangster", view.title);
+}
+
 TEST_F(SchemeTest, MissingSoundLeavesItsSlotEmptyButKeepsItsLine) {
     board.SetLoop(2, true);
     board.SetCountDown(2, true);

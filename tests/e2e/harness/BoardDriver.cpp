@@ -65,15 +65,6 @@ BoardState ReadBoard() {
     return board;
 }
 
-bool WaitUntil(const std::function<bool()>& condition, double timeoutSeconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return true;
-}
-
 bool WaitForTitle(const std::string& title, double timeoutSeconds) {
     return WaitUntil([&] { return ReadBoard().title == title; }, timeoutSeconds);
 }

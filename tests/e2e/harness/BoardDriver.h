@@ -30,8 +30,6 @@ RunResult Probe(const std::vector<std::string>& args, double timeoutSeconds = 30
 std::string ProbeText(const std::vector<std::string>& args);
 BoardState ReadBoard();
 
-// Polls `condition` until it holds or `timeoutSeconds` pass; true when it held.
-bool WaitUntil(const std::function<bool()>& condition, double timeoutSeconds = 20);
 // Waits until the board's title is `title`.
 bool WaitForTitle(const std::string& title, double timeoutSeconds = 20);
 
