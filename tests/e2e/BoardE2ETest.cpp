@@ -16,42 +16,12 @@
 #include <sstream>
 
 #include "../common/RiffWav.h"
-#include "Harness.h"
+#include "BoardDriver.h"
 
 namespace e2e {
 namespace {
 
 constexpr double kSoundDb = -30;  // anything louder than this is "playing"
-
-// A canonical 16-bit stereo 44.1 kHz WAV of a sine (amplitude 0 gives silence).
-void WriteTone(const std::string& path, double seconds, double hz, double amplitude = 0.5) {
-    const auto frames = static_cast<uint32_t>(seconds * 44100);
-    std::ofstream out(path, std::ios::binary);
-    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    out.write("RIFF", 4);
-    u32(36 + frames * 4);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(2);
-    u32(44100);
-    u32(44100 * 4);
-    u16(4);
-    u16(16);
-    out.write("data", 4);
-    u32(frames * 4);
-    for (uint32_t i = 0; i < frames; ++i) {
-        const auto v = static_cast<int16_t>(amplitude * 32767 * std::sin(2 * M_PI * hz * i / 44100));
-        u16(static_cast<uint16_t>(v));
-        u16(static_cast<uint16_t>(v));
-    }
-}
-
-struct SlotState {
-    std::string title, time, tenths, caption, image;
-    int position = -1, volume = -1;
-};
 
 class BoardTest : public ::testing::Test {
 protected:
@@ -97,30 +67,7 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return State().size() == 18u; })) << "the board's slots never answered";
     }
 
-    RunResult Probe(const std::vector<std::string>& args) {
-        return RunWindows(WinBuildDir() + "/tests/probe/board-probe.exe", args, 30);
-    }
-
-    std::map<int, SlotState> State() {
-        std::map<int, SlotState> slots;
-        const RunResult r = Probe({"state"});
-        std::istringstream lines(r.output);
-        std::string text;
-        while (std::getline(lines, text)) {
-            if (text.rfind("slot=", 0) != 0) continue;
-            std::map<std::string, std::string> fields;
-            std::istringstream parts(text);
-            std::string part;
-            while (std::getline(parts, part, '|')) {
-                const auto eq = part.find('=');
-                if (eq != std::string::npos) fields[part.substr(0, eq)] = part.substr(eq + 1);
-            }
-            SlotState s{fields["title"], fields["time"], fields["tenths"], fields["caption"], fields["image"],
-                        std::stoi(fields["position"]), std::stoi(fields["volume"])};
-            slots[std::stoi(fields["slot"])] = s;
-        }
-        return slots;
-    }
+    static std::map<int, SlotState> State() { return ReadBoard().slots; }
 
     void Trigger(const std::string& name) {
         const RunResult r = RunWindows(TriggerExe(), {name}, 30);
