@@ -7,7 +7,9 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <new>
 #include <set>
+#include <stdexcept>
 
 #include "ControlHost.h"
 #include "WinTestSupport.h"
@@ -378,6 +380,35 @@ TEST(RegKeyTest, ValuesOfUpTo255BytesAreRead) {
     EXPECT_EQ(value, "");
     ::RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
     EXPECT_FALSE(fw::RegKey::Open(kKey, KEY_QUERY_VALUE));
+}
+
+}  // namespace
+
+namespace {
+
+// A fault that escapes a handler is told to the user, and the window lives on.
+class ThrowingDialog : public fw::Dialog {
+public:
+    ThrowingDialog() : fw::Dialog(IDD_ABOUT) {}
+
+protected:
+    bool OnMessage(UINT msg, WPARAM w, LPARAM l, LRESULT& result) override {
+        if (msg == WM_APP) throw std::runtime_error("the test's fault");
+        if (msg == WM_APP + 1) throw std::bad_alloc();
+        return fw::Dialog::OnMessage(msg, w, l, result);
+    }
+};
+
+TEST(DialogTest, AnExceptionInAHandlerIsReportedAndTheWindowGoesOn) {
+    wintest::RecordedMessages messages;
+    ThrowingDialog dialog;
+    ASSERT_TRUE(dialog.Create());
+    ::SendMessageA(dialog.hwnd(), WM_APP, 0, 0);
+    ::SendMessageA(dialog.hwnd(), WM_APP + 1, 0, 0);
+    ASSERT_EQ(messages.texts().size(), 2u);
+    EXPECT_EQ(messages.texts()[0], "This action could not be completed.\n\nInternal error: the test's fault");
+    EXPECT_EQ(messages.texts()[1], "This action could not be completed.\n\nThere is not enough memory.");
+    EXPECT_TRUE(::IsWindow(dialog.hwnd()));
 }
 
 }  // namespace
