@@ -136,7 +136,9 @@ void CBoardDlg::PlaceAllSlots(bool compact) {
 
 bool CBoardDlg::PreTranslateMessage(MSG& msg) {
     // Slot keys work whichever control has the focus; the standard dialog
-    // keyboard interface is deliberately not used in this window.
+    // keyboard interface is deliberately not used in this window. Only key
+    // messages are looked at: the window check costs a server request.
+    if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP) return false;
     if (msg.hwnd != hwnd_ && !::IsChild(hwnd_, msg.hwnd)) return false;
     if (msg.message == WM_KEYDOWN && board::SlotForKey(static_cast<unsigned>(msg.wParam)) >= 0) {
         const bool shiftDown = ::GetAsyncKeyState(VK_SHIFT) < 0;

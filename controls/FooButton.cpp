@@ -88,6 +88,7 @@ void FooButton::UseGradientFunction(bool use) { g_useGradientFill = use; }
 
 void FooButton::OnAttached() {
     const LONG_PTR style = ::GetWindowLongPtrA(hwnd_, GWL_STYLE);
+    if ((style & BS_TYPEMASK) == BS_OWNERDRAW) return;  // made owner-drawn: no style change to apply
     ::SetWindowLongPtrA(hwnd_, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW);
     ::SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);

@@ -86,8 +86,21 @@ void MatrixStatic::SetText(const std::string& text) {
         }
     }
     if (changes.cells.empty()) return;
-    const RECT area{changes.area.left, changes.area.top, changes.area.right, changes.area.bottom};
-    ::InvalidateRect(hwnd_, &area, FALSE);
+    DrawNow({changes.area.left, changes.area.top, changes.area.right, changes.area.bottom});
+}
+
+void MatrixStatic::DrawNow(const RECT& area) {
+    // Straight to the window instead of an invalidation and a WM_PAINT: under
+    // Wine that is one server request instead of several. A paint pending
+    // from elsewhere copies the same picture. A hidden display draws when shown.
+    if (!::IsWindowVisible(hwnd_)) return;
+    fw::WindowDc dc(hwnd_);
+    if (!dc.get()) {
+        ::InvalidateRect(hwnd_, &area, FALSE);
+        return;
+    }
+    ::BitBlt(dc.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, canvasDc_.get(), area.left,
+             area.top, SRCCOPY);
 }
 
 void MatrixStatic::SetCellSize(CellSize size) {

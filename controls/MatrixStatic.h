@@ -9,8 +9,8 @@
 // change costs no system call); the painting is the control's own.
 //
 // The display keeps its picture in a memory bitmap: a new text redraws
-// there only the cells whose glyph changed and invalidates just those, and
-// a paint is one copy from that bitmap. The colour-mapped glyph images are
+// there only the cells whose glyph changed and copies just those to the
+// window, and a paint is one copy from that bitmap. The colour-mapped glyph images are
 // made once per size and colours and shared by all displays.
 #include <string>
 
@@ -22,7 +22,8 @@ class MatrixStatic : public fw::Control {
 public:
     enum CellSize { Medium = 0, Small = 2 };
 
-    // Marks the whole display for repainting, unless the text is unchanged.
+    // Draws the cells that change at once when the picture is current, else
+    // marks the whole display for repainting; nothing for the same text.
     void SetText(const std::string& text);
 
     // None of these repaints; the owner sets all three before the first text.
@@ -53,6 +54,8 @@ protected:
 private:
     // Draws every cell of the text, on background, into dc.
     void Render(HDC dc) const;
+    // Copies an area of the memory picture to the window now.
+    void DrawNow(const RECT& area);
     // The memory picture of the client area, made or resized as needed; null when it cannot be had.
     HDC Canvas();
 

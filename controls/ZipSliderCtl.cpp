@@ -2,41 +2,61 @@
 
 #include "controls/SliderGeometry.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 RECT ToRect(const slider::Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 POINT PointOf(LPARAM l) { return {static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))}; }
 }  // namespace
 
+// Sliders made from the same images at the same size look alike: they share
+// one set, made by the first of them (the board has 36 sliders of two kinds).
+std::shared_ptr<CZipSliderCtl::Look> CZipSliderCtl::LookFor(const LookKey& key) {
+    static std::vector<std::pair<LookKey, std::weak_ptr<Look>>> made;
+    for (auto& [k, look] : made)
+        if (k == key)
+            if (auto shared = look.lock()) return shared;
+    auto look = std::make_shared<Look>();
+    look->activeThumb.Load(key.activeThumbId);
+    look->thumb.Load(key.thumbId);
+    BuildBackground(*look, key);
+    made.erase(std::remove_if(made.begin(), made.end(), [](const auto& m) { return m.second.expired(); }), made.end());
+    made.emplace_back(key, look);
+    return look;
+}
+
 void CZipSliderCtl::SetBitmaps(int channelId, int thumbId, int activeThumbId, unsigned flags) {
     vertical_ = (::GetWindowLongPtrA(hwnd_, GWL_STYLE) & TBS_VERT) != 0;
     client_ = ClientRect();
-    activeThumb_.Load(activeThumbId);
-    thumb_.Load(thumbId);
-    BuildBackground(channelId, flags, thumb_.Width(), thumb_.Height());
+    look_ = LookFor({channelId, thumbId, activeThumbId, flags, client_.right, client_.bottom});
     Invalidate(false);
 }
 
-void CZipSliderCtl::BuildBackground(int channelId, unsigned flags, int thumbWidth, int thumbHeight) {
-    const int w = client_.right, h = client_.bottom;
-    if (!background_.Create(w, h)) return;
+void CZipSliderCtl::BuildBackground(Look& look, const LookKey& key) {
+    const int w = key.width, h = key.height;
+    if (!look.background.Create(w, h)) return;
     SizedBitmap channel;
-    if (!channel.LoadFromResource(channelId)) return;
+    if (!channel.LoadFromResource(key.channelId)) return;
     const int iw = channel.Width(), ih = channel.Height();
-    const slider::Rect to = slider::ChannelRect(w, h, iw, ih, thumbWidth, thumbHeight, flags);
-    fw::UniqueMemoryDc source(::CreateCompatibleDC(background_.dc()));
+    const slider::Rect to =
+        slider::ChannelRect(w, h, iw, ih, look.thumb.Width(), look.thumb.Height(), key.flags);
+    HDC background = look.background.dc();
+    fw::UniqueMemoryDc source(::CreateCompatibleDC(background));
     fw::ScopedSelect select(source.get(), channel.get());
-    if (flags & ChannelStretched) {
-        ::SetStretchBltMode(background_.dc(), COLORONCOLOR);
-        ::StretchBlt(background_.dc(), to.left, to.top, to.right - to.left, ih, source.get(), 0, 0, iw, ih, SRCCOPY);
+    if (key.flags & ChannelStretched) {
+        ::SetStretchBltMode(background, COLORONCOLOR);
+        ::StretchBlt(background, to.left, to.top, to.right - to.left, ih, source.get(), 0, 0, iw, ih, SRCCOPY);
     } else {
-        ::BitBlt(background_.dc(), to.left, to.top, iw, ih, source.get(), 0, 0, SRCCOPY);
+        ::BitBlt(background, to.left, to.top, iw, ih, source.get(), 0, 0, SRCCOPY);
     }
 }
 
 RECT CZipSliderCtl::GetThumbRect() {
+    if (!look_) return {};
     const int min = static_cast<int>(Send(TBM_GETRANGEMIN));
     const int max = static_cast<int>(Send(TBM_GETRANGEMAX));
-    return ToRect(slider::ThumbRect(vertical_, client_.right, client_.bottom, thumb_.Width(), thumb_.Height(), min,
+    return ToRect(slider::ThumbRect(vertical_, client_.right, client_.bottom, look_->thumb.Width(), look_->thumb.Height(), min,
                                     max, GetPos()));
 }
 
@@ -50,7 +70,19 @@ void CZipSliderCtl::SetThumbPosition(int position) {
     if (::EqualRect(&before, &after)) return;
     RECT both{};
     ::UnionRect(&both, &before, &after);
-    InvalidateArea(both);
+    DrawNow(both);
+}
+
+void CZipSliderCtl::DrawNow(const RECT& area) {
+    // Straight to the window instead of an invalidation and a WM_PAINT: under
+    // Wine that is one server request instead of several. A hidden slider
+    // draws when shown.
+    if (!Ready() || !::IsWindowVisible(hwnd_)) return;
+    fw::WindowDc dc(hwnd_);
+    if (dc.get())
+        PaintArea(dc.get(), area);
+    else
+        InvalidateArea(area);
 }
 
 void CZipSliderCtl::SyncBaseThumb() {
@@ -67,9 +99,9 @@ void CZipSliderCtl::SyncBaseThumb() {
 
 void CZipSliderCtl::PaintArea(HDC dc, const RECT& area) {
     const RECT thumb = GetThumbRect();
-    ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, background_.dc(), area.left,
+    ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, look_->background.dc(), area.left,
              area.top, SRCCOPY);
-    (dragging_ ? activeThumb_ : thumb_).Draw(dc, thumb.left, thumb.top);
+    (dragging_ ? look_->activeThumb : look_->thumb).Draw(dc, thumb.left, thumb.top);
 }
 
 LPARAM CZipSliderCtl::PressForBase(POINT pt, bool onThumb) {

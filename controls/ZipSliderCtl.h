@@ -9,6 +9,8 @@
 
 #include <commctrl.h>
 
+#include <memory>
+
 #include "controls/SliderBitmaps.h"
 #include "framework/Control.h"
 
@@ -23,8 +25,8 @@ public:
     // Prepares the look from bitmap resources; once, after the window exists.
     // The thumbs' key colour is the colour of their top-left pixel.
     void SetBitmaps(int channelId, int thumbId, int activeThumbId, unsigned flags);
-    // Moves the thumb without notifying the owner; repaints only when the
-    // drawn thumb moves by a pixel.
+    // Moves the thumb without notifying the owner; draws only when the
+    // drawn thumb moves by a pixel, and then at once.
     void SetThumbPosition(int position);
     // The thumb for the current position, in client coordinates.
     RECT GetThumbRect();
@@ -34,10 +36,29 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM w, LPARAM l) override;
 
 private:
-    bool Ready() const { return background_.dc() != nullptr && thumb_; }
-    void BuildBackground(int channelId, unsigned flags, int thumbWidth, int thumbHeight);
+    // The images a slider is drawn from: its thumbs and its background.
+    struct Look {
+        MaskedBitmap thumb;
+        MaskedBitmap activeThumb;
+        BackgroundBitmap background;
+    };
+    struct LookKey {
+        int channelId, thumbId, activeThumbId;
+        unsigned flags;
+        int width, height;
+        bool operator==(const LookKey& o) const {
+            return channelId == o.channelId && thumbId == o.thumbId && activeThumbId == o.activeThumbId &&
+                   flags == o.flags && width == o.width && height == o.height;
+        }
+    };
+    static std::shared_ptr<Look> LookFor(const LookKey& key);
+    static void BuildBackground(Look& look, const LookKey& key);
+
+    bool Ready() const { return look_ && look_->background.dc() != nullptr && look_->thumb; }
     void PaintArea(HDC dc, const RECT& area);
     void InvalidateArea(const RECT& area) const { ::InvalidateRect(hwnd_, &area, FALSE); }
+    // Paints an area now, without waiting for WM_PAINT.
+    void DrawNow(const RECT& area);
     // The point to hand the system track bar for a press, so that it starts
     // a drag exactly when the press is on the drawn thumb and pages otherwise.
     LPARAM PressForBase(POINT pt, bool onThumb);
@@ -46,9 +67,7 @@ private:
     // before it hit-tests, pages or reports the thumb.
     void SyncBaseThumb();
 
-    MaskedBitmap thumb_;
-    MaskedBitmap activeThumb_;
-    BackgroundBitmap background_;
+    std::shared_ptr<Look> look_;
     bool buttonDown_ = false;
     bool dragging_ = false;
     bool vertical_ = false;

@@ -2,13 +2,23 @@
 
 #include <commctrl.h>
 
+#include <unordered_map>
+
 #include "framework/App.h"
 
 namespace fw {
 
 namespace {
-const char kObjectProperty[] = "Clangster.Control";
 constexpr UINT_PTR kSubclassId = 1;
+
+// The control object of each bound window. Kept in the process rather than
+// as a window property: under Wine every property read or write is a server
+// request, and the board binds 126 controls at start-up. Windows are only
+// bound from the thread that owns them.
+std::unordered_map<HWND, Control*>& Bound() {
+    static std::unordered_map<HWND, Control*> bound;
+    return bound;
+}
 }  // namespace
 
 Control::~Control() { Detach(); }
@@ -19,20 +29,21 @@ bool Control::Attach(HWND dialog, int id) {
     if (!hwnd || !::SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
         return false;
     hwnd_ = hwnd;
-    ::SetPropA(hwnd, kObjectProperty, this);
+    Bound()[hwnd] = this;
     OnAttached();
     return true;
 }
 
 void Control::Detach() {
     if (!hwnd_) return;
-    ::RemovePropA(hwnd_, kObjectProperty);
+    Bound().erase(hwnd_);
     ::RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
     hwnd_ = nullptr;
 }
 
 Control* Control::FromHandle(HWND hwnd) {
-    return hwnd ? static_cast<Control*>(::GetPropA(hwnd, kObjectProperty)) : nullptr;
+    const auto found = Bound().find(hwnd);
+    return found == Bound().end() ? nullptr : found->second;
 }
 
 bool Control::OnReflected(UINT, WPARAM, LPARAM, LRESULT&) { return false; }

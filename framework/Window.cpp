@@ -11,12 +11,29 @@ std::string Window::Text() const {
     return std::string(buf.data(), static_cast<size_t>(got > 0 ? got : 0));
 }
 
+UINT Window::HiddenFlags() const {
+    // Nothing of a hidden window is on the screen to redraw: it is painted
+    // whole when shown.
+    return ::IsWindowVisible(hwnd_) ? 0 : SWP_NOREDRAW | SWP_NOCOPYBITS;
+}
+
 void Window::MoveTo(int x, int y) const {
-    ::SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Placing a window where it is still costs a server request under Wine.
+    const RECT now = RectInParent();
+    if (now.left == x && now.top == y) return;
+    ::SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | HiddenFlags());
 }
 
 void Window::Resize(int cx, int cy) const {
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT now{};
+    ::GetWindowRect(hwnd_, &now);
+    if (now.right - now.left == cx && now.bottom - now.top == cy) return;
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | HiddenFlags());
+}
+
+void Window::Invalidate(bool erase) const {
+    // A hidden window is painted whole when it is shown.
+    if (::IsWindowVisible(hwnd_)) ::InvalidateRect(hwnd_, nullptr, erase);
 }
 
 RECT Window::ClientRect() const {

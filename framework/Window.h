@@ -18,10 +18,11 @@ public:
     void SetText(const std::string& text) const { ::SetWindowTextA(hwnd_, text.c_str()); }
     std::string Text() const;
     void Show(bool show) const { ::ShowWindow(hwnd_, show ? SW_SHOW : SW_HIDE); }
-    void Invalidate(bool erase = true) const { ::InvalidateRect(hwnd_, nullptr, erase); }
-    // Moves without resizing or changing the z-order.
+    // Marks the whole window for repainting; nothing while it is hidden.
+    void Invalidate(bool erase = true) const;
+    // Moves without resizing or changing the z-order; nothing when already there.
     void MoveTo(int x, int y) const;
-    // Resizes the outer window, keeping its position.
+    // Resizes the outer window, keeping its position; nothing when already that size.
     void Resize(int cx, int cy) const;
     RECT ClientRect() const;
     // The window's rectangle in its parent's client coordinates.
@@ -29,6 +30,10 @@ public:
 
 protected:
     HWND hwnd_ = nullptr;
+
+private:
+    // SetWindowPos flags that skip redrawing while the window is hidden.
+    UINT HiddenFlags() const;
 };
 
 }  // namespace fw

@@ -77,6 +77,7 @@ TEST_F(ZipSliderTest, AtTheMinimumTheThumbSpansSevenToNineteenAndAtTheMaximumEig
     EXPECT_TRUE(atMin == (RECT{7, 0, 19, 9}));
     const Capture minShot(slider_.hwnd());
     slider_.SetThumbPosition(1000);
+    EXPECT_FALSE(::GetUpdateRect(slider_.hwnd(), nullptr, FALSE)) << "the move is drawn at once";
     const RECT atMax = slider_.GetThumbRect();
     EXPECT_TRUE(atMax == (RECT{kW - 20, 0, kW - 8, 9}));
     const Capture maxShot(slider_.hwnd());

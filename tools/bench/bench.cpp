@@ -47,7 +47,7 @@ struct Options {
   int windows = 3;       // windows per level and round
   int soundSeconds = 60;
   int latencyPlays = 100;  // per trigger kind and round
-  int e2ePlays = 10;       // per round
+  int e2ePlays = 30;       // per round
 };
 
 double Clock(clockid_t id) {
@@ -348,6 +348,9 @@ bool RunOnce(Program& p, const Options& o, const std::string& traceDir, int roun
   }
 
   const Trace trace = ParseTrace(ReadFile(tracePath));
+  if (!trace.First("start"))
+    std::fprintf(stderr, "bench: %s left no time stamps; its output:\n%s\n", p.label.c_str(),
+                 process->output().c_str());
   if (auto t = trace.First("ready")) p.ready.push_back(*t);
   if (auto t = trace.First("shown")) p.shown.push_back(*t);
   for (double v : trace.TriggerToPlay("copydata")) p.copyToPlay.push_back(v);
