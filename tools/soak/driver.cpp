@@ -117,18 +117,35 @@ bool Reset() {
            Command(ID_TOOLS_STOP_ALL);
 }
 
+// Milliseconds spent in each kind of step, for the report.
+struct Clock {
+    double total[5] = {};
+    LARGE_INTEGER last{};
+    Clock() { ::QueryPerformanceCounter(&last); }
+    void Lap(int kind) {
+        LARGE_INTEGER now{}, frequency{};
+        ::QueryPerformanceCounter(&now);
+        ::QueryPerformanceFrequency(&frequency);
+        total[kind] += 1000.0 * static_cast<double>(now.QuadPart - last.QuadPart) / static_cast<double>(frequency.QuadPart);
+        last = now;
+    }
+};
+
 bool Run(int rounds, int triggers) {
     int sent = 0, slotOps = 0, themes = 0, layouts = 0, modes = 0;
-    const int modeEvery = rounds >= 9 ? rounds / 9 : 1;
+    Clock clock;
     for (int round = 0; round < rounds; ++round) {
-        if (round % modeEvery == 0) {
+        if (round == 0 || round * 9 / rounds != (round - 1) * 9 / rounds) {  // nine changes, or one a round
             if (!SetOnPlayMode(modes % 3)) return false;
             ++modes;
         }
+        clock.Lap(4);
         if (!OpenScheme()) return false;
+        clock.Lap(0);
         for (const int end = static_cast<int>(static_cast<long long>(triggers) * (round + 1) / rounds); sent < end;
              ++sent)
             if (!Trigger((sent * 7) % board::kSlotCount)) return false;  // 7 and 18 share no factor: every slot
+        clock.Lap(1);
         const int slot = (round * 5) % board::kSlotCount;
         if (round % 2 == 0) {
             if (!SlotMenu(slot, 4)) return false;  // Reload: the sound freed and read again
@@ -136,15 +153,19 @@ bool Run(int rounds, int triggers) {
             return Fail("Clear did not empty slot", slot);
         }
         ++slotOps;
+        clock.Lap(2);
         if (!Command(ID_VIEW_GREEN + round % 5)) return false;
         ++themes;
         if (round % 5 == 4) {
             if (!Command(layouts % 2 ? ID_VIEW_NORMAL : ID_VIEW_COMPACT)) return false;
             ++layouts;
         }
+        clock.Lap(3);
     }
     std::printf("rounds=%d\nschemes=%d\nnew=%d\ntriggers=%d\nslotops=%d\nthemes=%d\nlayouts=%d\nmodes=%d\n", rounds,
                 rounds, rounds, sent, slotOps, themes, layouts, modes);
+    std::printf("ms: scheme loads %.0f, triggers %.0f, slot menu %.0f, views %.0f, options %.0f\n", clock.total[0],
+                clock.total[1], clock.total[2], clock.total[3], clock.total[4]);
     return true;
 }
 
