@@ -221,6 +221,13 @@ int main(int argc, char** argv) {
   } else if (ok) {
     std::fprintf(stderr, "soak: no capture: %s\n", why.c_str());
   }
+  if (!ok) {
+    // What Wine said about the board: a crash shows here.
+    std::istringstream said(board->output());
+    std::string line;
+    while (std::getline(said, line))
+      if (line.find("fixme:") == std::string::npos) std::fprintf(stderr, "board: %s\n", line.c_str());
+  }
   Drive({"close"}, 30);
   const bool closed = board->wait(30).has_value();
   if (!closed) board->kill();
