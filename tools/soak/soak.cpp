@@ -255,8 +255,10 @@ int main(int argc, char** argv) {
   {
     std::istringstream in(counts);
     std::string line;
-    while (std::getline(in, line))
+    while (std::getline(in, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
       if (!line.empty()) workDone += (workDone.empty() ? "" : ", ") + line;
+    }
   }
   char head[1024];
   std::snprintf(head, sizeof head,
