@@ -5,6 +5,7 @@
 #   make test                               build and run every test
 #   make build                              build both trees
 #   make bench                              measure the board against the floor program
+#   make soak                               work the board for minutes, compare its figures
 #   make fuzz [FUZZ_SECONDS=60]             fuzz each target for that long
 #
 # build/host  native (Ninja, Debug with sanitizers): asset and demo
@@ -38,7 +39,7 @@ export ASAN_OPTIONS ?= detect_leaks=1
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 
 .PHONY: all build build-host build-win configure-host configure-win deps \
-        run test test-host test-win test-e2e bench fuzz clean distclean
+        run test test-host test-win test-e2e bench soak fuzz clean distclean
 
 all: build
 
@@ -95,6 +96,12 @@ test-e2e:
 # table and rewrites its section of docs/performance.md. Not part of `test`.
 bench: build
 	@$(ROOT)/scripts/with-test-env.sh $(HOST_DIR)/tools/bench/clangster-bench --out $(ROOT)/docs/performance.md
+
+# Minutes of triggers, scheme loads, slot reloads and clears, theme and
+# layout switches; prints the process's figures before and after and
+# rewrites the soak section of docs/soak.md. Not part of `test`.
+soak: build
+	@$(ROOT)/scripts/with-test-env.sh $(NICE) $(HOST_DIR)/tools/soak/clangster-soak --out $(ROOT)/docs/soak.md
 
 # Each target in turn, from the committed corpus plus what earlier runs found
 # (build/fuzz-work/TARGET/corpus); findings land in build/fuzz-work/TARGET/.

@@ -46,5 +46,6 @@ set_target_properties(Clangster PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINA
 
 add_subdirectory(tools/trigger)
 add_subdirectory(tools/bench)
+add_subdirectory(tools/soak)
 add_subdirectory(tests/probe)
 add_subdirectory(tests/win)

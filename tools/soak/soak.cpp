@@ -1,0 +1,304 @@
+// clangster-soak: runs the board for minutes under remote triggers, scheme
+// loads, slot reloads and clears, theme and layout switches while sounds
+// play, and compares what its process holds before and after (`make soak`).
+// Runs inside scripts/with-test-env.sh.
+//   clangster-soak [--quick] [--out FILE]
+// --quick does every step with tiny counts and judges no growth (the smoke
+// test); --out names the Markdown file whose soak section is rewritten.
+#include <dirent.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "BoardDriver.h"
+#include "Harness.h"
+#include "scheme/SchemeFormat.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kSlots = 18;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+double Now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+std::string DriverExe() { return e2e::WinBuildDir() + "/tools/soak/clangster-soak-driver.exe"; }
+
+// One-second looping tones, one pitch per slot, and a scheme holding them.
+std::string MakeScheme(const std::string& dir) {
+  fs::create_directories(dir);
+  std::string text;
+  for (int i = 0; i < kSlots; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "SOAK %02d", i + 1);
+    const std::string path = dir + "/" + name + ".wav";
+    e2e::WriteTone(path, 1.0, 300 + 25 * i, 0.2);
+    scheme::SlotLine line;
+    line.path = e2e::ToWindowsPath(path);
+    line.name = name;
+    line.loop = true;
+    text += scheme::FormatSlotFields(line) + "\r\n";
+  }
+  text += scheme::FormatColoursLine({0x32FF00, 0x0F3A00}) + "\r\n" + scheme::FormatLayoutLine(false) + "\r\n";
+  const std::string schemePath = dir + "/soak.scheme";
+  std::ofstream(schemePath, std::ios::binary) << text;
+  return schemePath;
+}
+
+// The Linux process of the board: Wine runs a Windows program as a process
+// whose first argument is the .exe path; only ours, of this prefix.
+std::optional<pid_t> BoardPid() {
+  const char* prefix = std::getenv("WINEPREFIX");
+  DIR* proc = opendir("/proc");
+  if (!proc || !prefix) return std::nullopt;
+  std::optional<pid_t> found;
+  while (dirent* e = readdir(proc)) {
+    const std::string dir = std::string("/proc/") + e->d_name;
+    const std::string argv0 = ReadFile(dir + "/cmdline").c_str();
+    if (argv0.size() < 13 || argv0.compare(argv0.size() - 13, 13, "Clangster.exe") != 0) continue;
+    if (ReadFile(dir + "/environ").find(std::string("WINEPREFIX=") + prefix + '\0') != std::string::npos)
+      found = std::atoi(e->d_name);
+  }
+  closedir(proc);
+  return found;
+}
+
+using Figures = std::map<std::string, std::optional<double>>;
+
+// What Windows calls answer for the board's process (from the driver), and
+// what Linux shows of the Wine process.
+Figures Measure(pid_t pid) {
+  Figures f;
+  std::istringstream lines(e2e::RunWindows(DriverExe(), {"figures"}, 60).output);
+  std::string line;
+  while (std::getline(lines, line)) {
+    const auto eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string value = line.substr(eq + 1);
+    f[line.substr(0, eq)] = value.empty() || value[0] == '-' ? std::nullopt
+                                                            : std::optional<double>(std::atof(value.c_str()));
+  }
+  for (const char* bytes : {"private", "listprivate", "workingset"})
+    if (f[bytes]) f[bytes] = *f[bytes] / 1024;  // KiB, as /proc counts
+  std::istringstream status(ReadFile("/proc/" + std::to_string(pid) + "/status"));
+  while (std::getline(status, line))
+    for (const char* key : {"VmRSS", "VmData", "Threads"})
+      if (line.rfind(std::string(key) + ":", 0) == 0) f[key] = std::atof(line.c_str() + std::strlen(key) + 1);
+  int fds = 0;
+  if (DIR* d = opendir(("/proc/" + std::to_string(pid) + "/fd").c_str())) {
+    while (dirent* e = readdir(d)) fds += e->d_name[0] != '.';
+    closedir(d);
+    f["fds"] = fds;
+  }
+  return f;
+}
+
+struct Limit {
+  const char* key;
+  const char* label;
+  double allowance;  // growth allowed, in the figure's unit
+  bool required;     // false: Wine answers nothing for another process
+};
+// Objects and handles come back to what they were; memory may settle a little
+// higher (heap fragments, caches filled once), never by much.
+const Limit kLimits[] = {
+    {"handles", "Handles (GetProcessHandleCount)", 16, false},
+    {"listhandles", "Handles (NtQuerySystemInformation process list)", 16, true},
+    {"gdi", "GDI objects (GetGuiResources)", 16, false},
+    {"user", "USER objects (GetGuiResources)", 16, false},
+    {"windows", "Windows of the process (EnumWindows + EnumChildWindows)", 0, true},
+    {"private", "Private bytes (GetProcessMemoryInfo, KiB)", 4096, false},
+    {"listprivate", "Private bytes (NtQuerySystemInformation process list, KiB)", 4096, false},
+    {"workingset", "Working set (GetProcessMemoryInfo, KiB)", 8192, true},
+    {"VmRSS", "Linux: resident memory, VmRSS (KiB)", 8192, true},
+    {"VmData", "Linux: data + heap, VmData (KiB)", 4096, true},
+    {"fds", "Linux: open file descriptors", 8, true},
+    {"Threads", "Linux: threads", 2, true},
+};
+
+std::string Fmt(std::optional<double> v) {
+  if (!v) return "not answered";
+  char s[32];
+  std::snprintf(s, sizeof s, "%.0f", *v);
+  return s;
+}
+
+void WriteSection(const std::string& path, const std::string& section) {
+  const std::string begin = "<!-- soak:begin -->", end = "<!-- soak:end -->";
+  std::string text = ReadFile(path);
+  const size_t b = text.find(begin), e = text.find(end);
+  const std::string block = begin + "\n" + section + end;
+  if (b != std::string::npos && e != std::string::npos && e > b)
+    text.replace(b, e + end.size() - b, block);
+  else
+    text += (text.empty() ? "" : "\n") + block + "\n";
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+bool Drive(const std::vector<std::string>& args, double timeout, std::string* output = nullptr) {
+  const e2e::RunResult r = e2e::RunWindows(DriverExe(), args, timeout);
+  if (output) *output = r.output;
+  if (r.exitCode == 0) return true;
+  std::fprintf(stderr, "soak: driver %s failed (%d): %s\n", args[0].c_str(), r.exitCode, r.output.c_str());
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool quick = false;
+  std::string out;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--quick") {
+      quick = true;
+    } else if (a == "--out" && i + 1 < argc) {
+      out = argv[++i];
+    } else {
+      std::fprintf(stderr, "usage: clangster-soak [--quick] [--out FILE]\n");
+      return 2;
+    }
+  }
+  if (!e2e::InTestEnvironment()) {
+    std::fprintf(stderr, "clangster-soak: run inside scripts/with-test-env.sh (make soak)\n");
+    return 2;
+  }
+  const int rounds = quick ? 3 : 1000, triggers = quick ? 36 : 10000;
+  const std::string schemePath = MakeScheme(e2e::HostBuildDir() + (quick ? "/soak-quick" : "/soak"));
+
+  // The scheme is the board's last one and its first favourite.
+  const std::string key = "HKCU\\Software\\Marrowick\\Clangster";
+  e2e::ResetSettings();
+  for (const char* value : {"LastFile", "MRU0"})
+    e2e::RunWindows("reg", {"add", key, "/v", value, "/t", "REG_SZ", "/d", e2e::ToWindowsPath(schemePath), "/f"});
+  std::unique_ptr<e2e::Process> board = e2e::StartWindows(e2e::ClangsterExe());
+  std::optional<pid_t> pid;
+  if (!board || !e2e::WaitForWindow("^soak - Clangster$", *board, 60) ||
+      !e2e::WaitUntil([&] { return (pid = BoardPid()).has_value(); }, 20)) {
+    std::fprintf(stderr, "clangster-soak: the board did not start\n");
+    return 1;
+  }
+
+  // A short warm-up first: what the board allocates once (menus, the
+  // Options dialog, fonts, the compact layout) is not growth.
+  bool ok = Drive({"run", "2", "36"}, 120) && Drive({"reset"}, 120);
+  const Figures before = Measure(*pid);
+  const double start = Now();
+  std::string counts;
+  ok = ok && Drive({"run", std::to_string(rounds), std::to_string(triggers)}, 3600, &counts);
+  const double seconds = Now() - start;
+  ok = ok && Drive({"reset"}, 120);
+  const Figures after = Measure(*pid);
+
+  // Still alive: a trigger afterwards is heard at the sink.
+  std::optional<double> heardMs;
+  e2e::SinkCapture capture;
+  std::string why;
+  if (ok && capture.start(&why)) {
+    const double from = capture.capturedSeconds();
+    const double sent = Now();
+    e2e::RunWindows(e2e::TriggerExe(), {"SOAK 01"}, 30);
+    if (capture.waitForSound(-30, from, 20)) heardMs = (Now() - sent) * 1000;
+    capture.stop();
+  } else if (ok) {
+    std::fprintf(stderr, "soak: no capture: %s\n", why.c_str());
+  }
+  if (!ok) {
+    // What Wine said about the board: a crash shows here.
+    std::istringstream said(board->output());
+    std::string line;
+    while (std::getline(said, line))
+      if (line.find("fixme:") == std::string::npos) std::fprintf(stderr, "board: %s\n", line.c_str());
+  }
+  Drive({"close"}, 30);
+  const bool closed = board->wait(30).has_value();
+  if (!closed) board->kill();
+  e2e::ResetSettings();
+
+  utsname u{};
+  uname(&u);
+  char when[64];
+  const std::time_t now = std::time(nullptr);
+  std::strftime(when, sizeof when, "%Y-%m-%d %H:%M UTC", std::gmtime(&now));
+  std::string cpu = "?";
+  {
+    std::istringstream in(ReadFile("/proc/cpuinfo"));
+    std::string line;
+    while (std::getline(in, line))
+      if (line.rfind("model name", 0) == 0) {
+        cpu = line.substr(line.find(':') + 2);
+        break;
+      }
+  }
+  double load[3] = {};
+  getloadavg(load, 3);
+  const std::string wine = e2e::RunCommand({"wine", "--version"}).output;
+  std::string workDone;
+  {
+    std::istringstream in(counts);
+    std::string line;
+    while (std::getline(in, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (!line.empty()) workDone += (workDone.empty() ? "" : ", ") + line;
+    }
+  }
+  char head[1024];
+  std::snprintf(head, sizeof head,
+                "Run %s on %s, %ld cores, %s %s, %s; load average %.2f at the end. "
+                "%.0f s of work: %s.\n\n",
+                when, cpu.c_str(), sysconf(_SC_NPROCESSORS_ONLN), u.sysname, u.release,
+                wine.substr(0, wine.find('\n')).c_str(), load[0], seconds, workDone.c_str());
+
+  std::string table = "| figure | before | after | growth | allowed | within |\n|---|---|---|---|---|---|\n";
+  bool flat = true, figures = true;
+  for (const Limit& l : kLimits) {
+    const auto b = before.count(l.key) ? before.at(l.key) : std::nullopt;
+    const auto a = after.count(l.key) ? after.at(l.key) : std::nullopt;
+    std::string growth = "–", within = "–";
+    if (a && b) {
+      char g[32];
+      std::snprintf(g, sizeof g, "%+.0f", *a - *b);
+      growth = g;
+      const bool in = *a - *b <= l.allowance;
+      within = in ? "yes" : "**no**";
+      flat = flat && in;
+    } else if (l.required) {
+      figures = false;
+    }
+    char allowed[32];
+    std::snprintf(allowed, sizeof allowed, "+%.0f", l.allowance);
+    table += std::string("| ") + l.label + " | " + Fmt(b) + " | " + Fmt(a) + " | " + growth + " | " + allowed +
+             " | " + within + " |\n";
+  }
+  std::string tail = "\n";
+  tail += heardMs ? "Afterwards a remote trigger of SOAK 01 was heard at the sink " + Fmt(heardMs) + " ms after it "
+                        "was sent" : std::string("Afterwards a remote trigger of SOAK 01 was **not** heard at the sink");
+  tail += closed ? "; the board then closed normally.\n" : "; the board did **not** close and was killed.\n";
+  const std::string section = std::string(head) + table + tail;
+  std::printf("%s", section.c_str());
+  if (!out.empty() && ok) WriteSection(out, section);
+
+  if (!ok) std::fprintf(stderr, "clangster-soak: the board stopped answering or a step did not take\n");
+  if (!figures) std::fprintf(stderr, "clangster-soak: figures are missing\n");
+  if (!heardMs || !closed) std::fprintf(stderr, "clangster-soak: the board did not play or close afterwards\n");
+  if (!quick && !flat) std::fprintf(stderr, "clangster-soak: something grew beyond its allowance\n");
+  return ok && figures && heardMs && closed && (quick || flat) ? 0 : 1;
+}
