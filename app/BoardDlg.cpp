@@ -35,7 +35,8 @@ CBoardDlg::CBoardDlg(std::string commandLine)
 
 bool CBoardDlg::RegisterControlClasses() {
     // A tick draws its changes through GetDC: with a device context of their
-    // own, the displays and sliders keep it between ticks.
+    // own, the time and tenths displays and the position slider keep it
+    // between ticks.
     const bool displays = fw::Control::RegisterOwnDcClass("Static", CLANGSTER_DISPLAY_CLASS);
     const bool sliders = fw::Control::RegisterOwnDcClass(TRACKBAR_CLASSA, CLANGSTER_SLIDER_CLASS);
     return displays && sliders;
