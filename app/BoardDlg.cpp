@@ -7,6 +7,7 @@
 #include "app/RemoteMessage.h"
 #include "app/SlotIds.h"
 #include "framework/App.h"
+#include "res/ControlClasses.h"
 #include "res/resource.h"
 #include "scheme/OptionsDlg.h"
 #include "scheme/RenameDlg.h"
@@ -28,7 +29,18 @@ CBoardDlg::CBoardDlg(std::string commandLine)
       m_commands(m_board, *this, m_settings),
       m_commandLine(std::move(commandLine)),
       m_allSoundsMessage(::RegisterWindowMessageA(app::kAllSoundsMessage)),
-      m_hIcon(::LoadIconA(fw::App::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+      m_hIcon(::LoadIconA(fw::App::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {
+    RegisterControlClasses();
+}
+
+bool CBoardDlg::RegisterControlClasses() {
+    // A tick draws its changes through GetDC: with a device context of their
+    // own, the time and tenths displays and the position slider keep it
+    // between ticks.
+    const bool displays = fw::Control::RegisterOwnDcClass("Static", CLANGSTER_DISPLAY_CLASS);
+    const bool sliders = fw::Control::RegisterOwnDcClass(TRACKBAR_CLASSA, CLANGSTER_SLIDER_CLASS);
+    return displays && sliders;
+}
 
 CBoardDlg::~CBoardDlg() = default;
 

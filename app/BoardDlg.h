@@ -26,6 +26,10 @@ public:
     explicit CBoardDlg(std::string commandLine);
     ~CBoardDlg() override;
 
+    // The display and slider classes the template names; the constructor
+    // registers them, and whoever makes the template without a CBoardDlg.
+    static bool RegisterControlClasses();
+
     board::Board& Board() { return m_board; }
     scheme::SchemeCommands& Commands() { return m_commands; }
 

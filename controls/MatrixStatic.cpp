@@ -93,7 +93,7 @@ void MatrixStatic::DrawNow(const RECT& area) {
     // Straight to the window instead of an invalidation and a WM_PAINT: under
     // Wine that is one server request instead of several. A paint pending
     // from elsewhere copies the same picture. A hidden display draws when shown.
-    if (!::IsWindowVisible(hwnd_)) return;
+    if (!IsShown()) return;
     fw::WindowDc dc(hwnd_);
     if (!dc.get()) {
         ::InvalidateRect(hwnd_, &area, FALSE);

@@ -52,19 +52,31 @@ void CZipSliderCtl::BuildBackground(Look& look, const LookKey& key) {
     }
 }
 
+std::pair<int, int> CZipSliderCtl::Range() const {
+    if (!rangeKnown_) {
+        range_ = {static_cast<int>(Send(TBM_GETRANGEMIN)), static_cast<int>(Send(TBM_GETRANGEMAX))};
+        rangeKnown_ = true;
+    }
+    return range_;
+}
+
+int CZipSliderCtl::GetPos() const { return positionPending_ ? position_ : static_cast<int>(Send(TBM_GETPOS)); }
+
 RECT CZipSliderCtl::GetThumbRect() {
     if (!look_) return {};
-    const int min = static_cast<int>(Send(TBM_GETRANGEMIN));
-    const int max = static_cast<int>(Send(TBM_GETRANGEMAX));
+    const auto [min, max] = Range();
     return ToRect(slider::ThumbRect(vertical_, client_.right, client_.bottom, look_->thumb.Width(), look_->thumb.Height(), min,
                                     max, GetPos()));
 }
 
 void CZipSliderCtl::SetThumbPosition(int position) {
     const RECT before = GetThumbRect();
-    // Without the system track bar's redraw: it would repaint its own thumb
-    // at every new value, while the drawn thumb moves a pixel only every few.
-    Send(TBM_SETPOS, FALSE, position);
+    // Kept here until the system track bar's next message, and then given to
+    // it without its redraw: it would repaint its own thumb at every new
+    // value, while the drawn thumb moves a pixel only every few.
+    const auto [min, max] = Range();
+    position_ = std::max(min, std::min(position, max));  // as the track bar keeps it
+    positionPending_ = true;
     baseThumbStale_ = true;
     const RECT after = GetThumbRect();
     if (::EqualRect(&before, &after)) return;
@@ -77,7 +89,7 @@ void CZipSliderCtl::DrawNow(const RECT& area) {
     // Straight to the window instead of an invalidation and a WM_PAINT: under
     // Wine that is one server request instead of several. A hidden slider
     // draws when shown.
-    if (!Ready() || !::IsWindowVisible(hwnd_)) return;
+    if (!Ready() || !IsShown()) return;
     fw::WindowDc dc(hwnd_);
     if (dc.get())
         PaintArea(dc.get(), area);
@@ -85,11 +97,16 @@ void CZipSliderCtl::DrawNow(const RECT& area) {
         InvalidateArea(area);
 }
 
+void CZipSliderCtl::HandOverPosition() {
+    if (!positionPending_) return;
+    positionPending_ = false;
+    Default(TBM_SETPOS, FALSE, position_);
+}
+
 void CZipSliderCtl::SyncBaseThumb() {
     if (!baseThumbStale_) return;
     baseThumbStale_ = false;
-    const int min = static_cast<int>(Send(TBM_GETRANGEMIN));
-    const int max = static_cast<int>(Send(TBM_GETRANGEMAX));
+    const auto [min, max] = Range();
     if (min >= max) return;
     // The track bar places its thumb when a redrawn position differs from the last.
     const int position = GetPos();
@@ -128,8 +145,7 @@ LPARAM CZipSliderCtl::PressForBase(POINT pt, bool onThumb) {
 }
 
 void CZipSliderCtl::DragTo(POINT pt) {
-    const int min = static_cast<int>(Send(TBM_GETRANGEMIN));
-    const int max = static_cast<int>(Send(TBM_GETRANGEMAX));
+    const auto [min, max] = Range();
     const int position =
         slider::PositionAt(vertical_, client_.right, client_.bottom, min, max, vertical_ ? pt.y : pt.x);
     if (position == GetPos()) return;
@@ -140,6 +156,9 @@ void CZipSliderCtl::DragTo(POINT pt) {
 }
 
 LRESULT CZipSliderCtl::WndProc(UINT msg, WPARAM w, LPARAM l) {
+    // Whatever the system track bar is asked next, it answers with the position shown.
+    if (msg != WM_PAINT && msg != WM_PRINTCLIENT && msg != WM_ERASEBKGND) HandOverPosition();
+    if (msg == TBM_SETRANGE || msg == TBM_SETRANGEMIN || msg == TBM_SETRANGEMAX) rangeKnown_ = false;
     if (!Ready()) return Default(msg, w, l);
     switch (msg) {
     case WM_PAINT:

@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <utility>
 
 #include "controls/SliderBitmaps.h"
 #include "framework/Control.h"
@@ -20,13 +21,15 @@ public:
     enum : unsigned { ChannelCentred = 0x02, ChannelStretched = 0x04, ChannelInset = 0x08 };
 
     void SetRange(int min, int max, bool redraw) const { Send(TBM_SETRANGE, redraw, MAKELPARAM(min, max)); }
-    int GetPos() const { return static_cast<int>(Send(TBM_GETPOS)); }
+    int GetPos() const;
 
     // Prepares the look from bitmap resources; once, after the window exists.
     // The thumbs' key colour is the colour of their top-left pixel.
     void SetBitmaps(int channelId, int thumbId, int activeThumbId, unsigned flags);
     // Moves the thumb without notifying the owner; draws only when the
-    // drawn thumb moves by a pixel, and then at once.
+    // drawn thumb moves by a pixel, and then at once. Sends no message: the
+    // position is handed to the system track bar before its next message
+    // (under Wine every message to a subclassed window costs server requests).
     void SetThumbPosition(int position);
     // The thumb for the current position, in client coordinates.
     RECT GetThumbRect();
@@ -66,11 +69,19 @@ private:
     // Lets the system track bar place its own thumb at the current position
     // before it hit-tests, pages or reports the thumb.
     void SyncBaseThumb();
+    // Gives the system track bar a position set by SetThumbPosition.
+    void HandOverPosition();
+    // The system track bar's range, read once after every change.
+    std::pair<int, int> Range() const;
 
     std::shared_ptr<Look> look_;
     bool buttonDown_ = false;
     bool dragging_ = false;
     bool vertical_ = false;
     bool baseThumbStale_ = false;  // the position moved without the system track bar's redraw
+    bool positionPending_ = false;  // position_ is not yet the system track bar's
+    int position_ = 0;
+    mutable bool rangeKnown_ = false;
+    mutable std::pair<int, int> range_{};
     RECT client_{};
 };

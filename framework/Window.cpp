@@ -14,7 +14,7 @@ std::string Window::Text() const {
 UINT Window::HiddenFlags() const {
     // Nothing of a hidden window is on the screen to redraw: it is painted
     // whole when shown.
-    return ::IsWindowVisible(hwnd_) ? 0 : SWP_NOREDRAW | SWP_NOCOPYBITS;
+    return IsShown() ? 0 : SWP_NOREDRAW | SWP_NOCOPYBITS;
 }
 
 void Window::MoveTo(int x, int y) const {
@@ -31,9 +31,18 @@ void Window::Resize(int cx, int cy) const {
     ::SetWindowPos(hwnd_, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | HiddenFlags());
 }
 
+bool Window::IsShown() const {
+    for (HWND h = hwnd_; h; h = ::GetAncestor(h, GA_PARENT)) {
+        const LONG_PTR style = ::GetWindowLongPtrA(h, GWL_STYLE);
+        if (!(style & WS_VISIBLE)) return false;
+        if (!(style & WS_CHILD)) return true;
+    }
+    return false;
+}
+
 void Window::Invalidate(bool erase) const {
     // A hidden window is painted whole when it is shown.
-    if (::IsWindowVisible(hwnd_)) ::InvalidateRect(hwnd_, nullptr, erase);
+    if (IsShown()) ::InvalidateRect(hwnd_, nullptr, erase);
 }
 
 RECT Window::ClientRect() const {

@@ -18,6 +18,10 @@ public:
     void SetText(const std::string& text) const { ::SetWindowTextA(hwnd_, text.c_str()); }
     std::string Text() const;
     void Show(bool show) const { ::ShowWindow(hwnd_, show ? SW_SHOW : SW_HIDE); }
+    // IsWindowVisible from the styles of the window and its parents. Under
+    // Wine IsWindowVisible asks the server for the parents every time; the
+    // styles of this program's own windows are at hand.
+    bool IsShown() const;
     // Marks the whole window for repainting; nothing while it is hidden.
     void Invalidate(bool erase = true) const;
     // Moves without resizing or changing the z-order; nothing when already there.

@@ -17,6 +17,7 @@
 #include "app/SlotIds.h"
 #include "framework/App.h"
 #include "framework/Registry.h"
+#include "res/ControlClasses.h"
 #include "res/resource.h"
 #include "scheme/Scheme.h"
 #include "ui/AboutDlg.h"
@@ -64,6 +65,28 @@ protected:
     wintest::RecordedMessages messages_;
     CBoardDlg board_{""};
 };
+
+// A tick draws through GetDC; the controls it draws each keep one device
+// context, so it is not set up again at every tick.
+TEST_F(BoardDlgTest, TheControlsATickDrawsKeepADeviceContextOfTheirOwn) {
+    for (int i : {0, board::kSlotCount - 1}) {
+        const app::SlotIds& ids = app::kSlotIds[i];
+        for (int id : {ids.time, ids.tenths, ids.position}) {
+            SCOPED_TRACE(testing::Message() << "slot " << i << " id " << id);
+            HWND item = Item(id);
+            ASSERT_TRUE(item);
+            EXPECT_TRUE(::GetClassLongPtrA(item, GCL_STYLE) & CS_OWNDC);
+            // A shared device context forgets its settings when it is released; an own one keeps them.
+            HDC dc = ::GetDC(item);
+            const COLORREF before = ::SetBkColor(dc, RGB(1, 2, 3));
+            ::ReleaseDC(item, dc);
+            dc = ::GetDC(item);
+            EXPECT_EQ(::GetBkColor(dc), RGB(1, 2, 3));
+            ::SetBkColor(dc, before);
+            ::ReleaseDC(item, dc);
+        }
+    }
+}
 
 TEST_F(BoardDlgTest, StartsAsAnEmptyNewSchemeInTheNormalLayout) {
     EXPECT_EQ(board_.Text(), "New scheme - Clangster");
@@ -333,6 +356,7 @@ INT_PTR CALLBACK BareDialogProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == 
 // Each row of the slot id table names the seven controls of one grid cell of
 // the template, of the right classes, and no id is used twice.
 TEST(SlotIdsTest, EveryRowIsOneCellOfTheTemplate) {
+    ASSERT_TRUE(CBoardDlg::RegisterControlClasses());
     HWND dialog = ::CreateDialogParamA(fw::App::Instance(), MAKEINTRESOURCEA(IDD_BOARD), nullptr, BareDialogProc, 0);
     ASSERT_TRUE(dialog);
     std::set<int> seen;
@@ -341,8 +365,10 @@ TEST(SlotIdsTest, EveryRowIsOneCellOfTheTemplate) {
         RECT cell{237 * (i / 6), 63 * (i % 6), 237 * (i / 6 + 1), 63 * (i % 6 + 1)};
         ::MapDialogRect(dialog, &cell);
         const std::pair<int, const char*> controls[] = {
-            {ids.title, "Static"}, {ids.time, "Static"},  {ids.tenths, "Static"},          {ids.stop, "Button"},
-            {ids.play, "Button"},  {ids.position, TRACKBAR_CLASSA}, {ids.volume, TRACKBAR_CLASSA}};
+            {ids.title, "Static"},                 {ids.time, CLANGSTER_DISPLAY_CLASS},
+            {ids.tenths, CLANGSTER_DISPLAY_CLASS}, {ids.stop, "Button"},
+            {ids.play, "Button"},                  {ids.position, CLANGSTER_SLIDER_CLASS},
+            {ids.volume, TRACKBAR_CLASSA}};
         for (const auto& control : controls) {
             SCOPED_TRACE(testing::Message() << "slot " << i << " id " << control.first);
             HWND item = ::GetDlgItem(dialog, control.first);

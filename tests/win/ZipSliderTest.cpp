@@ -97,6 +97,32 @@ TEST_F(ZipSliderTest, AnEmptyRangePutsTheThumbAtTheStart) {
     ExpectThumb(shot, RECT{7, 0, 19, 9}, IDB_SLIDER_THUMB, behind);
 }
 
+// A position set from code stays with the control until the track bar's
+// next message: whoever asks the window then gets it, and what it pages or
+// reports starts from there.
+TEST_F(ZipSliderTest, APositionSetFromCodeIsTheTrackBarsAtItsNextMessage) {
+    MakeHorizontal();
+    slider_.SetThumbPosition(700);
+    EXPECT_EQ(700, ::SendMessageA(slider_.hwnd(), TBM_GETPOS, 0, 0));
+    slider_.SetThumbPosition(5000);  // kept in the range, as the track bar keeps it
+    EXPECT_EQ(1000, slider_.GetPos());
+    EXPECT_EQ(1000, ::SendMessageA(slider_.hwnd(), TBM_GETPOS, 0, 0));
+    slider_.SetThumbPosition(300);
+    slider_.Send(WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(301, slider_.GetPos());
+}
+
+// The range is read again after it changes, however it was changed.
+TEST_F(ZipSliderTest, ARangeSentToTheWindowPlacesTheThumbAgain) {
+    MakeHorizontal();
+    slider_.SetThumbPosition(500);
+    const RECT middle = slider_.GetThumbRect();
+    ::SendMessageA(slider_.hwnd(), TBM_SETRANGEMAX, TRUE, 500);
+    EXPECT_TRUE(slider_.GetThumbRect() == (RECT{kW - 20, 0, kW - 8, 9}));
+    ::SendMessageA(slider_.hwnd(), TBM_SETRANGE, TRUE, MAKELPARAM(0, 1000));
+    EXPECT_TRUE(slider_.GetThumbRect() == middle);
+}
+
 TEST_F(ZipSliderTest, DraggingShowsTheActiveThumbUnderThePointerAndReleasingReportsThePosition) {
     MakeHorizontal();
     slider_.SetThumbPosition(1000);

@@ -3,8 +3,12 @@
 // scripts/with-test-env.sh. Each figure is the median of several windows;
 // board and floor take turns, so both see the same machine.
 //   clangster-bench [--quick] [--out FILE] [--rounds N] [--window S]
+//                   [--cpu-only] [--hold S]
 // --quick runs every step once with short sounds and windows (the smoke
 // test); --out names the Markdown file whose bench section is rewritten.
+// --cpu-only measures only the CPU with none and with 18 sounds playing,
+// and the load times (for a quick look at a change); --hold waits that long with 18 playing
+// before measuring them and prints the program's pid, for a profiler.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/utsname.h>
@@ -48,6 +52,8 @@ struct Options {
   int soundSeconds = 60;
   int latencyPlays = 100;  // per trigger kind and round
   int e2ePlays = 30;       // per round
+  bool cpuOnly = false;
+  double hold = 0;         // seconds with 18 playing before they are measured
 };
 
 double Clock(clockid_t id) {
@@ -313,11 +319,24 @@ bool RunOnce(Program& p, const Options& o, const std::string& traceDir, int roun
   };
   int playing = 0;
   for (int target : kPlayingCounts) {
+    if (o.cpuOnly && target != 0 && target != kSounds) continue;
     std::vector<std::string> fire = {"fire"};
     for (; playing < target; ++playing) fire.push_back(SoundName(playing));
     if (fire.size() > 1) Drive(fire);
     Sleep(o.quick ? 0.2 : 0.5);
+    if (target == kSounds && o.hold > 0) {
+      std::fprintf(stderr, "bench: %s (pid %d) has %d playing for %.0f s\n", p.label.c_str(), *pid, kSounds, o.hold);
+      Sleep(o.hold);
+    }
     measure(target);
+  }
+  if (o.cpuOnly) {
+    Drive({"close"});
+    if (!process->wait(30)) process->kill();
+    const Trace trace = ParseTrace(ReadFile(tracePath));
+    if (auto t = trace.First("ready")) p.ready.push_back(*t);
+    if (auto t = trace.First("shown")) p.shown.push_back(*t);
+    return true;
   }
 
   // Trigger latency with all other sounds playing: each trigger toggles the
@@ -514,8 +533,14 @@ int main(int argc, char** argv) {
       o.rounds = std::max(1, std::atoi(argv[++i]));
     } else if (a == "--window" && i + 1 < argc) {
       o.window = std::max(0.1, std::atof(argv[++i]));
+    } else if (a == "--cpu-only") {
+      o.cpuOnly = true;
+    } else if (a == "--hold" && i + 1 < argc) {
+      o.hold = std::max(0.0, std::atof(argv[++i]));
     } else {
-      std::fprintf(stderr, "usage: clangster-bench [--quick] [--out FILE] [--rounds N] [--window S]\n");
+      std::fprintf(stderr,
+                   "usage: clangster-bench [--quick] [--out FILE] [--rounds N] [--window S] [--cpu-only] "
+                   "[--hold S]\n");
       return 2;
     }
   }
@@ -602,6 +627,7 @@ int main(int argc, char** argv) {
   if (!o.out.empty()) WriteSection(o.out, section);
   // Every step must have left its figures; a missing one means a step broke.
   for (Program* p : {&board, &floor}) {
+    if (o.cpuOnly) break;
     const bool complete = p->cpuOwn.size() == kPlayingCounts.size() && !p->ready.empty() &&
                           !p->copyToPlay.empty() && !p->keyToPlay.empty() && !p->e2e.empty() && !p->rss.empty();
     if (!complete) {
