@@ -501,17 +501,7 @@ std::vector<Row> Rows(Program& board, Program& floor, double soundMb) {
   return rows;
 }
 
-void WriteSection(const std::string& path, const std::string& section) {
-  const std::string begin = "<!-- bench:begin -->", end = "<!-- bench:end -->";
-  std::string text = ReadFile(path);
-  const size_t b = text.find(begin), e = text.find(end);
-  const std::string block = begin + "\n" + section + end;
-  if (b != std::string::npos && e != std::string::npos && e > b)
-    text.replace(b, e + end.size() - b, block);
-  else
-    text += (text.empty() ? "" : "\n") + block + "\n";
-  std::ofstream(path, std::ios::binary) << text;
-}
+void WriteSection(const std::string& path, const std::string& section) { e2e::WriteMarkedSection(path, "bench", section); }
 
 }  // namespace
 

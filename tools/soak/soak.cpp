@@ -141,17 +141,7 @@ std::string Fmt(std::optional<double> v) {
   return s;
 }
 
-void WriteSection(const std::string& path, const std::string& section) {
-  const std::string begin = "<!-- soak:begin -->", end = "<!-- soak:end -->";
-  std::string text = ReadFile(path);
-  const size_t b = text.find(begin), e = text.find(end);
-  const std::string block = begin + "\n" + section + end;
-  if (b != std::string::npos && e != std::string::npos && e > b)
-    text.replace(b, e + end.size() - b, block);
-  else
-    text += (text.empty() ? "" : "\n") + block + "\n";
-  std::ofstream(path, std::ios::binary) << text;
-}
+void WriteSection(const std::string& path, const std::string& section) { e2e::WriteMarkedSection(path, "soak", section); }
 
 bool Drive(const std::vector<std::string>& args, double timeout, std::string* output = nullptr) {
   const e2e::RunResult r = e2e::RunWindows(DriverExe(), args, timeout);

@@ -53,6 +53,19 @@ std::string WinBuildDir() { return EnvOr("CLANGSTER_WIN_BUILD_DIR", CLANGSTER_WI
 std::string ClangsterExe() { return WinBuildDir() + "/app/Clangster.exe"; }
 std::string TriggerExe() { return WinBuildDir() + "/tools/trigger/clangster-trigger.exe"; }
 
+void WriteMarkedSection(const std::string& path, const std::string& name, const std::string& section) {
+  const std::string begin = "<!-- " + name + ":begin -->", end = "<!-- " + name + ":end -->";
+  std::ifstream in(path, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const size_t b = text.find(begin), e = text.find(end);
+  const std::string block = begin + "\n" + section + end;
+  if (b != std::string::npos && e != std::string::npos && e > b)
+    text.replace(b, e + end.size() - b, block);
+  else
+    text += (text.empty() ? "" : "\n") + block + "\n";
+  std::ofstream(path, std::ios::binary) << text;
+}
+
 std::string ToWindowsPath(const std::string& linuxPath) {
   std::string path = "Z:" + linuxPath;
   std::replace(path.begin(), path.end(), '/', '\\');

@@ -29,6 +29,11 @@ std::string TriggerExe();   // build/win/tools/trigger/clangster-trigger.exe
 // The path under which Wine's drive Z: shows an absolute Linux path.
 std::string ToWindowsPath(const std::string& linuxPath);
 
+// Replaces the part of a document between "<!-- NAME:begin -->" and
+// "<!-- NAME:end -->" with `section` (or adds both markers at its end), as
+// the bench and the soak keep their latest figures in docs/.
+void WriteMarkedSection(const std::string& path, const std::string& name, const std::string& section);
+
 // True inside scripts/with-test-env.sh.
 bool InTestEnvironment();
 
