@@ -10,6 +10,8 @@
 namespace board {
 
 namespace {
+int ClampVolume(int value) { return value < 0 ? 0 : value > kVolumeRange ? kVolumeRange : value; }
+
 const char kAppName[] = "Clangster";
 const char kBlankTitle[] = "|     ";  // 25 blank columns
 const char kIdleTime[] = "     ";
@@ -105,7 +107,7 @@ void Board::KeepMissingSound(int i, const std::string& line, const std::string& 
     s.keptLine = line;
     s.path = path;
     s.name = name.empty() ? NameFromPath(path) : CleanSlotName(name);
-    s.volume = volume < 0 ? 0 : volume > kVolumeRange ? kVolumeRange : volume;
+    s.volume = ClampVolume(volume);
     m_view.SetVolumeSlider(i, s.volume);
     ShowMissingTitle(i);
 }
@@ -131,7 +133,7 @@ void Board::SetVolume(int i, int value) {
     if (!s.loaded) return;
     // Past the slider's ends DirectSound refuses the level, and the sound
     // would play at full volume with the slider at its quietest.
-    value = value < 0 ? 0 : value > kVolumeRange ? kVolumeRange : value;
+    value = ClampVolume(value);
     s.buffer->SetVolume(SliderToVolume(value));
     s.volume = value;
     m_view.SetVolumeSlider(i, value);

@@ -3,11 +3,12 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "framework/FileStatus.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -34,24 +35,6 @@ int ErrnoOf(DWORD error) {
     }
 }
 #endif
-bool IsFileOrMissing(const std::string& path) {
-#ifdef _WIN32
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
-    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return false;
-    // Device names (CON, NUL, COM1...) are not files on a disk.
-    HANDLE file = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return true;  // a file we may not open is still a file
-    const bool onDisk = ::GetFileType(file) == FILE_TYPE_DISK;
-    ::CloseHandle(file);
-    return onDisk;
-#else
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) return errno == ENOENT;
-    return S_ISREG(st.st_mode);
-#endif
-}
 }  // namespace
 
 bool CreateSiblingTemp(const std::string& path, std::string& tempPath, int& error) {

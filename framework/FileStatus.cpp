@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <cctype>
+#include <cerrno>
 
 namespace fw {
 
@@ -31,6 +32,19 @@ bool QueryFileSize(const std::string& path, std::uint64_t& size) {
 #endif
     size = static_cast<std::uint64_t>(st.st_size);
     return true;
+}
+
+bool IsFileOrMissing(const std::string& path) {
+    std::uint64_t size = 0;
+    if (QueryFileSize(path, size)) return true;
+#ifdef _WIN32
+    if (IsWindowsDeviceName(path)) return false;
+    struct _stati64 st;
+    return _stati64(path.c_str(), &st) != 0 && errno == ENOENT;
+#else
+    struct stat st;
+    return stat(path.c_str(), &st) != 0 && errno == ENOENT;
+#endif
 }
 
 }  // namespace fw

@@ -9,6 +9,10 @@ namespace fw {
 // missing file does: reading one would fail, block or never end.
 bool QueryFileSize(const std::string& path, std::uint64_t& size);
 
+// True when the path names a regular file or nothing at all: what a new
+// file may take the place of.
+bool IsFileOrMissing(const std::string& path);
+
 // Whether the last part of a Windows path is a reserved device name (CON,
 // PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$, CONOUT$), which names
 // the device with any extension and in any case ("nul.wav", "Com1.txt").
