@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <iostream>
 
 #include "BoardDriver.h"
 
@@ -37,6 +38,7 @@ protected:
         scheme << "Colours=0,255,50,0,58,15\r\nCompact=0\r\n";
     }
     void TearDown() override {
+        if (board_ && HasFailure()) std::cerr << "board: " << board_->endReport() << "\n";
         if (board_) board_->kill();
         if (!sinkModule_.empty()) RunCommand({"pactl", "unload-module", sinkModule_});
         keeper_.reset();

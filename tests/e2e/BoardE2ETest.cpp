@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <sstream>
 
@@ -49,6 +50,7 @@ protected:
     }
 
     void TearDown() override {
+        if (board_ && HasFailure()) std::cerr << "board: " << board_->endReport() << "\n";
         if (board_) board_->kill();
         RunCommand({"rm", "-rf", dir_});
     }

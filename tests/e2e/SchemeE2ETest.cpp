@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iostream>
 
 #include "BoardDriver.h"
 
@@ -34,7 +35,10 @@ protected:
         WriteTone(dir_ + "/tone.wav", 2.0, 440);
     }
     void TearDown() override {
-        for (auto& board : boards_) board->kill();
+        for (auto& board : boards_) {
+            if (HasFailure()) std::cerr << "board: " << board->endReport() << "\n";
+            board->kill();
+        }
         RunCommand({"pkill", "-f", "Clangster.exe"}, 10);  // a copy started by the board itself
         RunCommand({"rm", "-rf", dir_});
     }

@@ -368,8 +368,7 @@ bool RunOnce(Program& p, const Options& o, const std::string& traceDir, int roun
 
   const Trace trace = ParseTrace(ReadFile(tracePath));
   if (!trace.First("start"))
-    std::fprintf(stderr, "bench: %s left no time stamps; its output:\n%s\n", p.label.c_str(),
-                 process->output().c_str());
+    std::fprintf(stderr, "bench: %s left no time stamps; %s\n", p.label.c_str(), process->endReport().c_str());
   if (auto t = trace.First("ready")) p.ready.push_back(*t);
   if (auto t = trace.First("shown")) p.shown.push_back(*t);
   for (double v : trace.TriggerToPlay("copydata")) p.copyToPlay.push_back(v);

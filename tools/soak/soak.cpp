@@ -217,6 +217,8 @@ int main(int argc, char** argv) {
     std::string line;
     while (std::getline(said, line))
       if (line.find("fixme:") == std::string::npos) std::fprintf(stderr, "board: %s\n", line.c_str());
+    if (!board->running()) std::fprintf(stderr, "soak: the board had ended after %.0f s\n", Now() - start);
+    std::fprintf(stderr, "soak: %s\n", board->endReport().substr(0, 200).c_str());
   }
   Drive({"close"}, 30);
   const bool closed = board->wait(30).has_value();

@@ -150,6 +150,11 @@ std::string Process::output() const {
   return s.str();
 }
 
+std::string Process::endReport() {
+  if (running()) return {};
+  return "it exited with code " + std::to_string(*status_) + "; it wrote: [" + output() + "]";
+}
+
 std::unique_ptr<Process> StartWindows(const std::string& exe,
                                       const std::vector<std::string>& args) {
   return Process::Start(WineArgv(exe, args));

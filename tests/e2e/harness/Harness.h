@@ -58,6 +58,9 @@ class Process {
   void kill();
   // What the process has written to stdout and stderr so far.
   std::string output() const;
+  // For a failure message: empty while it runs, else its exit code and
+  // what it wrote (a crash under Wine shows in either).
+  std::string endReport();
 
  private:
   Process() = default;
