@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "scheme/OptionsDlg.h"
 #include "scheme/RenameDlg.h"
+#include "scheme/Scheme.h"
 #include "ui/AboutDlg.h"
 #include "ui/FileDialog.h"
 #include "ui/Layout.h"
@@ -30,6 +31,9 @@ CBoardDlg::CBoardDlg(std::string commandLine)
       m_commandLine(std::move(commandLine)),
       m_allSoundsMessage(::RegisterWindowMessageA(app::kAllSoundsMessage)),
       m_hIcon(::LoadIconA(fw::App::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {
+    m_prefetch = std::make_unique<audio::SoundPrefetch>(
+        scheme::StoredSoundOutput(m_settings),
+        scheme::ReadSchemeSoundPaths(scheme::FirstSchemePath(m_settings, m_commandLine)));
     RegisterControlClasses();
 }
 
@@ -62,11 +66,12 @@ bool CBoardDlg::OnInitDialog() {
     m_board.SetLayout(false);
     m_fadeTimer = ::SetTimer(hwnd_, board::kFadeTimerId, board::kTimerPeriodMs, nullptr);
     m_blackBrush.reset(::CreateSolidBrush(RGB(0, 0, 0)));
-    m_directSound = audio::DirectSoundDevice::Create(hwnd_, m_commands.ReadSoundOutput());
+    m_directSound = audio::DirectSoundDevice::Create(hwnd_, m_commands.ReadSoundOutput(), std::move(m_prefetch));
     m_board.SetSoundDevice(m_directSound.get());
     ::DragAcceptFiles(hwnd_, TRUE);
     m_commands.NewScheme();
     m_commands.OpenFirstScheme(m_commandLine);
+    if (m_directSound) m_directSound->EndPrefetch();
     return true;
 }
 
@@ -113,8 +118,7 @@ void CBoardDlg::SetUpDisplays(COLORREF on, COLORREF off) {
             display.SetColumns(group.columns);
             display.SetCellSize(group.size);
             display.SetColors(RGB(0, 0, 0), on, off);
-            display.FitWidthToColumns(group.columns);
-            display.FitHeightToRows(1);
+            display.FitToColumnsAndRows(group.columns, 1);
         }
     }
 }
@@ -443,7 +447,8 @@ void CBoardDlg::ShowFavouriteCaptions(const scheme::Favourites& captions) {
     for (int i = 0; i < scheme::kFavouriteCount; ++i)
         ::ModifyMenuA(schemes, static_cast<UINT>(i), MF_BYPOSITION | MF_STRING,
                       static_cast<UINT_PTR>(scheme::kFavouriteCommandIds[i]), captions[static_cast<size_t>(i)].c_str());
-    ::DrawMenuBar(hwnd_);
+    // Only the drop-down changed, which is drawn afresh when opened: the bar
+    // itself needs no redraw (which would recompute the whole window's frame).
 }
 
 bool CBoardDlg::IsShiftDown() { return ::GetAsyncKeyState(VK_SHIFT) < 0; }

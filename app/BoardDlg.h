@@ -11,6 +11,7 @@
 #include <string>
 
 #include "audio/SoundBuffer.h"
+#include "audio/SoundPrefetch.h"
 #include "board/Board.h"
 #include "controls/FooButton.h"
 #include "controls/MatrixStatic.h"
@@ -103,6 +104,9 @@ private:
     scheme::RegistrySettings m_settings;
     scheme::SchemeCommands m_commands;
     std::string m_commandLine;
+    // Reads the first scheme's sounds while the window is built, until the
+    // device takes it over.
+    std::unique_ptr<audio::SoundPrefetch> m_prefetch;
     std::array<SlotControls, board::kSlotCount> m_slots;
     UINT_PTR m_fadeTimer = 0;
     UINT m_allSoundsMessage;  // the registered remote stop/fade-all message

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "audio/SoundOutputs.h"
+#include "audio/SoundPrefetch.h"
 #include "audio/WavFormat.h"
 #include "framework/App.h"
 #include "framework/Trace.h"
@@ -45,7 +46,10 @@ void DescribeFormat(const WavInfo& wav, WAVEFORMATEXTENSIBLE& f) {
 
 }  // namespace
 
-CSoundBuffer::CSoundBuffer(const std::string& path, IDirectSound* device, DWORD flags) {
+CSoundBuffer::CSoundBuffer(const std::string& path, IDirectSound* device, DWORD flags, Reporting reporting) {
+    auto report = [reporting](const char* text) {
+        if (reporting == ShowFailures) Report(text);
+    };
     UniqueFile file(std::fopen(path.c_str(), "rb"));
     if (!file || !device) return;
     FileByteSource source(file.get());
@@ -62,7 +66,7 @@ CSoundBuffer::CSoundBuffer(const std::string& path, IDirectSound* device, DWORD 
     desc.lpwfxFormat = &format.Format;
     if (read == WavResult::NotPcm || FAILED(device->CreateSoundBuffer(&desc, buffer.put(), nullptr)) || !buffer) {
         buffer.reset();
-        Report("Error - DS - CreateSoundBuffer");
+        report("Error - DS - CreateSoundBuffer");
         return;
     }
 
@@ -77,7 +81,7 @@ CSoundBuffer::CSoundBuffer(const std::string& path, IDirectSound* device, DWORD 
         ok = SUCCEEDED(buffer->Unlock(first, firstBytes, second, secondBytes)) && filled;
     }
     if (!ok) {
-        Report("Error - DS - Reading Data");
+        report("Error - DS - Reading Data");
         return;
     }
     loaded = true;
@@ -155,13 +159,24 @@ Result CSoundBuffer::GetBlockAlign(std::uint32_t& bytes) {
     return hr;
 }
 
-std::unique_ptr<DirectSoundDevice> DirectSoundDevice::Create(HWND window, const std::string& output) {
-    auto device = std::make_unique<DirectSoundDevice>();
+fw::ComPtr<IDirectSound> CreateDirectSound(const std::string& output) {
+    fw::ComPtr<IDirectSound> device;
     if (const auto guid = GuidFromText(output)) {
-        if (FAILED(::DirectSoundCreate(&*guid, device->device_.put(), nullptr))) device->device_.reset();
+        if (FAILED(::DirectSoundCreate(&*guid, device.put(), nullptr))) device.reset();
     }
-    if (!device->device_ &&
-        (FAILED(::DirectSoundCreate(nullptr, device->device_.put(), nullptr)) || !device->device_)) {
+    if (!device && FAILED(::DirectSoundCreate(nullptr, device.put(), nullptr))) device.reset();
+    return device;
+}
+
+std::unique_ptr<DirectSoundDevice> DirectSoundDevice::Create(HWND window, const std::string& output,
+                                                             std::unique_ptr<SoundPrefetch> prefetch) {
+    auto device = std::make_unique<DirectSoundDevice>();
+    if (prefetch) device->device_ = prefetch->TakeDevice(output);
+    if (device->device_)
+        device->prefetch_ = std::move(prefetch);
+    else
+        device->device_ = CreateDirectSound(output);
+    if (!device->device_) {
         Report("Error - DS - Create\nAudio cannot be used");
         return nullptr;
     }
@@ -170,8 +185,15 @@ std::unique_ptr<DirectSoundDevice> DirectSoundDevice::Create(HWND window, const 
     return device;
 }
 
+DirectSoundDevice::~DirectSoundDevice() = default;
+
 std::unique_ptr<ISoundBuffer> DirectSoundDevice::CreateBuffer(const std::string& path, std::uint32_t flags) {
+    if (prefetch_) {
+        if (auto ready = prefetch_->TakeBuffer(path, flags)) return ready;
+    }
     return std::make_unique<CSoundBuffer>(path, device_.get(), flags);
 }
+
+void DirectSoundDevice::EndPrefetch() { prefetch_.reset(); }
 
 }  // namespace audio

@@ -16,6 +16,7 @@ add_library(clangster_win STATIC
   framework/Trace.cpp
   audio/SoundBuffer.cpp
   audio/SoundOutputs.cpp
+  audio/SoundPrefetch.cpp
   scheme/Settings.cpp
   controls/MatrixStatic.cpp
   controls/FooButton.cpp

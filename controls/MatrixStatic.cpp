@@ -120,6 +120,13 @@ void MatrixStatic::FitHeightToRows(int rows) {
     Resize(size.width, size.height);
 }
 
+void MatrixStatic::FitToColumnsAndRows(int columns, int rows) {
+    if (!hwnd_ || !geometry_) return;
+    const RECT client = ClientRect();
+    Resize(matrix::FitWidthToColumns(*geometry_, columns, client.bottom).width,
+           matrix::FitHeightToRows(*geometry_, rows, client.right).height);
+}
+
 void MatrixStatic::SetColors(COLORREF background, COLORREF on, COLORREF off) {
     if (background == background_ && on == on_ && off == off_ && canvasCurrent_) return;
     background_ = background;

@@ -113,4 +113,14 @@ bool LoadScheme(Board& board, const std::string& path) {
     return true;
 }
 
+std::vector<std::string> ReadSchemeSoundPaths(const std::string& path) {
+    std::vector<std::string> paths;
+    fw::TextFileReader file;
+    std::string line;
+    if (!file.Open(path)) return paths;
+    while (paths.size() < static_cast<std::size_t>(kSlotLines) && file.ReadLine(line) && !file.lineCut())
+        paths.push_back(SplitSlotFields(line)[0]);
+    return paths;
+}
+
 }  // namespace scheme

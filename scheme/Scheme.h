@@ -1,6 +1,7 @@
 #pragma once
 // Saving the whole board to a scheme file and reading it back.
 #include <string>
+#include <vector>
 
 #include "board/Board.h"
 
@@ -17,5 +18,9 @@ bool SaveScheme(board::Board& board, const std::string& path);
 // Empties the board, then reads path into it. False (after a message) when the
 // file could not be opened or read; slots read before a read error stay loaded.
 bool LoadScheme(board::Board& board, const std::string& path);
+// The sound path of each slot line of the scheme at path, in slot order
+// (empty for an empty slot): what LoadScheme would load. Nothing is said
+// when the file cannot be read; the list then ends where reading stopped.
+std::vector<std::string> ReadSchemeSoundPaths(const std::string& path);
 
 }  // namespace scheme

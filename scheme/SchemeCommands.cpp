@@ -91,16 +91,28 @@ void SchemeCommands::LoadFavourites() {
     UpdateSchemesMenu();
 }
 
+namespace {
+// One stored value; empty when it is not there.
+std::string ReadValue(ISettingsStore& settings, const char* name) {
+    const auto values = settings.Read({name});
+    if (!values) return {};
+    const auto found = values->find(name);
+    return found != values->end() ? found->second : std::string();
+}
+}  // namespace
+
+std::string FirstSchemePath(ISettingsStore& settings, const std::string& commandLine) {
+    return commandLine.empty() ? ReadValue(settings, kLastFile) : Unquoted(commandLine);
+}
+
+std::string StoredSoundOutput(ISettingsStore& settings) { return ReadValue(settings, kSoundOutput); }
+
 void SchemeCommands::OpenFirstScheme(const std::string& commandLine) {
-    if (!commandLine.empty()) {
-        // A scheme named on the command line wins; the stored settings are not read.
-        LoadScheme(m_board, Unquoted(commandLine));
-        return;
-    }
-    const auto values = m_settings.Read({kLastFile, kOnPlay});
+    if (const std::string first = FirstSchemePath(m_settings, commandLine); !first.empty()) LoadScheme(m_board, first);
+    // A scheme named on the command line wins; the stored settings are not read.
+    if (!commandLine.empty()) return;
+    const auto values = m_settings.Read({kOnPlay});
     if (!values) return;
-    const auto last = values->find(kLastFile);
-    if (last != values->end() && !last->second.empty()) LoadScheme(m_board, last->second);
     const auto mode = values->find(kOnPlay);
     // Leading digits count; text without them gives 0.
     if (mode != values->end()) m_board.SetOnPlayMode(static_cast<int>(std::strtol(mode->second.c_str(), nullptr, 10)));
@@ -180,11 +192,7 @@ void SchemeCommands::DropFiles(int slot, const std::vector<std::string>& paths) 
 }
 
 const std::string& SchemeCommands::ReadSoundOutput() {
-    m_soundOutput.clear();
-    if (const auto values = m_settings.Read({kSoundOutput})) {
-        const auto found = values->find(kSoundOutput);
-        if (found != values->end()) m_soundOutput = found->second;
-    }
+    m_soundOutput = StoredSoundOutput(m_settings);
     return m_soundOutput;
 }
 

@@ -74,6 +74,12 @@ DropPlan PlanDrop(int slot, const std::vector<std::string>& paths, const std::ve
 // The message for sounds that did not fit.
 std::string LeftOutMessage(int count);
 
+// What start-up needs before the window exists: the scheme the board opens
+// first (the command line's, unquoted, or else the last one; empty for none)
+// and the stored sound output.
+std::string FirstSchemePath(ISettingsStore& settings, const std::string& commandLine);
+std::string StoredSoundOutput(ISettingsStore& settings);
+
 // The Schemes menu caption of a favourite: its file name less the extension,
 // " < none > " when that leaves nothing.
 std::string FavouriteCaption(const std::string& path);

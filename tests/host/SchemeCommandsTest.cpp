@@ -366,6 +366,11 @@ TEST_F(SchemeCommandsTest, StartUpOpensTheCommandLineOrElseTheLastSchemeAndMode)
         EXPECT_EQ(other, board.schemePath());
         EXPECT_EQ(m.second, board.onPlayMode()) << m.first;
     }
+    // What start-up reads ahead before the window exists is the same scheme.
+    EXPECT_EQ(gig, scheme::FirstSchemePath(settings, "\"" + gig + "\""));
+    EXPECT_EQ(other, scheme::FirstSchemePath(settings, ""));
+    settings.values.clear();
+    EXPECT_EQ("", scheme::FirstSchemePath(settings, ""));
 }
 
 // ---- Files dropped onto the board ----

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "BoardFixture.h"
+#include "framework/FileStatus.h"
 
 namespace {
 
@@ -311,6 +312,33 @@ TEST_F(SchemeTest, PositionsAreWholeFramesAndAnOverlongLineIsNotAScheme) {
               view.messages[0]);
     EXPECT_FALSE(board.slot(1).loaded);
     EXPECT_EQ("New scheme - Clangster", view.title);
+}
+
+// Start-up reads the first scheme's sounds ahead of the board: the files it
+// reads must be exactly those the board then asks the device for, in order.
+TEST_F(SchemeTest, TheSoundsReadAheadAreTheOnesTheBoardLoads) {
+    const std::string a = Sound("a.wav"), b = Sound("b.wav"), none = At("none.wav");
+    const std::string cases[] = {
+        Join(Scheme({a + "|A|0|0|0|0|", "||||", b + "|B|5|0|0|1|", a + "|A again|"},
+                    {"Colours=0,255,50,0,58,15", "Compact=1", b + "|line 21|"})),
+        Join({b + "|B|", a, "", none + "|missing|", dir.dir().string() + "|a folder|"}, "\n"),
+        Join({a + "|A|", b + "|" + std::string(70000, 'N') + "|0|0|0|0|", b + "|after the cut|"}),
+        "",
+    };
+    for (const std::string& text : cases) {
+        const std::string path = dir.WriteBytes("Shows\\Ahead.scheme", text);
+        std::vector<std::string> ahead;
+        for (const std::string& sound : scheme::ReadSchemeSoundPaths(path)) {
+            std::uint64_t size = 0;
+            if (fw::QueryFileSize(sound, size)) ahead.push_back(sound);
+        }
+        const std::size_t from = device.buffers.size();
+        scheme::LoadScheme(board, path);
+        std::vector<std::string> loaded;
+        for (std::size_t i = from; i < device.buffers.size(); ++i) loaded.push_back(device.buffers[i]->path);
+        EXPECT_EQ(loaded, ahead) << text.substr(0, 200);
+    }
+    EXPECT_TRUE(scheme::ReadSchemeSoundPaths(At("no such.scheme")).empty());
 }
 
 TEST_F(SchemeTest, MissingSoundLeavesItsSlotEmptyButKeepsItsLine) {

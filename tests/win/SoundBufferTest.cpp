@@ -221,3 +221,36 @@ TEST_F(SoundBufferTest, DestroyingAPlayingBufferStopsIt) {
     EXPECT_FALSE(status & DSBSTATUS_PLAYING);
     raw->Release();
 }
+
+// The first scheme's sounds, read on a worker while the window is built: each
+// buffer is handed over once, in any order; what the worker could not make
+// (a missing file, a folder, a compressed format) is left for the board to
+// make and report, so the worker itself says nothing.
+TEST_F(SoundBufferTest, APrefetchHandsEachBufferOverOnceAndLeavesFailuresToTheBoard) {
+    using namespace riffwav;
+    TempWav first("pf_first.wav", Tone(0.25));
+    TempWav second("pf_second.wav", Tone(0.5));
+    TempWav adpcm("pf_adpcm.wav", wintest::FileBytes{Riff({Fmt({2, 1, 22050, 4, 20, 0}), Data(Bytes(100, 0))})});
+    const std::string missing = wintest::TempPath("pf_no_such_file.wav");
+    const std::string folder = wintest::TempPath("");
+    audio::SoundPrefetch prefetch("", {first.path(), missing, second.path(), first.path(), adpcm.path(), folder});
+
+    fw::ComPtr<IDirectSound> device = prefetch.TakeDevice("");
+    ASSERT_TRUE(device);
+    EXPECT_FALSE(prefetch.TakeDevice("")) << "the device is lent once";
+    EXPECT_FALSE(prefetch.TakeBuffer(first.path(), audio::kBufferFlags | DSBCAPS_STATIC)) << "other flags";
+    for (const std::string& path : {second.path(), first.path(), first.path()}) {
+        auto buffer = prefetch.TakeBuffer(path, audio::kBufferFlags);
+        ASSERT_TRUE(buffer && buffer->IsLoaded()) << path;
+        std::uint32_t bytesPerSec = 0;
+        ASSERT_GE(buffer->GetAvgBytesPerSec(bytesPerSec), 0);
+        EXPECT_EQ(bytesPerSec, 44100u * 4);
+    }
+    for (const std::string& path : {first.path(), missing, adpcm.path(), folder, std::string("pf_never_asked.wav")})
+        EXPECT_FALSE(prefetch.TakeBuffer(path, audio::kBufferFlags)) << path;
+    EXPECT_TRUE(messages_.texts().empty());
+
+    // A prefetch for another output lends nothing; what it made goes with it.
+    audio::SoundPrefetch other("{00000000-0000-0000-0000-000000000001}", {second.path()});
+    EXPECT_FALSE(other.TakeDevice(""));
+}

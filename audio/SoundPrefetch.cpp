@@ -1,0 +1,77 @@
+#include "audio/SoundPrefetch.h"
+
+#include "audio/SoundBuffer.h"
+#include "audio/SoundOutputs.h"
+#include "framework/FileStatus.h"
+
+namespace audio {
+
+SoundPrefetch::SoundPrefetch(std::string output, std::vector<std::string> paths) : output_(std::move(output)) {
+    for (std::string& path : paths) entries_.push_back({std::move(path), nullptr});
+    worker_ = std::thread([this] { Run(); });
+}
+
+SoundPrefetch::~SoundPrefetch() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    worker_.join();
+    entries_.clear();  // the buffers before the device they were made on
+}
+
+void SoundPrefetch::Run() {
+    fw::ComPtr<IDirectSound> device = CreateDirectSound(output_);
+    IDirectSound* raw = device.get();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        device_ = std::move(device);
+        deviceDone_ = true;
+    }
+    progress_.notify_all();
+    for (std::size_t i = 0; raw; ++i) {
+        std::string path;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (stopping_ || i == entries_.size()) break;
+            path = entries_[i].path;
+        }
+        // Only what the board would open: a regular file (a pipe or a device
+        // name could block the open).
+        std::uint64_t size = 0;
+        std::unique_ptr<CSoundBuffer> buffer;
+        if (fw::QueryFileSize(path, size))
+            buffer = std::make_unique<CSoundBuffer>(path, raw, kBufferFlags, CSoundBuffer::Quiet);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (buffer && buffer->IsLoaded()) entries_[i].buffer = std::move(buffer);
+            done_ = i + 1;
+        }
+        progress_.notify_all();
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    done_ = entries_.size();
+    progress_.notify_all();
+}
+
+fw::ComPtr<IDirectSound> SoundPrefetch::TakeDevice(const std::string& output) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    progress_.wait(lock, [this] { return deviceDone_; });
+    if (deviceTaken_ || !device_ || output != output_) return {};
+    deviceTaken_ = true;
+    device_->AddRef();
+    return fw::ComPtr<IDirectSound>(device_.get());
+}
+
+std::unique_ptr<CSoundBuffer> SoundPrefetch::TakeBuffer(const std::string& path, std::uint32_t flags) {
+    if (flags != kBufferFlags) return nullptr;
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].path != path || (done_ > i && !entries_[i].buffer)) continue;
+        progress_.wait(lock, [&] { return done_ > i; });
+        if (entries_[i].buffer) return std::move(entries_[i].buffer);
+    }
+    return nullptr;
+}
+
+}  // namespace audio
