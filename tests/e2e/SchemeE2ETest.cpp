@@ -3,6 +3,7 @@
 // the overwrite question, Options, the Schemes menu, a second board with
 // Shift, settings kept across a restart, and a save that fails.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -39,7 +40,7 @@ protected:
             if (HasFailure()) std::cerr << "board: " << board->endReport() << "\n";
             board->kill();
         }
-        RunCommand({"pkill", "-f", "Clangster.exe"}, 10);  // a copy started by the board itself
+        for (pid_t pid : BoardPids()) kill(pid, SIGKILL);  // a copy started by the board itself
         RunCommand({"rm", "-rf", dir_});
     }
     std::string Win(const std::string& file) const { return ToWindowsPath(dir_ + "/" + file); }

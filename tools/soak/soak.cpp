@@ -63,22 +63,9 @@ std::string MakeScheme(const std::string& dir) {
   return schemePath;
 }
 
-// The Linux process of the board: Wine runs a Windows program as a process
-// whose first argument is the .exe path; only ours, of this prefix.
-std::optional<pid_t> BoardPid() {
-  const char* prefix = std::getenv("WINEPREFIX");
-  DIR* proc = opendir("/proc");
-  if (!proc || !prefix) return std::nullopt;
-  std::optional<pid_t> found;
-  while (dirent* e = readdir(proc)) {
-    const std::string dir = std::string("/proc/") + e->d_name;
-    const std::string argv0 = ReadFile(dir + "/cmdline").c_str();
-    if (argv0.size() < 13 || argv0.compare(argv0.size() - 13, 13, "Clangster.exe") != 0) continue;
-    if (ReadFile(dir + "/environ").find(std::string("WINEPREFIX=") + prefix + '\0') != std::string::npos)
-      found = std::atoi(e->d_name);
-  }
-  closedir(proc);
-  return found;
+std::optional<pid_t> OnlyBoardPid() {
+  const std::vector<pid_t> pids = e2e::BoardPids();
+  return pids.size() == 1 ? std::optional<pid_t>(pids[0]) : std::nullopt;
 }
 
 using Figures = std::map<std::string, std::optional<double>>;
@@ -182,7 +169,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<e2e::Process> board = e2e::StartWindows(e2e::ClangsterExe());
   std::optional<pid_t> pid;
   if (!board || !e2e::WaitForWindow("^soak - Clangster$", *board, 60) ||
-      !e2e::WaitUntil([&] { return (pid = BoardPid()).has_value(); }, 20)) {
+      !e2e::WaitUntil([&] { return (pid = OnlyBoardPid()).has_value(); }, 20)) {
     std::fprintf(stderr, "clangster-soak: the board did not start\n");
     return 1;
   }

@@ -1,5 +1,6 @@
 #include "Harness.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -177,6 +179,27 @@ RunResult RunCommand(const std::vector<std::string>& argv, double timeoutSeconds
 RunResult RunWindows(const std::string& exe, const std::vector<std::string>& args,
                      double timeoutSeconds) {
   return RunCommand(WineArgv(exe, args), timeoutSeconds);
+}
+
+std::vector<pid_t> BoardPids() {
+  auto read = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  const std::string exe = "Clangster.exe";
+  const std::string prefix = std::string("WINEPREFIX=") + EnvOr("WINEPREFIX", "") + '\0';
+  std::vector<pid_t> pids;
+  DIR* proc = opendir("/proc");
+  while (proc && prefix.size() > 12) {
+    const dirent* e = readdir(proc);
+    if (!e) break;
+    const std::string dir = std::string("/proc/") + e->d_name;
+    const std::string argv0 = read(dir + "/cmdline").c_str();
+    if (argv0.size() < exe.size() || argv0.compare(argv0.size() - exe.size(), exe.size(), exe) != 0) continue;
+    if (read(dir + "/environ").find(prefix) != std::string::npos) pids.push_back(std::atoi(e->d_name));
+  }
+  if (proc) closedir(proc);
+  return pids;
 }
 
 bool ResetSettings() {

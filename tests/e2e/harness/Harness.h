@@ -86,6 +86,12 @@ RunResult RunCommand(const std::vector<std::string>& argv, double timeoutSeconds
 RunResult RunWindows(const std::string& exe, const std::vector<std::string>& args = {},
                      double timeoutSeconds = 60);
 
+// The Linux processes of Clangster.exe under this test prefix: Wine runs a
+// Windows program as a process whose first argument is the .exe's path.
+// Boards of other checkouts or of the user, on the same machine, are not
+// among them.
+std::vector<pid_t> BoardPids();
+
 // Deletes the board's stored settings (HKCU\Software\Marrowick\Clangster)
 // in the test prefix; each test run starts without them anyway. True when
 // the key is gone.
