@@ -1,5 +1,7 @@
 #include "audio/SoundPrefetch.h"
 
+#include <system_error>
+
 #include "audio/SoundBuffer.h"
 #include "audio/SoundOutputs.h"
 #include "framework/FileStatus.h"
@@ -8,7 +10,11 @@ namespace audio {
 
 SoundPrefetch::SoundPrefetch(std::string output, std::vector<std::string> paths) : output_(std::move(output)) {
     for (std::string& path : paths) entries_.push_back({std::move(path), nullptr});
-    worker_ = std::thread([this] { Run(); });
+    try {
+        worker_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        Finish();  // no thread to be had: the board makes everything itself
+    }
 }
 
 SoundPrefetch::~SoundPrefetch() {
@@ -16,11 +22,29 @@ SoundPrefetch::~SoundPrefetch() {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
     }
-    worker_.join();
+    if (worker_.joinable()) worker_.join();
     entries_.clear();  // the buffers before the device they were made on
 }
 
 void SoundPrefetch::Run() {
+    try {
+        Load();
+    } catch (...) {
+        // Out of memory, say: whatever is missing the board makes itself.
+    }
+    Finish();
+}
+
+void SoundPrefetch::Finish() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        deviceDone_ = true;
+        done_ = entries_.size();
+    }
+    progress_.notify_all();
+}
+
+void SoundPrefetch::Load() {
     fw::ComPtr<IDirectSound> device = CreateDirectSound(output_);
     IDirectSound* raw = device.get();
     {
@@ -49,9 +73,6 @@ void SoundPrefetch::Run() {
         }
         progress_.notify_all();
     }
-    std::lock_guard<std::mutex> lock(mutex_);
-    done_ = entries_.size();
-    progress_.notify_all();
 }
 
 fw::ComPtr<IDirectSound> SoundPrefetch::TakeDevice(const std::string& output) {

@@ -44,6 +44,9 @@ private:
         std::unique_ptr<CSoundBuffer> buffer;
     };
     void Run();
+    void Load();
+    // Marks everything done, so that nothing waits for the worker any more.
+    void Finish();
 
     const std::string output_;
     std::mutex mutex_;
