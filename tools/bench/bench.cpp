@@ -223,11 +223,17 @@ class Capture {
   }
   ~Capture() { Stop(); }
 
-  // Monotonic time of frame 0: every block was recorded before it arrived,
-  // so the earliest bound over all blocks is the closest.
-  double FrameZero() const {
+  // Monotonic time of frame 0 as the blocks around `mono` place it: every
+  // block was recorded before it arrived, so the earliest bound is the
+  // closest. Only blocks within a few seconds count: the sink's sample clock
+  // drifts against the monotonic clock (about 0.3 ms a second on the
+  // machine this was written on), so a bound taken at the other end of a
+  // capture misplaces the frame by milliseconds.
+  double FrameZeroNear(double mono) const {
+    constexpr double kSpan = 3.0;
     double t0 = 1e300;
-    for (const Mark& m : marks_) t0 = std::min(t0, m.mono - static_cast<double>(m.frames) / kRate);
+    for (const Mark& m : marks_)
+      if (std::fabs(m.mono - mono) <= kSpan) t0 = std::min(t0, m.mono - static_cast<double>(m.frames) / kRate);
     return t0;
   }
   // A performance-counter time (Wine counts CLOCK_MONOTONIC_RAW) on the monotonic clock.
@@ -375,9 +381,9 @@ bool RunOnce(Program& p, const Options& o, const std::string& traceDir, int roun
   for (double v : trace.TriggerToPlay("key")) p.keyToPlay.push_back(v);
   for (double v : SentToPlay(sent, trace.Plays(), trace.frequency)) p.sentToPlay.push_back(v);
 
-  const double frameZero = capture.FrameZero();
   for (size_t i = 0; i < e2eSent.size(); i += 2) {
     const double at = capture.RawToMono(static_cast<double>(e2eSent[i]) / 1e7);
+    const double frameZero = capture.FrameZeroNear(at);
     const double from = (at - frameZero) * kRate;
     if (from < 0) continue;
     if (auto onset = OnsetFrame(capture.samples(), 2, static_cast<size_t>(from), 2000)) {
