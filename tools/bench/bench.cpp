@@ -64,13 +64,6 @@ double Clock(clockid_t id) {
 double Mono() { return Clock(CLOCK_MONOTONIC); }
 void Sleep(double s) { std::this_thread::sleep_for(std::chrono::duration<double>(s)); }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 std::string SoundName(int i) {
   return std::string("BENCH ") + static_cast<char>('0' + (i + 1) / 10) + static_cast<char>('0' + (i + 1) % 10);
 }
@@ -109,12 +102,6 @@ std::string MakeScheme(const std::string& dir, int seconds) {
 
 // --- processes --------------------------------------------------------------
 
-bool OfOurPrefix(const std::string& pid) {
-  const std::string environ = ReadFile("/proc/" + pid + "/environ");
-  const char* prefix = std::getenv("WINEPREFIX");
-  return prefix && environ.find(std::string("WINEPREFIX=") + prefix + '\0') != std::string::npos;
-}
-
 // The process of our Wine prefix whose command name (at most 15 characters)
 // is `comm`, or `comm` with a suffix when `prefixOnly` (wineserver32).
 std::optional<pid_t> FindProcess(const std::string& comm, bool prefixOnly = false) {
@@ -123,10 +110,10 @@ std::optional<pid_t> FindProcess(const std::string& comm, bool prefixOnly = fals
   if (!proc) return found;
   while (dirent* e = readdir(proc)) {
     if (!std::isdigit(static_cast<unsigned char>(e->d_name[0]))) continue;
-    std::string name = ReadFile(std::string("/proc/") + e->d_name + "/comm");
+    std::string name = e2e::ReadWholeFile(std::string("/proc/") + e->d_name + "/comm");
     if (!name.empty() && name.back() == '\n') name.pop_back();
     const bool match = prefixOnly ? name.rfind(comm, 0) == 0 : name == comm.substr(0, 15);
-    if (match && OfOurPrefix(e->d_name)) found = std::atoi(e->d_name);
+    if (match && e2e::OfThisWinePrefix(std::atoi(e->d_name))) found = std::atoi(e->d_name);
   }
   closedir(proc);
   return found;
@@ -136,7 +123,7 @@ std::optional<pid_t> XServerPid() {
   const char* display = std::getenv("DISPLAY");
   if (!display || display[0] != ':') return std::nullopt;
   const int n = std::atoi(display + 1);
-  const std::string lock = ReadFile("/tmp/.X" + std::to_string(n) + "-lock");
+  const std::string lock = e2e::ReadWholeFile("/tmp/.X" + std::to_string(n) + "-lock");
   const int pid = std::atoi(lock.c_str());
   return pid > 0 ? std::optional<pid_t>(pid) : std::nullopt;
 }
@@ -150,7 +137,7 @@ double CpuSeconds(pid_t pid) {
   if (DIR* tasks = opendir((base + "/task").c_str())) {
     while (dirent* e = readdir(tasks)) {
       if (e->d_name[0] == '.') continue;
-      if (auto n = RunNanosFromSchedstat(ReadFile(base + "/task/" + e->d_name + "/schedstat"))) {
+      if (auto n = RunNanosFromSchedstat(e2e::ReadWholeFile(base + "/task/" + e->d_name + "/schedstat"))) {
         nanos += *n;
         any = true;
       }
@@ -158,12 +145,12 @@ double CpuSeconds(pid_t pid) {
     closedir(tasks);
   }
   if (any) return static_cast<double>(nanos) * 1e-9;
-  const auto ticks = CpuTicksFromStat(ReadFile(base + "/stat"));
+  const auto ticks = CpuTicksFromStat(e2e::ReadWholeFile(base + "/stat"));
   return ticks ? static_cast<double>(*ticks) / static_cast<double>(sysconf(_SC_CLK_TCK)) : 0;
 }
 
 double RssMb(pid_t pid) {
-  std::istringstream in(ReadFile("/proc/" + std::to_string(pid) + "/status"));
+  std::istringstream in(e2e::ReadWholeFile("/proc/" + std::to_string(pid) + "/status"));
   std::string line;
   while (std::getline(in, line))
     if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
@@ -172,7 +159,7 @@ double RssMb(pid_t pid) {
 
 // Busy and total jiffies of the whole machine.
 std::pair<double, double> MachineJiffies() {
-  std::istringstream in(ReadFile("/proc/stat"));
+  std::istringstream in(e2e::ReadWholeFile("/proc/stat"));
   std::string cpu;
   in >> cpu;
   double v[8] = {};
@@ -353,7 +340,7 @@ bool RunOnce(Program& p, const Options& o, const std::string& traceDir, int roun
   if (o.cpuOnly) {
     Drive({"close"});
     if (!process->wait(30)) process->kill();
-    const Trace trace = ParseTrace(ReadFile(tracePath));
+    const Trace trace = ParseTrace(e2e::ReadWholeFile(tracePath));
     if (auto t = trace.First("ready")) p.ready.push_back(*t);
     if (auto t = trace.First("shown")) p.shown.push_back(*t);
     return true;
@@ -371,7 +358,7 @@ bool RunOnce(Program& p, const Options& o, const std::string& traceDir, int roun
     process->kill();
   }
 
-  const Trace trace = ParseTrace(ReadFile(tracePath));
+  const Trace trace = ParseTrace(e2e::ReadWholeFile(tracePath));
   if (!trace.First("start"))
     std::fprintf(stderr, "bench: %s left no time stamps; %s\n", p.label.c_str(), process->endReport().c_str());
   if (auto t = trace.First("ready")) p.ready.push_back(*t);
@@ -403,7 +390,7 @@ std::string Fmt(std::optional<double> v, const char* format = "%.2f") {
 }
 
 std::string FirstLine(const std::string& path, const std::string& key) {
-  std::istringstream in(ReadFile(path));
+  std::istringstream in(e2e::ReadWholeFile(path));
   std::string line;
   while (std::getline(in, line))
     if (line.rfind(key, 0) == 0) {

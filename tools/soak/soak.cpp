@@ -29,13 +29,6 @@ namespace {
 
 constexpr int kSlots = 18;
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 double Now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
@@ -85,7 +78,7 @@ Figures Measure(pid_t pid) {
   }
   for (const char* bytes : {"private", "listprivate", "workingset"})
     if (f[bytes]) f[bytes] = *f[bytes] / 1024;  // KiB, as /proc counts
-  std::istringstream status(ReadFile("/proc/" + std::to_string(pid) + "/status"));
+  std::istringstream status(e2e::ReadWholeFile("/proc/" + std::to_string(pid) + "/status"));
   while (std::getline(status, line))
     for (const char* key : {"VmRSS", "VmData", "Threads"})
       if (line.rfind(std::string(key) + ":", 0) == 0) f[key] = std::atof(line.c_str() + std::strlen(key) + 1);
@@ -204,8 +197,8 @@ int main(int argc, char** argv) {
     std::string line;
     while (std::getline(said, line))
       if (line.find("fixme:") == std::string::npos) std::fprintf(stderr, "board: %s\n", line.c_str());
-    if (!board->running()) std::fprintf(stderr, "soak: the board had ended after %.0f s\n", Now() - start);
-    std::fprintf(stderr, "soak: %s\n", board->endReport().substr(0, 200).c_str());
+    if (const std::optional<int> code = board->wait(0))
+      std::fprintf(stderr, "soak: the board had ended after %.0f s, exit code %d\n", Now() - start, *code);
   }
   Drive({"close"}, 30);
   const bool closed = board->wait(30).has_value();
@@ -219,7 +212,7 @@ int main(int argc, char** argv) {
   std::strftime(when, sizeof when, "%Y-%m-%d %H:%M UTC", std::gmtime(&now));
   std::string cpu = "?";
   {
-    std::istringstream in(ReadFile("/proc/cpuinfo"));
+    std::istringstream in(e2e::ReadWholeFile("/proc/cpuinfo"));
     std::string line;
     while (std::getline(in, line))
       if (line.rfind("model name", 0) == 0) {

@@ -57,8 +57,7 @@ std::string TriggerExe() { return WinBuildDir() + "/tools/trigger/clangster-trig
 
 void WriteMarkedSection(const std::string& path, const std::string& name, const std::string& section) {
   const std::string begin = "<!-- " + name + ":begin -->", end = "<!-- " + name + ":end -->";
-  std::ifstream in(path, std::ios::binary);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string text = ReadWholeFile(path);
   const size_t b = text.find(begin), e = text.find(end);
   const std::string block = begin + "\n" + section + end;
   if (b != std::string::npos && e != std::string::npos && e > b)
@@ -145,12 +144,7 @@ void Process::kill() {
   reaped_ = true;
 }
 
-std::string Process::output() const {
-  std::ifstream in(outputPath_, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string Process::output() const { return ReadWholeFile(outputPath_); }
 
 std::string Process::endReport() {
   if (running()) return {};
@@ -181,22 +175,27 @@ RunResult RunWindows(const std::string& exe, const std::vector<std::string>& arg
   return RunCommand(WineArgv(exe, args), timeoutSeconds);
 }
 
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool OfThisWinePrefix(pid_t pid) {
+  const std::string prefix = EnvOr("WINEPREFIX", "");
+  return !prefix.empty() && ReadWholeFile("/proc/" + std::to_string(pid) + "/environ")
+                                    .find("WINEPREFIX=" + prefix + '\0') != std::string::npos;
+}
+
 std::vector<pid_t> BoardPids() {
-  auto read = [](const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  };
   const std::string exe = "Clangster.exe";
-  const std::string prefix = std::string("WINEPREFIX=") + EnvOr("WINEPREFIX", "") + '\0';
   std::vector<pid_t> pids;
   DIR* proc = opendir("/proc");
-  while (proc && prefix.size() > 12) {
-    const dirent* e = readdir(proc);
-    if (!e) break;
-    const std::string dir = std::string("/proc/") + e->d_name;
-    const std::string argv0 = read(dir + "/cmdline").c_str();
-    if (argv0.size() < exe.size() || argv0.compare(argv0.size() - exe.size(), exe.size(), exe) != 0) continue;
-    if (read(dir + "/environ").find(prefix) != std::string::npos) pids.push_back(std::atoi(e->d_name));
+  while (dirent* e = proc ? readdir(proc) : nullptr) {
+    const pid_t pid = std::atoi(e->d_name);
+    const std::string argv0 = ReadWholeFile(std::string("/proc/") + e->d_name + "/cmdline").c_str();
+    if (pid <= 0 || argv0.size() < exe.size() || argv0.compare(argv0.size() - exe.size(), exe.size(), exe) != 0)
+      continue;
+    if (OfThisWinePrefix(pid)) pids.push_back(pid);
   }
   if (proc) closedir(proc);
   return pids;
@@ -316,11 +315,9 @@ bool SinkCapture::start(std::string* error) {
   if (errorFd >= 0) close(errorFd);
   auto parecSaid = [errorPath, errorFd] {
     if (errorFd < 0) return std::string();
-    std::ifstream in(errorPath);
-    std::ostringstream s;
-    s << in.rdbuf();
+    std::string said = ReadWholeFile(errorPath);
     unlink(errorPath.c_str());
-    return s.str();
+    return said;
   };
   if (pid < 0) {
     close(fds[0]);

@@ -86,6 +86,11 @@ RunResult RunCommand(const std::vector<std::string>& argv, double timeoutSeconds
 RunResult RunWindows(const std::string& exe, const std::vector<std::string>& args = {},
                      double timeoutSeconds = 60);
 
+// The whole content of a file; empty when it cannot be read.
+std::string ReadWholeFile(const std::string& path);
+
+// Whether the Linux process runs under this test environment's Wine prefix.
+bool OfThisWinePrefix(pid_t pid);
 // The Linux processes of Clangster.exe under this test prefix: Wine runs a
 // Windows program as a process whose first argument is the .exe's path.
 // Boards of other checkouts or of the user, on the same machine, are not
