@@ -22,12 +22,7 @@ public:
                           {ToColorRef(matrix::kImageUnlit), off},
                           {ToColorRef(matrix::kImageBlack), background}};
         bitmap_.reset(::CreateMappedBitmap(fw::App::Instance(), bitmapId, 0, map, static_cast<int>(std::size(map))));
-        fw::WindowDc screen(nullptr);
-        dc_.reset(::CreateCompatibleDC(screen.get()));
-        if (bitmap_ && dc_) previous_ = ::SelectObject(dc_.get(), bitmap_.get());
-    }
-    ~MappedGlyphs() {
-        if (previous_) ::SelectObject(dc_.get(), previous_);
+        if (bitmap_) dc_ = fw::SelectedDc(bitmap_.get());
     }
     MappedGlyphs(const MappedGlyphs&) = delete;
     MappedGlyphs& operator=(const MappedGlyphs&) = delete;
@@ -36,7 +31,7 @@ public:
         return bitmapId == bitmapId_ && background == background_ && on == on_ && off == off_;
     }
     // Null when the image could not be made.
-    HDC dc() const { return previous_ ? dc_.get() : nullptr; }
+    HDC dc() const { return dc_.get(); }
 
     static HDC For(int bitmapId, COLORREF background, COLORREF on, COLORREF off) {
         static std::vector<std::unique_ptr<MappedGlyphs>> cache;
@@ -52,8 +47,7 @@ private:
     int bitmapId_;
     COLORREF background_, on_, off_;
     fw::UniqueBitmap bitmap_;
-    fw::UniqueMemoryDc dc_;
-    HGDIOBJ previous_ = nullptr;
+    fw::SelectedDc dc_;
 };
 
 void FillCell(HDC dc, const RECT& r, COLORREF colour) {
@@ -153,17 +147,12 @@ HDC MatrixStatic::Canvas() {
     const RECT client = ClientRect();
     if (client.right <= 0 || client.bottom <= 0) return nullptr;
     if (canvasDc_ && canvasSize_.cx == client.right && canvasSize_.cy == client.bottom) return canvasDc_.get();
-    if (canvasPrevious_) ::SelectObject(canvasDc_.get(), canvasPrevious_);
-    canvasPrevious_ = nullptr;
     canvasCurrent_ = false;
+    canvasDc_.reset();
     fw::WindowDc screen(nullptr);
     canvas_.reset(::CreateCompatibleBitmap(screen.get(), client.right, client.bottom));
-    canvasDc_.reset(::CreateCompatibleDC(screen.get()));
-    if (!canvas_ || !canvasDc_) {
-        canvasDc_.reset();
-        return nullptr;
-    }
-    canvasPrevious_ = ::SelectObject(canvasDc_.get(), canvas_.get());
+    if (canvas_) canvasDc_ = fw::SelectedDc(canvas_.get());
+    if (!canvasDc_) return nullptr;
     canvasSize_ = {client.right, client.bottom};
     return canvasDc_.get();
 }

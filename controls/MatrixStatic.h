@@ -71,8 +71,7 @@ private:
     int columns_ = 0;
 
     fw::UniqueBitmap canvas_;     // declared first: the surface holding it goes first
-    fw::UniqueMemoryDc canvasDc_;
-    HGDIOBJ canvasPrevious_ = nullptr;
+    fw::SelectedDc canvasDc_;
     SIZE canvasSize_{};
     bool canvasCurrent_ = false;  // holds text_ as it looks now
 };

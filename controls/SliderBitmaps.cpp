@@ -31,14 +31,14 @@ int SizedBitmap::Height() {
 }
 
 bool MaskedBitmap::Load(int id, COLORREF key) {
+    imageDc_.reset();
+    maskDc_.reset();
     mask_.reset();
     if (!LoadFromResource(id)) return false;
     const int w = Width(), h = Height();
-    fw::WindowDc screen(nullptr);
-    fw::UniqueMemoryDc image(::CreateCompatibleDC(screen.get())), mask(::CreateCompatibleDC(screen.get()));
     mask_.reset(::CreateBitmap(w, h, 1, 1, nullptr));
-    if (!image || !mask || !mask_) return false;
-    fw::ScopedSelect selImage(image.get(), get()), selMask(mask.get(), mask_.get());
+    fw::SelectedDc image(get()), mask(mask_.get());
+    if (!image || !mask) return false;
     if (key == kTopLeftPixel) key = ::GetPixel(image.get(), 0, 0);
     // Colour to one bit: pixels of the background colour become 1.
     ::SetBkColor(image.get(), key);
@@ -47,50 +47,33 @@ bool MaskedBitmap::Load(int id, COLORREF key) {
     ::SetBkColor(image.get(), key);
     ::SetTextColor(image.get(), RGB(0, 0, 0));
     ::BitBlt(image.get(), 0, 0, w, h, mask.get(), 0, 0, SRCINVERT);
+    imageDc_ = std::move(image);
+    maskDc_ = std::move(mask);
     return true;
 }
 
 void MaskedBitmap::Draw(HDC dc, int x, int y) {
-    if (!get() || !mask_) return;
-    fw::UniqueMemoryDc source(::CreateCompatibleDC(dc));
+    if (!imageDc_ || !maskDc_) return;
     const COLORREF oldBk = ::SetBkColor(dc, RGB(255, 255, 255));
     const COLORREF oldText = ::SetTextColor(dc, RGB(0, 0, 0));
-    {
-        fw::ScopedSelect select(source.get(), mask_.get());
-        ::BitBlt(dc, x, y, Width(), Height(), source.get(), 0, 0, SRCAND);
-    }
-    {
-        fw::ScopedSelect select(source.get(), get());
-        ::BitBlt(dc, x, y, Width(), Height(), source.get(), 0, 0, SRCINVERT);
-    }
+    ::BitBlt(dc, x, y, Width(), Height(), maskDc_.get(), 0, 0, SRCAND);
+    ::BitBlt(dc, x, y, Width(), Height(), imageDc_.get(), 0, 0, SRCINVERT);
     ::SetBkColor(dc, oldBk);
     ::SetTextColor(dc, oldText);
 }
 
-BackgroundBitmap::~BackgroundBitmap() { Release(); }
-
-void BackgroundBitmap::Release() {
-    if (!dc_) return;
-    if (previous_) ::SelectObject(dc_, previous_);
-    ::DeleteDC(dc_);
-    dc_ = nullptr;
-    previous_ = nullptr;
-}
-
 bool BackgroundBitmap::Create(int width, int height) {
-    Release();
+    dc_.reset();
     Reset();
     if (width <= 0 || height <= 0) return false;
     fw::WindowDc screen(nullptr);
     Reset(::CreateCompatibleBitmap(screen.get(), width, height));
-    dc_ = ::CreateCompatibleDC(screen.get());
-    if (!get() || !dc_) {
-        Release();
+    if (get()) dc_ = fw::SelectedDc(get());
+    if (!dc_) {
         Reset();
         return false;
     }
-    previous_ = ::SelectObject(dc_, get());
     const RECT all{0, 0, width, height};
-    ::FillRect(dc_, &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    ::FillRect(dc_.get(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
     return true;
 }

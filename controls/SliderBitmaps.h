@@ -42,21 +42,19 @@ public:
 
 private:
     fw::UniqueBitmap mask_;
+    // Image and mask stay selected for drawing: the thumb is drawn on every
+    // pixel it moves.
+    fw::SelectedDc imageDc_, maskDc_;
 };
 
 // An off-screen picture in the display's colour depth, kept selected into its
 // own memory drawing surface for copying from.
 class BackgroundBitmap : public SizedBitmap {
 public:
-    ~BackgroundBitmap() override;
-
     // A w x h picture filled with black; false when it cannot be made.
     bool Create(int width, int height);
-    HDC dc() const { return dc_; }
+    HDC dc() const { return dc_.get(); }
 
 private:
-    void Release();
-
-    HDC dc_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
+    fw::SelectedDc dc_;
 };

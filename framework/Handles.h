@@ -71,6 +71,46 @@ private:
     HGDIOBJ old_;
 };
 
+// A memory device context compatible with the screen, with one object (a
+// bitmap) selected into it for as long as it lives. Drawing code keeps these
+// rather than making one per drawing: under Wine each new context costs
+// server requests and an X graphics context. The object is owned elsewhere
+// and must outlive the context; get() is null when either could not be had.
+class SelectedDc {
+public:
+    SelectedDc() = default;
+    explicit SelectedDc(HGDIOBJ object) : dc_(::CreateCompatibleDC(nullptr)) {
+        if (dc_ && object) previous_ = ::SelectObject(dc_.get(), object);
+        if (!previous_ || previous_ == HGDI_ERROR) {
+            previous_ = nullptr;
+            dc_.reset();
+        }
+    }
+    ~SelectedDc() { reset(); }
+    SelectedDc(const SelectedDc&) = delete;
+    SelectedDc& operator=(const SelectedDc&) = delete;
+    SelectedDc(SelectedDc&& o) noexcept : dc_(std::move(o.dc_)), previous_(std::exchange(o.previous_, nullptr)) {}
+    SelectedDc& operator=(SelectedDc&& o) noexcept {
+        if (this != &o) {
+            reset();
+            dc_ = std::move(o.dc_);
+            previous_ = std::exchange(o.previous_, nullptr);
+        }
+        return *this;
+    }
+    void reset() {
+        if (previous_) ::SelectObject(dc_.get(), previous_);
+        previous_ = nullptr;
+        dc_.reset();
+    }
+    HDC get() const { return dc_.get(); }
+    explicit operator bool() const { return static_cast<bool>(dc_); }
+
+private:
+    UniqueMemoryDc dc_;
+    HGDIOBJ previous_ = nullptr;
+};
+
 // One BeginPaint/EndPaint cycle.
 class PaintScope {
 public:
