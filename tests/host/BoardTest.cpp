@@ -585,10 +585,44 @@ TEST_F(RefreshTest, ALoopingSoundThatWrapsExactlyToZeroIsNotTakenForEnded) {
 TEST_F(RefreshTest, FailingStatusEndsTheTickSilently) {
     auto& b = Load(0, "A");
     board.OnPlayButton(0);
+    Tick();  // past the fade tick that restarts the timers together
     b.failGetStatus = true;
     const auto logged = view.log.size();
     Tick(3);
     EXPECT_EQ(logged, view.log.size());
+}
+
+TEST_F(RefreshTest, TheFadeTickAfterAStartRestartsEveryRunningTimerAndRefreshesTheirSlots) {
+    Load(0, "A");
+    Load(1, "B");
+    Load(2, "C");
+    board.OnPlayButton(0);
+    Tick(20);
+    board.OnPlayButton(1);
+    device.Advance(50);
+    auto from = view.log.size();
+    board.OnTimer(board::kFadeTimerId);
+    EXPECT_EQ((std::vector<std::string>{"StartFadeTimer", "StartSlotTimer 0", "StartSlotTimer 1"}),
+              view.Since(from, "Start"));
+    // Slot 1 shows its time before its own timer has ticked.
+    EXPECT_EQ(" 00;00", view.at(1).time);
+    EXPECT_EQ(".0", view.at(1).tenths);
+    EXPECT_EQ(" 00;02", view.at(0).time);
+    EXPECT_EQ(".0", view.at(0).tenths);
+    from = view.log.size();
+    Tick(3);
+    EXPECT_TRUE(view.Since(from, "Start").empty());
+
+    // A timer its tick has stopped stays stopped; a paused slot's runs on.
+    board.OnStopButton(0);
+    board.OnPlayButton(1);
+    Tick();
+    EXPECT_FALSE(view.at(0).timerRunning);
+    board.OnPlayButton(2);
+    from = view.log.size();
+    board.OnTimer(board::kFadeTimerId);
+    EXPECT_EQ((std::vector<std::string>{"StartFadeTimer", "StartSlotTimer 1", "StartSlotTimer 2"}),
+              view.Since(from, "Start"));
 }
 
 TEST_F(RefreshTest, OtherTimerIdsAreIgnored) {
