@@ -64,7 +64,7 @@ bool CBoardDlg::OnInitDialog() {
     m_commands.LoadFavourites();
     m_board.SetSchemePath("");
     m_board.SetLayout(false);
-    StartFadeTimer();
+    m_fadeTimer = ::SetTimer(hwnd_, board::kFadeTimerId, board::kTimerPeriodMs, nullptr);
     m_blackBrush.reset(::CreateSolidBrush(RGB(0, 0, 0)));
     m_directSound = audio::DirectSoundDevice::Create(hwnd_, m_commands.ReadSoundOutput(), std::move(m_prefetch));
     m_board.SetSoundDevice(m_directSound.get());
@@ -380,8 +380,6 @@ std::uint32_t CBoardDlg::StartSlotTimer(int slot) {
 }
 
 void CBoardDlg::StopSlotTimer(int, std::uint32_t handle) { ::KillTimer(hwnd_, handle); }
-
-void CBoardDlg::StartFadeTimer() { m_fadeTimer = ::SetTimer(hwnd_, board::kFadeTimerId, board::kTimerPeriodMs, nullptr); }
 
 void CBoardDlg::SetWindowTitle(const std::string& title) { SetText(title); }
 

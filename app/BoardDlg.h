@@ -81,7 +81,6 @@ private:
     void SetVolumeSlider(int slot, int value) override;
     std::uint32_t StartSlotTimer(int slot) override;
     void StopSlotTimer(int slot, std::uint32_t handle) override;
-    void StartFadeTimer() override;
     void SetWindowTitle(const std::string& title) override;
     void ApplyLedColours(std::uint32_t on, std::uint32_t off) override;
     void ApplyLayout(bool compact) override;

@@ -234,8 +234,7 @@ void Board::OnPlayButton(int i) {
     }
     StartSlot(i);
     s.timerHandle = m_view.StartSlotTimer(i);
-    m_timerRunning[static_cast<std::size_t>(i)] = true;
-    m_timersOutOfStep = true;
+    m_timerOutOfStep[static_cast<std::size_t>(i)] = true;
     m_view.SetPlayImage(i, PlayImage::Playing);
 }
 
@@ -251,21 +250,22 @@ void Board::OnTimer(unsigned timerId) {
     } else if (timerId == kFadeTimerId) {
         for (int i = 0; i < kSlotCount; ++i)
             if (m_fading[static_cast<std::size_t>(i)]) FadeStep(i);
-        if (m_timersOutOfStep) BringTimersIntoStep();
+        BringTimersIntoStep();
     }
 }
 
 // Timers of one period started at different moments fall due at different
 // moments, and each wakes the thread on its own: with every slot playing,
 // 19 wakes every 100 ms, each with its round trips to the window system.
-// Restarted one after another they fall due together and are handled in one
-// wake. A restart may take the tick that was due, so each restarted slot is
-// refreshed at once: no slot shows its time later than its own tick would.
+// Restarted from the fade tick, a refresh timer falls due with the fade
+// timer, and a round of ticks is handled in one wake. The restart may take
+// the slot's tick that was due, so the slot is refreshed at once: it never
+// shows its time later than its own tick would have.
 void Board::BringTimersIntoStep() {
-    m_timersOutOfStep = false;
-    m_view.StartFadeTimer();
     for (int i = 0; i < kSlotCount; ++i) {
-        if (!m_timerRunning[static_cast<std::size_t>(i)]) continue;
+        auto& outOfStep = m_timerOutOfStep[static_cast<std::size_t>(i)];
+        if (!outOfStep) continue;
+        outOfStep = false;
         at(i).timerHandle = m_view.StartSlotTimer(i);
         RefreshSlotTime(i);
     }
@@ -284,7 +284,7 @@ void Board::RefreshSlotTime(int i) {
     if (t == 0.0f && !(status & audio::kStatusPlaying)) {
         // Ended, or stopped and rewound.
         m_view.StopSlotTimer(i, s.timerHandle);
-        m_timerRunning[static_cast<std::size_t>(i)] = false;
+        m_timerOutOfStep[static_cast<std::size_t>(i)] = false;  // stopped: nothing to restart
         m_view.SetPlayImage(i, PlayImage::Idle);
         SetDisplayText(i, DisplayKind::Time, kIdleTime);
         SetDisplayText(i, DisplayKind::Tenths, kIdleTenths);

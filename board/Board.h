@@ -100,8 +100,8 @@ public:
     void OnTimer(unsigned timerId);
     void RefreshSlotTime(int slot);
     void FadeStep(int slot);
-    // Restarts the fade timer and every running refresh timer together; done
-    // by the fade tick after a refresh timer was started.
+    // Restarts, from the fade tick, each refresh timer started since the
+    // last one, so that it falls due with the fade timer.
     void BringTimersIntoStep();
     void OnTimeDisplayClicked(int slot);
 
@@ -144,8 +144,7 @@ private:
     std::array<SoundSlot, kSlotCount> m_slots;
     std::array<bool, kSlotCount> m_fading{};
     std::array<std::int32_t, kSlotCount> m_fadeRestoreVolume{};
-    std::array<bool, kSlotCount> m_timerRunning{};  // started and not yet stopped by its tick
-    bool m_timersOutOfStep = false;                 // a refresh timer started since the last fade tick
+    std::array<bool, kSlotCount> m_timerOutOfStep{};  // refresh timer started since the last fade tick
     std::string m_schemePath;
     std::uint32_t m_ledOnColour = kLedOnGreen;
     std::uint32_t m_ledOffColour = kLedOffGreen;

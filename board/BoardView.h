@@ -29,9 +29,6 @@ public:
     // timer restarts it. Returns the handle later given to StopSlotTimer.
     virtual std::uint32_t StartSlotTimer(int slot) = 0;
     virtual void StopSlotTimer(int slot, std::uint32_t handle) = 0;
-    // The board's 100 ms fade timer (id 1274), first started at start-up;
-    // starting it again restarts it.
-    virtual void StartFadeTimer() = 0;
 
     // The window.
     virtual void SetWindowTitle(const std::string& title) = 0;

@@ -67,11 +67,6 @@ public:
         if (handle == at(slot).timerHandle) at(slot).timerRunning = false;
     }
 
-    void StartFadeTimer() override {
-        log.push_back("StartFadeTimer");
-        ++fadeTimerStarts;
-    }
-
     void SetWindowTitle(const std::string& text) override {
         log.push_back("SetWindowTitle " + text);
         title = text;
@@ -104,7 +99,6 @@ public:
     std::string title;
     std::uint32_t ledOn = board::kLedOnGreen, ledOff = board::kLedOffGreen;
     bool compact = false;
-    int fadeTimerStarts = 0;
     std::vector<std::string> messages;
     std::vector<std::string> log;  // e.g. "SetPlayImage 3 140"
 
