@@ -300,6 +300,20 @@ bool RunOnce(Program& p, const Options& o, const std::string& traceDir, int roun
   Sleep(o.quick ? 0.3 : 1.5);  // start-up work done
   p.rss.push_back(RssMb(*pid));
 
+  auto measure = [&](int playing) {
+    for (int w = 0; w < o.windows; ++w) {
+      const double t0 = Mono(), own0 = CpuSeconds(*pid), x0 = CpuSeconds(xserver), s0 = CpuSeconds(wineserver);
+      Sleep(o.window);
+      const double t1 = Mono(), own1 = CpuSeconds(*pid), x1 = CpuSeconds(xserver), s1 = CpuSeconds(wineserver);
+      const double own = (own1 - own0) / (t1 - t0) * 100;
+      p.cpuOwn[playing].push_back(own);
+      p.cpuAll[playing].push_back(own + ((x1 - x0) + (s1 - s0)) / (t1 - t0) * 100);
+    }
+  };
+  // Loaded, nothing playing: before any sound has played, so that no paused
+  // slot keeps its refresh timer running and no stream has been woken yet.
+  measure(0);
+
   // Sound at the sink, before anything else has played: the first sound
   // played and paused again and again. After many sounds have played, each
   // process's stream to the sound server keeps a latency of its own, which
@@ -314,19 +328,9 @@ bool RunOnce(Program& p, const Options& o, const std::string& traceDir, int roun
   }
   capture.Stop();
 
-  auto measure = [&](int playing) {
-    for (int w = 0; w < o.windows; ++w) {
-      const double t0 = Mono(), own0 = CpuSeconds(*pid), x0 = CpuSeconds(xserver), s0 = CpuSeconds(wineserver);
-      Sleep(o.window);
-      const double t1 = Mono(), own1 = CpuSeconds(*pid), x1 = CpuSeconds(xserver), s1 = CpuSeconds(wineserver);
-      const double own = (own1 - own0) / (t1 - t0) * 100;
-      p.cpuOwn[playing].push_back(own);
-      p.cpuAll[playing].push_back(own + ((x1 - x0) + (s1 - s0)) / (t1 - t0) * 100);
-    }
-  };
   int playing = 0;
   for (int target : kPlayingCounts) {
-    if (o.cpuOnly && target != 0 && target != kSounds) continue;
+    if (target == 0 || (o.cpuOnly && target != kSounds)) continue;
     std::vector<std::string> fire = {"fire"};
     for (; playing < target; ++playing) fire.push_back(SoundName(playing));
     if (fire.size() > 1) Drive(fire);
