@@ -100,9 +100,6 @@ public:
     void OnTimer(unsigned timerId);
     void RefreshSlotTime(int slot);
     void FadeStep(int slot);
-    // Restarts, from the fade tick, each refresh timer started since the
-    // last one, so that it falls due with the fade timer.
-    void BringTimersIntoStep();
     void OnTimeDisplayClicked(int slot);
 
     // Sliders. The volume follows a drag; any other move of the slider (the
@@ -138,6 +135,9 @@ private:
     void ShowLengthTitle(int slot);
     void ShowMissingTitle(int slot);
     void MoveSlotToDevice(int slot);
+    // Restarts, from the fade tick, each refresh timer started since the
+    // last one, so that it falls due with the fade timer.
+    void BringTimersIntoStep();
 
     IBoardView& m_view;
     audio::ISoundDevice* m_directSound;
