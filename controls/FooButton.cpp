@@ -47,9 +47,8 @@ void FillGradient(HDC dc, const RECT& r, button::Rgb top, button::Rgb bottom) {
 
 // Copies a bitmap, leaving the destination as it is under the key colour.
 void DrawTransparent(HDC dc, HBITMAP bitmap, int x, int y, int width, int height, COLORREF key) {
-    fw::UniqueMemoryDc image(::CreateCompatibleDC(dc)), mask(::CreateCompatibleDC(dc));
     fw::UniqueBitmap maskBitmap(::CreateBitmap(width, height, 1, 1, nullptr));
-    fw::ScopedSelect selImage(image.get(), bitmap), selMask(mask.get(), maskBitmap.get());
+    fw::SelectedDc image(bitmap), mask(maskBitmap.get());
     // Mask: 1 where the image has the key colour.
     ::SetBkColor(image.get(), key);
     ::BitBlt(mask.get(), 0, 0, width, height, image.get(), 0, 0, SRCCOPY);

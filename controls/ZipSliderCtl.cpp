@@ -42,8 +42,7 @@ void CZipSliderCtl::BuildBackground(Look& look, const LookKey& key) {
     const slider::Rect to =
         slider::ChannelRect(w, h, iw, ih, look.thumb.Width(), look.thumb.Height(), key.flags);
     HDC background = look.background.dc();
-    fw::UniqueMemoryDc source(::CreateCompatibleDC(background));
-    fw::ScopedSelect select(source.get(), channel.get());
+    fw::SelectedDc source(channel.get());
     if (key.flags & ChannelStretched) {
         ::SetStretchBltMode(background, COLORONCOLOR);
         ::StretchBlt(background, to.left, to.top, to.right - to.left, ih, source.get(), 0, 0, iw, ih, SRCCOPY);

@@ -90,10 +90,9 @@ Capture::Capture(HDC dc, int w, int h) : width_(w), height_(h), pixels_(static_c
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     fw::UniqueBitmap section(::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    fw::UniqueMemoryDc memory(::CreateCompatibleDC(dc));
-    if (!section || !memory) return;
     {
-        fw::ScopedSelect select(memory.get(), section.get());
+        fw::SelectedDc memory(section.get());
+        if (!memory) return;
         ::BitBlt(memory.get(), 0, 0, w, h, dc, 0, 0, SRCCOPY);
         ::GdiFlush();
     }
@@ -111,9 +110,7 @@ Capture ResourceBitmap(int id) {
     fw::UniqueBitmap bitmap(::LoadBitmapA(fw::App::Instance(), MAKEINTRESOURCEA(id)));
     BITMAP info{};
     ::GetObjectA(bitmap.get(), sizeof info, &info);
-    fw::WindowDc screen(nullptr);
-    fw::UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
-    fw::ScopedSelect select(memory.get(), bitmap.get());
+    fw::SelectedDc memory(bitmap.get());
     return Capture(memory.get(), info.bmWidth, info.bmHeight);
 }
 

@@ -197,9 +197,8 @@ TEST_F(MatrixStaticTest, AnEmptyTextDrawsNothingNotEvenTheBackground) {
     Make(MatrixStatic::Small, 2);
     const RECT client{0, 0, 30, 19};
     fw::WindowDc screen(nullptr);
-    fw::UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
     fw::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), client.right, client.bottom));
-    fw::ScopedSelect select(memory.get(), bitmap.get());
+    fw::SelectedDc memory(bitmap.get());
     fw::UniqueBrush marker(::CreateSolidBrush(RGB(200, 0, 200)));
     ::FillRect(memory.get(), &client, marker.get());
     ::SendMessageA(display_.hwnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.get()), PRF_CLIENT);

@@ -192,9 +192,9 @@ std::vector<pid_t> BoardPids() {
   DIR* proc = opendir("/proc");
   while (dirent* e = proc ? readdir(proc) : nullptr) {
     const pid_t pid = std::atoi(e->d_name);
+    if (pid <= 0) continue;
     const std::string argv0 = ReadWholeFile(std::string("/proc/") + e->d_name + "/cmdline").c_str();
-    if (pid <= 0 || argv0.size() < exe.size() || argv0.compare(argv0.size() - exe.size(), exe.size(), exe) != 0)
-      continue;
+    if (argv0.size() < exe.size() || argv0.compare(argv0.size() - exe.size(), exe.size(), exe) != 0) continue;
     if (OfThisWinePrefix(pid)) pids.push_back(pid);
   }
   if (proc) closedir(proc);
