@@ -66,7 +66,10 @@ bool CBoardDlg::OnInitDialog() {
     m_board.SetLayout(false);
     m_fadeTimer = ::SetTimer(hwnd_, board::kFadeTimerId, board::kTimerPeriodMs, nullptr);
     m_blackBrush.reset(::CreateSolidBrush(RGB(0, 0, 0)));
-    m_directSound = audio::DirectSoundDevice::Create(hwnd_, m_commands.ReadSoundOutput(), std::move(m_prefetch));
+    audio::SoundError error = audio::SoundError::None;
+    m_directSound = audio::DirectSoundDevice::Create(hwnd_, m_commands.ReadSoundOutput(), audio::OutputChoice::OrDefault,
+                                                     error, std::move(m_prefetch));
+    m_board.Report(error);
     m_board.SetSoundDevice(m_directSound.get());
     ::DragAcceptFiles(hwnd_, TRUE);
     m_commands.NewScheme();
@@ -433,12 +436,18 @@ bool CBoardDlg::EditOptions(scheme::Favourites& favourites, int& onPlayMode, std
     return true;
 }
 
-void CBoardDlg::UseSoundOutput(const std::string& soundOutput) {
-    auto device = audio::DirectSoundDevice::Create(hwnd_, soundOutput);
-    if (!device) return;  // reported; the sounds stay where they were
+bool CBoardDlg::UseSoundOutput(const std::string& soundOutput) {
+    audio::SoundError error = audio::SoundError::None;
+    auto device = audio::DirectSoundDevice::Create(hwnd_, soundOutput, audio::OutputChoice::Exactly, error);
+    if (!device) {
+        m_board.Report(audio::SoundError::OutputUnavailable);
+        return false;
+    }
+    m_board.Report(error);
+    if (!m_board.MoveToDevice(device.get())) return false;  // said; the new device goes unused
     // The old device goes only after every buffer made on it has been released.
-    m_board.MoveToDevice(device.get());
     m_directSound = std::move(device);
+    return true;
 }
 
 void CBoardDlg::ShowFavouriteCaptions(const scheme::Favourites& captions) {

@@ -92,7 +92,7 @@ private:
     int TrackSlotMenu(int slot, bool loopChecked) override;
     bool EditName(std::string& name) override;
     bool EditOptions(scheme::Favourites& favourites, int& onPlayMode, std::string& soundOutput) override;
-    void UseSoundOutput(const std::string& soundOutput) override;
+    bool UseSoundOutput(const std::string& soundOutput) override;
     void ShowFavouriteCaptions(const scheme::Favourites& captions) override;
     bool IsShiftDown() override;
     void StartProgramCopy(const std::string& arguments) override;

@@ -2,6 +2,8 @@
 // The narrow sound interface the board plays through. The Windows build
 // implements it with DirectSound (SoundBuffer.h); host tests use a fake.
 // Results follow the HRESULT convention: negative means the call failed.
+// Nothing behind this interface talks to the user: it says what failed, and
+// the board tells the user (SoundErrorText).
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,11 +18,29 @@ constexpr std::uint32_t kBufferFlags = 0x80E0;  // CTRLFREQUENCY|CTRLPAN|CTRLVOL
 constexpr std::int32_t kVolumeFull = 0;
 constexpr std::int32_t kVolumeSilent = -5000;   // hundredths of a decibel
 
+enum class SoundError {
+    None,
+    Unreadable,           // the file cannot be opened or holds no header: nothing is said
+    CreateSoundBuffer,    // the sound card refused the format or the size
+    ReadingData,          // the sound could not be read into its buffer
+    GetStatus,            // a buffer's state could not be read before its release
+    Stop,                 // a playing buffer could not be stopped before its release
+    Create,               // no sound device could be made
+    SetCooperativeLevel,  // the device would not take the window
+    OutputUnavailable,    // the chosen output could not be opened
+    OutputRefusedSounds,  // the chosen output did not take every loaded sound
+};
+
+// The message the user is shown; empty for the errors nothing is said about.
+const char* SoundErrorText(SoundError error);
+
 // One sound held whole in memory.
 class ISoundBuffer {
 public:
-    virtual ~ISoundBuffer() = default;
-    virtual bool IsLoaded() const = 0;
+    virtual ~ISoundBuffer() = default;  // stops a playing buffer, quietly, before releasing it
+    bool IsLoaded() const { return LoadError() == SoundError::None; }
+    // Why the buffer could not be made and filled; None once it was.
+    virtual SoundError LoadError() const = 0;
     virtual Result Play(bool looping) = 0;
     virtual Result Stop() = 0;
     virtual Result SetCurrentPosition(std::uint32_t bytes) = 0;
@@ -39,9 +59,32 @@ class ISoundDevice {
 public:
     virtual ~ISoundDevice() = default;
     // Reads a WAV file into a new buffer. A file that cannot be read gives a
-    // buffer whose IsLoaded() is false (after the buffer reported why).
-    virtual std::unique_ptr<ISoundBuffer> CreateBuffer(const std::string& path,
-                                                       std::uint32_t flags) = 0;
+    // buffer whose LoadError() says why.
+    virtual std::unique_ptr<ISoundBuffer> CreateBuffer(const std::string& path, std::uint32_t flags) = 0;
+    // A new buffer on this device with the format, flags and samples of a
+    // loaded buffer of the same kind (made on another device): the sound as
+    // it is in memory, without reading its file again. Its position and
+    // volume are the new buffer's own. Null, or not loaded, when it cannot be made.
+    virtual std::unique_ptr<ISoundBuffer> CopyBuffer(ISoundBuffer& source) = 0;
 };
+
+inline const char* SoundErrorText(SoundError error) {
+    switch (error) {
+    case SoundError::CreateSoundBuffer: return "Error - DS - CreateSoundBuffer";
+    case SoundError::ReadingData: return "Error - DS - Reading Data";
+    case SoundError::GetStatus: return "Error - DS - GetStatus";
+    case SoundError::Stop: return "Error - DS - Stop";
+    case SoundError::Create: return "Error - DS - Create\nAudio cannot be used";
+    case SoundError::SetCooperativeLevel: return "Error - DS - SetCooperativeLevel";
+    case SoundError::OutputUnavailable:
+        return "The chosen sound output could not be opened.\n\nThe sounds go on playing where they were.";
+    case SoundError::OutputRefusedSounds:
+        return "The chosen sound output could not take every loaded sound.\n\n"
+               "The sounds go on playing where they were.";
+    case SoundError::None:
+    case SoundError::Unreadable: break;
+    }
+    return "";
+}
 
 }  // namespace audio

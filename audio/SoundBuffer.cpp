@@ -3,18 +3,16 @@
 #include <mmreg.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "audio/SoundOutputs.h"
 #include "audio/SoundPrefetch.h"
 #include "audio/WavFormat.h"
-#include "framework/App.h"
 #include "framework/Trace.h"
 
 namespace audio {
 
 namespace {
-
-void Report(const char* text) { fw::ShowMessage(::GetActiveWindow(), text); }
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -46,10 +44,7 @@ void DescribeFormat(const WavInfo& wav, WAVEFORMATEXTENSIBLE& f) {
 
 }  // namespace
 
-CSoundBuffer::CSoundBuffer(const std::string& path, IDirectSound* device, DWORD flags, Reporting reporting) {
-    auto report = [reporting](const char* text) {
-        if (reporting == ShowFailures) Report(text);
-    };
+CSoundBuffer::CSoundBuffer(const std::string& path, IDirectSound* device, DWORD flags) : flags_(flags) {
     UniqueFile file(std::fopen(path.c_str(), "rb"));
     if (!file || !device) return;
     FileByteSource source(file.get());
@@ -66,44 +61,85 @@ CSoundBuffer::CSoundBuffer(const std::string& path, IDirectSound* device, DWORD 
     desc.lpwfxFormat = &format.Format;
     if (read == WavResult::NotPcm || FAILED(device->CreateSoundBuffer(&desc, buffer.put(), nullptr)) || !buffer) {
         buffer.reset();
-        report("Error - DS - CreateSoundBuffer");
+        error_ = SoundError::CreateSoundBuffer;
         return;
     }
-
+    error_ = SoundError::ReadingData;
     void* first = nullptr;
     void* second = nullptr;
     DWORD firstBytes = 0, secondBytes = 0;
-    bool ok = SUCCEEDED(buffer->Lock(0, wav.dataBytes, &first, &firstBytes, &second, &secondBytes,
-                                     DSBLOCK_FROMWRITECURSOR));
-    if (ok) {
-        const bool filled = source.ReadAt(wav.dataOffset, first, firstBytes) == firstBytes &&
-                            source.ReadAt(wav.dataOffset + firstBytes, second, secondBytes) == secondBytes;
-        ok = SUCCEEDED(buffer->Unlock(first, firstBytes, second, secondBytes)) && filled;
+    if (FAILED(buffer->Lock(0, wav.dataBytes, &first, &firstBytes, &second, &secondBytes, DSBLOCK_FROMWRITECURSOR)))
+        return;
+    // A lock that hands back no memory has nothing to fill.
+    const bool filled = (first || !firstBytes) && (second || !secondBytes) &&
+                        source.ReadAt(wav.dataOffset, first, firstBytes) == firstBytes &&
+                        source.ReadAt(wav.dataOffset + firstBytes, second, secondBytes) == secondBytes;
+    if (SUCCEEDED(buffer->Unlock(first, firstBytes, second, secondBytes)) && filled) error_ = SoundError::None;
+}
+
+namespace {
+// Room for the extensible format, which a deep-sample buffer reports; the
+// size written is not wanted.
+HRESULT ReadFormat(IDirectSoundBuffer* buffer, WAVEFORMATEXTENSIBLE& format) {
+    format = WAVEFORMATEXTENSIBLE{};
+    return buffer->GetFormat(&format.Format, sizeof format, nullptr);
+}
+
+// The whole of a buffer, locked for as long as this lives.
+class WholeBufferLock {
+public:
+    explicit WholeBufferLock(IDirectSoundBuffer* buffer) : buffer_(buffer) {
+        locked_ = SUCCEEDED(buffer_->Lock(0, 0, &first_, &firstBytes_, &second_, &secondBytes_, DSBLOCK_ENTIREBUFFER)) &&
+                  first_ && !second_;
     }
-    if (!ok) {
-        report("Error - DS - Reading Data");
+    ~WholeBufferLock() {
+        if (first_ || second_) buffer_->Unlock(first_, firstBytes_, second_, secondBytes_);
+    }
+    WholeBufferLock(const WholeBufferLock&) = delete;
+    WholeBufferLock& operator=(const WholeBufferLock&) = delete;
+    // The buffer's bytes in one piece, or null.
+    void* data() const { return locked_ ? first_ : nullptr; }
+    DWORD size() const { return firstBytes_; }
+
+private:
+    IDirectSoundBuffer* buffer_;
+    void* first_ = nullptr;
+    void* second_ = nullptr;
+    DWORD firstBytes_ = 0, secondBytes_ = 0;
+    bool locked_ = false;
+};
+}  // namespace
+
+CSoundBuffer::CSoundBuffer(const CSoundBuffer& source, IDirectSound* device) : flags_(source.flags_) {
+    if (!source.buffer || !device) return;
+    WAVEFORMATEXTENSIBLE format;
+    DSBCAPS caps{};
+    caps.dwSize = sizeof caps;
+    error_ = SoundError::CreateSoundBuffer;
+    if (FAILED(ReadFormat(source.buffer.get(), format)) || FAILED(source.buffer->GetCaps(&caps))) return;
+    DSBUFFERDESC desc{};
+    desc.dwSize = 20;
+    desc.dwFlags = flags_;
+    desc.dwBufferBytes = caps.dwBufferBytes;
+    desc.lpwfxFormat = &format.Format;
+    if (FAILED(device->CreateSoundBuffer(&desc, buffer.put(), nullptr)) || !buffer) {
+        buffer.reset();
         return;
     }
-    loaded = true;
+    error_ = SoundError::ReadingData;
+    // Reading a buffer while it plays is allowed: the lock only says where its memory is.
+    const WholeBufferLock from(source.buffer.get());
+    const WholeBufferLock to(buffer.get());
+    if (!from.data() || !to.data() || from.size() != to.size()) return;
+    std::memcpy(to.data(), from.data(), to.size());
+    error_ = SoundError::None;
 }
 
 CSoundBuffer::~CSoundBuffer() {
-    StopIfPlaying();
-    // buffer releases itself.
-}
-
-bool CSoundBuffer::StopIfPlaying() {
-    if (!buffer) return true;
+    // Whoever needed to know that a stop failed has asked before; a buffer
+    // released while it plays is silenced by the release all the same.
     DWORD status = 0;
-    if (FAILED(buffer->GetStatus(&status))) {
-        Report("Error - DS - GetStatus");
-        return false;
-    }
-    if ((status & DSBSTATUS_PLAYING) && FAILED(buffer->Stop())) {
-        Report("Error - DS - Stop");
-        return false;
-    }
-    return true;
+    if (buffer && SUCCEEDED(buffer->GetStatus(&status)) && (status & DSBSTATUS_PLAYING)) buffer->Stop();
 }
 
 Result CSoundBuffer::Play(bool looping) {
@@ -136,15 +172,6 @@ Result CSoundBuffer::GetVolume(std::int32_t& hundredthsDb) {
     return hr;
 }
 
-namespace {
-// Room for the extensible format, which a deep-sample buffer reports; the
-// size written is not wanted.
-HRESULT ReadFormat(IDirectSoundBuffer* buffer, WAVEFORMATEXTENSIBLE& format) {
-    format = WAVEFORMATEXTENSIBLE{};
-    return buffer->GetFormat(&format.Format, sizeof format, nullptr);
-}
-}  // namespace
-
 Result CSoundBuffer::GetAvgBytesPerSec(std::uint32_t& bytesPerSec) {
     WAVEFORMATEXTENSIBLE format;
     const HRESULT hr = ReadFormat(buffer.get(), format);
@@ -159,29 +186,31 @@ Result CSoundBuffer::GetBlockAlign(std::uint32_t& bytes) {
     return hr;
 }
 
-fw::ComPtr<IDirectSound> CreateDirectSound(const std::string& output) {
+fw::ComPtr<IDirectSound> CreateDirectSound(const std::string& output, OutputChoice choice) {
     fw::ComPtr<IDirectSound> device;
-    if (const auto guid = GuidFromText(output)) {
-        if (FAILED(::DirectSoundCreate(&*guid, device.put(), nullptr))) device.reset();
-    }
+    const auto guid = GuidFromText(output);
+    if (!output.empty() && !guid && choice == OutputChoice::Exactly) return device;
+    if (guid && FAILED(::DirectSoundCreate(&*guid, device.put(), nullptr))) device.reset();
+    if (guid && choice == OutputChoice::Exactly) return device;
     if (!device && FAILED(::DirectSoundCreate(nullptr, device.put(), nullptr))) device.reset();
     return device;
 }
 
 std::unique_ptr<DirectSoundDevice> DirectSoundDevice::Create(HWND window, const std::string& output,
+                                                             OutputChoice choice, SoundError& error,
                                                              std::unique_ptr<SoundPrefetch> prefetch) {
+    error = SoundError::None;
     auto device = std::make_unique<DirectSoundDevice>();
     if (prefetch) device->device_ = prefetch->TakeDevice(output);
     if (device->device_)
         device->prefetch_ = std::move(prefetch);
     else
-        device->device_ = CreateDirectSound(output);
+        device->device_ = CreateDirectSound(output, choice);
     if (!device->device_) {
-        Report("Error - DS - Create\nAudio cannot be used");
+        error = SoundError::Create;
         return nullptr;
     }
-    if (FAILED(device->device_->SetCooperativeLevel(window, DSSCL_NORMAL)))
-        Report("Error - DS - SetCooperativeLevel");
+    if (FAILED(device->device_->SetCooperativeLevel(window, DSSCL_NORMAL))) error = SoundError::SetCooperativeLevel;
     return device;
 }
 
@@ -192,6 +221,13 @@ std::unique_ptr<ISoundBuffer> DirectSoundDevice::CreateBuffer(const std::string&
         if (auto ready = prefetch_->TakeBuffer(path, flags)) return ready;
     }
     return std::make_unique<CSoundBuffer>(path, device_.get(), flags);
+}
+
+std::unique_ptr<ISoundBuffer> DirectSoundDevice::CopyBuffer(ISoundBuffer& source) {
+    // Every buffer of this program is a CSoundBuffer.
+    const auto* from = dynamic_cast<const CSoundBuffer*>(&source);
+    if (!from || !from->IsLoaded()) return nullptr;
+    return std::make_unique<CSoundBuffer>(*from, device_.get());
 }
 
 void DirectSoundDevice::EndPrefetch() { prefetch_.reset(); }

@@ -14,16 +14,16 @@ namespace audio {
 
 class CSoundBuffer : public ISoundBuffer {
 public:
-    enum Reporting { ShowFailures, Quiet };
-    // Reads path's format and sound (audio/WavFormat.h) into a new buffer on device.
-    // Failures after the file was read show an "Error - DS - ..." message,
-    // unless the caller makes the buffer again itself when this one fails.
-    CSoundBuffer(const std::string& path, IDirectSound* device, DWORD flags, Reporting reporting = ShowFailures);
-    ~CSoundBuffer() override;  // stops a playing buffer before releasing it
+    // Reads path's format and sound (audio/WavFormat.h) into a new buffer on
+    // device; LoadError() says what failed.
+    CSoundBuffer(const std::string& path, IDirectSound* device, DWORD flags);
+    // The format, flags and samples of a loaded buffer, in a new buffer on device.
+    CSoundBuffer(const CSoundBuffer& source, IDirectSound* device);
+    ~CSoundBuffer() override;  // stops a playing buffer, quietly, before releasing it
     CSoundBuffer(const CSoundBuffer&) = delete;
     CSoundBuffer& operator=(const CSoundBuffer&) = delete;
 
-    bool IsLoaded() const override { return loaded; }
+    SoundError LoadError() const override { return error_; }
     Result Play(bool looping) override;
     Result Stop() override;
     Result SetCurrentPosition(std::uint32_t bytes) override;
@@ -34,31 +34,38 @@ public:
     Result GetAvgBytesPerSec(std::uint32_t& bytesPerSec) override;
     Result GetBlockAlign(std::uint32_t& bytes) override;
 
-    // Stops the buffer when it plays; false (after a message) when that failed.
-    bool StopIfPlaying();
-
     fw::ComPtr<IDirectSoundBuffer> buffer;
-    bool loaded = false;
+
+private:
+    SoundError error_ = SoundError::Unreadable;
+    DWORD flags_ = 0;
 };
 
-// The DirectSound device for `output` (a device's GUID as text; empty,
-// malformed or no longer present gives the default device), or null.
-fw::ComPtr<IDirectSound> CreateDirectSound(const std::string& output);
+// Which device an output's text stands for.
+enum class OutputChoice {
+    OrDefault,  // that device, or the system's default when it cannot be had (the stored choice at start-up)
+    Exactly,    // that device or none (a choice the user just made)
+};
+
+// The DirectSound device for `output` (a device's GUID as text; empty for
+// the system's default device), or null.
+fw::ComPtr<IDirectSound> CreateDirectSound(const std::string& output, OutputChoice choice);
 
 // The sound card: one DirectSound device for the whole program.
 class DirectSoundDevice : public ISoundDevice {
 public:
-    // Creates the device with the normal cooperative level for window,
-    // reporting failures in message boxes. Null when no device could be made.
-    // output: a device's GUID as text; empty, malformed or no longer present
-    // gives the default device without a message.
+    // Creates the device for output with the normal cooperative level for
+    // window. Null when no device could be made. error: what went wrong
+    // (Create, or SetCooperativeLevel with a device all the same), or None.
     // A prefetch started for the same output lends its device, and the
     // buffers it made, until EndPrefetch().
-    static std::unique_ptr<DirectSoundDevice> Create(HWND window, const std::string& output = "",
+    static std::unique_ptr<DirectSoundDevice> Create(HWND window, const std::string& output, OutputChoice choice,
+                                                     SoundError& error,
                                                      std::unique_ptr<SoundPrefetch> prefetch = nullptr);
     ~DirectSoundDevice() override;
 
     std::unique_ptr<ISoundBuffer> CreateBuffer(const std::string& path, std::uint32_t flags) override;
+    std::unique_ptr<ISoundBuffer> CopyBuffer(ISoundBuffer& source) override;
     // Releases what the prefetch made and the board did not take.
     void EndPrefetch();
     IDirectSound* get() const { return device_.get(); }

@@ -45,7 +45,10 @@ void SoundPrefetch::Finish() {
 }
 
 void SoundPrefetch::Load() {
-    fw::ComPtr<IDirectSound> device = CreateDirectSound(output_);
+    fw::ComPtr<IDirectSound> device = CreateDirectSound(output_, OutputChoice::OrDefault);
+    // The level is set right after the device is made, before any buffer:
+    // the desktop stands in for the board's window, which sets it again.
+    if (device && FAILED(device->SetCooperativeLevel(::GetDesktopWindow(), DSSCL_NORMAL))) device.reset();
     IDirectSound* raw = device.get();
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -65,7 +68,7 @@ void SoundPrefetch::Load() {
         std::uint64_t size = 0;
         std::unique_ptr<CSoundBuffer> buffer;
         if (fw::QueryFileSize(path, size))
-            buffer = std::make_unique<CSoundBuffer>(path, raw, kBufferFlags, CSoundBuffer::Quiet);
+            buffer = std::make_unique<CSoundBuffer>(path, raw, kBufferFlags);
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (buffer && buffer->IsLoaded()) entries_[i].buffer = std::move(buffer);

@@ -3,7 +3,7 @@
 // buffers on a worker thread, while the main thread builds the window. The
 // board then takes each buffer as it loads that slot instead of reading the
 // file again. Nothing here reports: whatever the worker could not make, the
-// board makes itself the usual way, with its usual messages.
+// board makes itself the usual way and tells the user what failed.
 #include <windows.h>
 #include <mmsystem.h>
 #include <dsound.h>

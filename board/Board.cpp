@@ -6,6 +6,7 @@
 #include "board/Arith.h"
 #include "framework/AnsiText.h"
 #include "framework/FileStatus.h"
+#include "framework/TextFile.h"
 
 namespace board {
 
@@ -18,10 +19,13 @@ const char kIdleTime[] = "     ";
 const char kIdleTenths[] = "  ";
 }  // namespace
 
-std::string CleanSlotName(std::string name) {
-    // Far longer than any display shows, and short enough that a slot line
-    // always stays within what a scheme line may hold.
-    return fw::PrefixAnsi(fw::EraseAnsi(name, '|'), kMaxNameBytes);
+std::string CleanSlotName(const std::string& name, const std::string& path) {
+    // Room for the six bars and the four numbers of a slot line at their longest.
+    constexpr std::size_t kNumbersBytes = 64;
+    const std::size_t room = fw::kMaxLineBytes > path.size() + kNumbersBytes
+                                 ? fw::kMaxLineBytes - path.size() - kNumbersBytes
+                                 : 0;
+    return fw::PrefixAnsi(fw::EraseAnsi(name, '|'), room);
 }
 
 std::string NameFromPath(const std::string& path) {
@@ -47,7 +51,7 @@ void Board::ClearSlot(int i) {
     SetDisplayText(i, DisplayKind::Time, "");
     SetDisplayText(i, DisplayKind::Tenths, "");
     m_view.SetPlayTextColour(i, kCaptionGrey);
-    s.buffer.reset();  // stops the sound before releasing it
+    ReleaseBuffer(i);
     s.loaded = false;
     // A fade cannot outlive its sound: the next fade tick would have no buffer,
     // and a later load must not inherit it.
@@ -55,7 +59,26 @@ void Board::ClearSlot(int i) {
     m_view.SetPlayImage(i, PlayImage::Idle);
     m_view.SetPositionSlider(i, 0);
     s.name.clear();
+    s.kept = false;
     s.keptLine.clear();
+}
+
+void Board::ReleaseBuffer(int i) {
+    SoundSlot& s = at(i);
+    if (!s.buffer) return;
+    if (s.loaded) {
+        std::uint32_t status = 0;
+        if (!audio::Succeeded(s.buffer->GetStatus(status)))
+            Report(audio::SoundError::GetStatus);
+        else if ((status & audio::kStatusPlaying) && !audio::Succeeded(s.buffer->Stop()))
+            Report(audio::SoundError::Stop);
+    }
+    s.buffer.reset();
+}
+
+void Board::Report(audio::SoundError error) {
+    const std::string text = audio::SoundErrorText(error);
+    if (!text.empty()) m_view.ShowMessage(text);
 }
 
 void Board::LoadSlot(int i, const std::string& path, const std::string& name) {
@@ -64,15 +87,17 @@ void Board::LoadSlot(int i, const std::string& path, const std::string& name) {
     ClearSlot(i);
     SoundSlot& s = at(i);
     s.path = path;
-    s.name = name.empty() ? NameFromPath(path) : CleanSlotName(name);
-    // Without a sound device the slot stays empty and nothing calls into one.
-    if (!m_directSound) return;
+    s.name = name.empty() ? NameFromPath(path) : CleanSlotName(name, path);
+    // Without a sound device nothing calls into one: the sound is kept, to be
+    // saved with the scheme.
+    if (!m_directSound) return KeepSound(i);
     s.buffer = m_directSound->CreateBuffer(path, audio::kBufferFlags);
     std::uint32_t bytesPerSec = 0;
     if (!s.buffer || !s.buffer->IsLoaded() ||
         !audio::Succeeded(s.buffer->GetAvgBytesPerSec(bytesPerSec)) || bytesPerSec == 0) {
+        if (s.buffer) Report(s.buffer->LoadError());
         s.buffer.reset();
-        return;
+        return KeepSound(i);
     }
     s.bytesPerSec = bytesPerSec;
     s.duration = static_cast<float>(fileSize) / static_cast<float>(bytesPerSec);
@@ -92,7 +117,8 @@ void Board::ShowLengthTitle(int i) {
 void Board::ReloadSlot(int i) {
     const std::string path = slot(i).path, name = slot(i).name;
     std::uint64_t size = 0;
-    if (!slot(i).keptLine.empty() && !(m_directSound && fw::QueryFileSize(path, size))) return;
+    // A kept sound stays kept, line and all, until its file is there to be read.
+    if (slot(i).kept && !fw::QueryFileSize(path, size)) return;
     ClearSlot(i);
     LoadSlot(i, path, name);
     // As every new buffer starts: full volume.
@@ -100,13 +126,22 @@ void Board::ReloadSlot(int i) {
     at(i).volume = 0;
 }
 
-void Board::KeepMissingSound(int i, const std::string& line, const std::string& path, const std::string& name,
-                             int volume) {
+void Board::KeepSound(int i) {
+    SoundSlot& s = at(i);
+    s.kept = true;
+    s.volume = 0;
+    m_view.SetVolumeSlider(i, 0);
+    ShowMissingTitle(i);
+}
+
+void Board::KeepSchemeLine(int i, const std::string& line, const std::string& path, const std::string& name,
+                           int volume) {
     ClearSlot(i);
     SoundSlot& s = at(i);
+    s.kept = true;
     s.keptLine = line;
     s.path = path;
-    s.name = name.empty() ? NameFromPath(path) : CleanSlotName(name);
+    s.name = name.empty() ? NameFromPath(path) : CleanSlotName(name, path);
     s.volume = ClampVolume(volume);
     m_view.SetVolumeSlider(i, s.volume);
     ShowMissingTitle(i);
@@ -117,7 +152,7 @@ void Board::ShowMissingTitle(int i) { SetDisplayText(i, DisplayKind::Title, slot
 void Board::RenameSlot(int i, const std::string& name) {
     SoundSlot& s = at(i);
     if (!s.loaded) return;
-    s.name = CleanSlotName(name);
+    s.name = CleanSlotName(name, s.path);
     ShowLengthTitle(i);
 }
 
@@ -143,17 +178,19 @@ void Board::PositionSlot(int i, std::uint32_t bytes) {
     SoundSlot& s = at(i);
     if (!s.loaded) return;
     // A stored position may lie between two sample frames (a float keeps
-    // whole bytes only up to 16 MB): start on the frame it falls in.
-    std::uint32_t frame = 0;
-    if (audio::Succeeded(s.buffer->GetBlockAlign(frame)) && frame > 1) bytes -= bytes % frame;
-    const bool accepted = audio::Succeeded(s.buffer->SetCurrentPosition(bytes));
+    // whole bytes only up to 16 MB): the sound starts on the frame it falls
+    // in, while the slot shows the position as stored.
+    std::uint32_t frame = 0, start = bytes;
+    if (audio::Succeeded(s.buffer->GetBlockAlign(frame)) && frame > 1) start -= start % frame;
+    const bool accepted = audio::Succeeded(s.buffer->SetCurrentPosition(start));
     RefreshSlotTime(i);
     // A refused position leaves the sound, and so the slot, where it was.
     if (bytes == 0 || !accepted) return;
     const double fraction = static_cast<double>(bytes) / s.bytesPerSec / s.duration;
     m_view.SetPositionSlider(i, TruncToInt32(fraction * 1000.0));
     m_view.SetPlayImage(i, PlayImage::Paused);
-    RefreshSlotTime(i);
+    std::uint32_t status = 0;
+    if (audio::Succeeded(s.buffer->GetStatus(status))) ShowSlotTime(i, bytes, status);
 }
 
 std::uint32_t Board::PlayPosition(int i) {
@@ -278,6 +315,11 @@ void Board::RefreshSlotTime(int i) {
     if (!audio::Succeeded(s.buffer->GetStatus(status))) return;
     std::uint32_t cursor = 0;
     s.buffer->GetCurrentPosition(cursor);
+    ShowSlotTime(i, cursor, status);
+}
+
+void Board::ShowSlotTime(int i, std::uint32_t cursor, std::uint32_t status) {
+    SoundSlot& s = at(i);
     const float t = static_cast<float>(cursor) / static_cast<float>(s.bytesPerSec);
     // Position 0 while still playing is a looping sound's wrap or a rewind
     // under a playing sound, not an end: the slot goes on showing its time.
@@ -356,7 +398,7 @@ void Board::OnControlKey(bool down) {
             SetDisplayText(i, DisplayKind::Title, s.name + "|  " + KeyLabel(kSlotKeys[i]) + "  ");
         else if (s.loaded)
             ShowLengthTitle(i);
-        else if (!s.keptLine.empty())
+        else if (s.kept)
             ShowMissingTitle(i);
         else
             SetDisplayText(i, DisplayKind::Title, kBlankTitle);  // as a cleared slot shows
@@ -374,31 +416,35 @@ void Board::OnRemoteTrigger(const void* data, std::size_t size) {
         if (fw::EqualsIgnoreCaseAnsi(name, slot(i).name)) OnPlayButton(i);
 }
 
-void Board::MoveToDevice(audio::ISoundDevice* device) {
-    m_directSound = device;
-    for (int i = 0; i < kSlotCount; ++i) MoveSlotToDevice(i);
-}
-
-void Board::MoveSlotToDevice(int i) {
-    SoundSlot& s = at(i);
-    if (!s.loaded) return;
-    const bool playing = IsSlotPlaying(i);
-    std::uint32_t cursor = 0;
-    std::int32_t level = SliderToVolume(s.volume);
-    s.buffer->GetCurrentPosition(cursor);
-    s.buffer->GetVolume(level);  // below the slider's level while fading
-    s.buffer.reset();            // stopped and released on the old device
-    if (m_directSound) s.buffer = m_directSound->CreateBuffer(s.path, audio::kBufferFlags);
-    std::uint32_t bytesPerSec = 0;
-    if (!s.buffer || !s.buffer->IsLoaded() || !audio::Succeeded(s.buffer->GetAvgBytesPerSec(bytesPerSec)) ||
-        bytesPerSec != s.bytesPerSec) {
-        // Gone or changed on disk since it was loaded: the times shown would be wrong.
-        ClearSlot(i);
-        return;
+bool Board::MoveToDevice(audio::ISoundDevice* device) {
+    // Every new buffer first, from the samples in memory (the files may have
+    // changed or gone since they were read); the switch only when all were made.
+    std::array<std::unique_ptr<audio::ISoundBuffer>, kSlotCount> moved;
+    for (int i = 0; i < kSlotCount; ++i) {
+        auto& to = moved[static_cast<std::size_t>(i)];
+        if (!slot(i).loaded) continue;
+        if (device) to = device->CopyBuffer(*at(i).buffer);
+        if (!to || !to->IsLoaded()) {
+            Report(audio::SoundError::OutputRefusedSounds);
+            return false;
+        }
     }
-    s.buffer->SetVolume(level);
-    s.buffer->SetCurrentPosition(cursor);
-    if (playing) StartSlot(i);
+    m_directSound = device;
+    for (int i = 0; i < kSlotCount; ++i) {
+        SoundSlot& s = at(i);
+        if (!s.loaded) continue;
+        const bool playing = IsSlotPlaying(i);
+        std::uint32_t cursor = 0;
+        std::int32_t level = SliderToVolume(s.volume);
+        s.buffer->GetCurrentPosition(cursor);
+        s.buffer->GetVolume(level);  // below the slider's level while fading
+        ReleaseBuffer(i);            // stopped and released on the old device
+        s.buffer = std::move(moved[static_cast<std::size_t>(i)]);
+        s.buffer->SetVolume(level);
+        s.buffer->SetCurrentPosition(cursor);
+        if (playing) StartSlot(i);
+    }
+    return true;
 }
 
 void Board::SetSchemeTitle(const std::string& text) {

@@ -40,9 +40,12 @@ struct SoundSlot {
     bool countDown = false;
     bool loop = false;
     int volume = 0;  // the volume slider's value, 0 (full) to 10000
-    // A scheme's line for a sound that could not be loaded (its file missing,
-    // or no sound device), kept so that saving writes it back unchanged.
-    // path and name are then that line's; the slot stays empty otherwise.
+    // A sound that is named but not loaded (its file missing or unreadable,
+    // the card refused it, or there is no sound device): the slot keeps its
+    // path, name and volume so that saving does not lose it, and stays
+    // silent otherwise. keptLine: the scheme line it was read from, written
+    // back exactly as it was; empty for a sound chosen on this board.
+    bool kept = false;
     std::string keptLine;
 };
 
@@ -54,11 +57,15 @@ public:
     // device may be null: the board then stays silent and every slot empty.
     Board(IBoardView& view, audio::ISoundDevice* device);
     void SetSoundDevice(audio::ISoundDevice* device) { m_directSound = device; }
-    // Reads every loaded slot's sound again into device, keeping its name,
-    // switches, volume, place and fade; a playing sound goes on from where it
-    // was. The old device may go once this returns. A sound that can no
-    // longer be read leaves its slot empty, as Reload does.
-    void MoveToDevice(audio::ISoundDevice* device);
+    // Moves every loaded sound to device from the samples in memory, keeping
+    // its name, switches, volume, place and fade; a playing sound goes on
+    // from where it was. All or nothing: when device does not take every
+    // sound, nothing changes and the user is told once (false). The old
+    // device may go once this returned true.
+    bool MoveToDevice(audio::ISoundDevice* device);
+    // Tells the user what went wrong with the sound card; nothing for the
+    // errors that are silent.
+    void Report(audio::SoundError error);
 
     // Slots.
     void LoadSlot(int slot, const std::string& path, const std::string& name);
@@ -66,12 +73,12 @@ public:
     bool IsSlotPlaying(int slot);
     void SetDisplayText(int slot, DisplayKind kind, const std::string& text);
     // Loads the slot's file again under its name, at full volume. A kept
-    // line whose file is still missing stays as it is.
+    // sound whose file is still missing stays as it is.
     void ReloadSlot(int slot);
-    // An empty slot that keeps a scheme's line for a missing sound, showing
-    // its name without a length and its volume.
-    void KeepMissingSound(int slot, const std::string& line, const std::string& path, const std::string& name,
-                          int volume);
+    // A kept sound from a scheme's line, showing its name without a length
+    // and its volume.
+    void KeepSchemeLine(int slot, const std::string& line, const std::string& path, const std::string& name,
+                        int volume);
     // A loaded slot's new name ("|" is dropped: it separates a scheme's fields).
     void RenameSlot(int slot, const std::string& name);
     void SetLoop(int slot, bool loop);  // and the Play button's caption
@@ -134,7 +141,12 @@ private:
     SoundSlot& at(int i) { return m_slots.at(static_cast<std::size_t>(i)); }
     void ShowLengthTitle(int slot);
     void ShowMissingTitle(int slot);
-    void MoveSlotToDevice(int slot);
+    // The slot becomes a kept sound, at full volume as a new load would be.
+    void KeepSound(int slot);
+    // Stops and releases a slot's buffer, telling the user when the stop failed.
+    void ReleaseBuffer(int slot);
+    // What a tick shows for a play cursor read with its status.
+    void ShowSlotTime(int slot, std::uint32_t cursor, std::uint32_t status);
     // Restarts, from the fade tick, each refresh timer started since the
     // last one, so that it falls due with the fade timer.
     void BringTimersIntoStep();
@@ -152,10 +164,10 @@ private:
     int m_onPlayMode = FadeOthers;
 };
 
-constexpr std::size_t kMaxNameBytes = 1024;
 // A name as a slot may hold it: without the scheme file's field separator,
-// and at most kMaxNameBytes long.
-std::string CleanSlotName(std::string name);
+// and short enough that the slot's line, with this path and its numbers,
+// stays within the longest line a scheme is read with.
+std::string CleanSlotName(const std::string& name, const std::string& path);
 
 // The display name derived from a WAV path: the file name less its
 // extension, in upper case ("...\sounds\Door bell.wav" gives "DOOR BELL").

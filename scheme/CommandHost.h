@@ -41,8 +41,10 @@ public:
     // The Options dialog; false when cancelled. soundOutput: a device's GUID
     // as text, empty for the system's default device.
     virtual bool EditOptions(Favourites& favourites, int& onPlayMode, std::string& soundOutput) = 0;
-    // Plays through another output from now on (every loaded sound moved to it).
-    virtual void UseSoundOutput(const std::string& soundOutput) = 0;
+    // Plays through another output from now on (every loaded sound moved to
+    // it); false, after telling the user, when that output could not be had
+    // and the sounds play on where they were.
+    virtual bool UseSoundOutput(const std::string& soundOutput) = 0;
     virtual void ShowFavouriteCaptions(const Favourites& captions) = 0;
     virtual bool IsShiftDown() = 0;
     // Starts another copy of this program with the given argument text.

@@ -13,7 +13,8 @@ using board::Board;
 
 std::string FormatSlotLine(Board& board, int i) {
     const board::SoundSlot& s = board.slot(i);
-    if (!s.loaded) return s.keptLine.empty() ? kEmptySlotLine : s.keptLine;
+    if (!s.loaded && !s.kept) return kEmptySlotLine;
+    if (!s.loaded && !s.keptLine.empty()) return s.keptLine;
     SlotLine line;
     line.path = s.path;
     line.name = s.name;
@@ -28,10 +29,9 @@ void ParseSlotLine(Board& board, const std::string& text, int i) {
     const auto f = SplitSlotFields(text);
     board.LoadSlot(i, f[0], f[1]);
     if (!board.slot(i).loaded) {
-        // A sound that is not there (yet) must not cost the scheme its line.
-        std::uint64_t size = 0;
-        const bool missing = !f[0].empty() && (!board.hasDevice() || !fw::QueryFileSize(f[0], size));
-        if (missing) board.KeepMissingSound(i, JoinSlotFields(f), f[0], f[1], FieldToInt(f[3]));
+        // A sound that did not load, for whatever reason, must not cost the
+        // scheme its line.
+        if (!f[0].empty()) board.KeepSchemeLine(i, text, f[0], f[1], FieldToInt(f[3]));
         return;
     }
     board.SetCountDown(i, IsSwitchOn(f[4]));
@@ -39,6 +39,15 @@ void ParseSlotLine(Board& board, const std::string& text, int i) {
     // A negative position wraps like the DWORD it is passed as; the buffer refuses it.
     board.PositionSlot(i, static_cast<std::uint32_t>(FieldToInt(f[2])));
     board.SetVolume(i, FieldToInt(f[3]));
+}
+
+void ReloadSlot(Board& board, int i) {
+    const board::SoundSlot& s = board.slot(i);
+    std::uint64_t size = 0;
+    if (s.kept && !s.keptLine.empty() && fw::QueryFileSize(s.path, size))
+        ParseSlotLine(board, std::string(s.keptLine), i);  // a copy: the slot's own goes on the way
+    else
+        board.ReloadSlot(i);
 }
 
 namespace {

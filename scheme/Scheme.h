@@ -12,6 +12,11 @@ std::string FormatSlotLine(board::Board& board, int slot);
 // Applies one slot line: loads the sound, then its position, switches and volume.
 void ParseSlotLine(board::Board& board, const std::string& line, int slot);
 
+// The slot menu's Reload: a sound kept from a scheme's line whose file is
+// there again comes back as the line describes it (position, volume,
+// switches); any other sound is read again at full volume.
+void ReloadSlot(board::Board& board, int slot);
+
 // Writes the board to path; false after a message when that failed, leaving
 // any file that was there as it was.
 bool SaveScheme(board::Board& board, const std::string& path);

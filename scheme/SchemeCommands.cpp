@@ -160,7 +160,7 @@ void SchemeCommands::RunSlotCommand(int slot, int command) {
     case SlotBrowse: Browse(slot); break;
     case SlotLoop: m_board.SetLoop(slot, !m_board.slot(slot).loop); break;
     case SlotClear: m_board.ClearSlot(slot); break;
-    case SlotReload: m_board.ReloadSlot(slot); break;
+    case SlotReload: ReloadSlot(m_board, slot); break;
     case SlotRename: Rename(slot); break;
     default: break;  // dismissed
     }
@@ -180,7 +180,7 @@ void SchemeCommands::Rename(int slot) {
 void SchemeCommands::DropFiles(int slot, const std::vector<std::string>& paths) {
     std::vector<bool> empty;
     for (int i = 0; i < board::kSlotCount; ++i)
-        empty.push_back(!m_board.slot(i).loaded && m_board.slot(i).keptLine.empty());
+        empty.push_back(!m_board.slot(i).loaded && !m_board.slot(i).kept);
     const DropPlan plan = PlanDrop(slot, paths, empty);
     if (!plan.scheme.empty()) {
         LoadScheme(m_board, plan.scheme);
@@ -205,11 +205,10 @@ void SchemeCommands::Options() {
     m_board.SetOnPlayMode(mode);
     UpdateSchemesMenu();
     SaveFavourites();
-    if (output == m_soundOutput) return;
-    // Stored at once, like the favourites; absent or empty is the default device.
+    // Stored once the sounds play there; absent or empty is the default device.
+    if (output == m_soundOutput || !m_host.UseSoundOutput(output)) return;
     m_soundOutput = output;
     m_settings.Write({{kSoundOutput, output}});
-    m_host.UseSoundOutput(output);
 }
 
 void SchemeCommands::OpenFavourite(int index) {

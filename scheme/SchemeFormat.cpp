@@ -29,12 +29,6 @@ std::array<std::string, 6> SplitSlotFields(const std::string& line) {
     return fields;
 }
 
-std::string JoinSlotFields(const std::array<std::string, 6>& fields) {
-    std::string line;
-    for (const auto& field : fields) line += field + "|";
-    return line;
-}
-
 int FieldToInt(const std::string& field) { return board::TruncToInt32(std::atof(field.c_str())); }
 
 std::string FormatColoursLine(const LedColours& c) {

@@ -22,8 +22,6 @@ std::string FormatSlotFields(const SlotLine& line);
 // The six '|'-terminated fields; text after the last '|' is ignored and
 // missing fields are empty.
 std::array<std::string, 6> SplitSlotFields(const std::string& line);
-// The six fields as a slot line again, each followed by "|".
-std::string JoinSlotFields(const std::array<std::string, 6>& fields);
 // atof of a field, truncated toward zero.
 int FieldToInt(const std::string& field);
 // A switch is on only when its field is exactly "1".

@@ -1,7 +1,8 @@
 // Ending a scene on the real Clangster.exe under Wine: Esc, Shift+Esc and the
 // trigger tool's --stop-all on three sounds at once; and the sound output
-// chosen in Options, heard on a second PulseAudio sink, kept across a
-// restart, and given up for the default when that sink is gone.
+// chosen in Options, heard on a second PulseAudio sink (every sound moved
+// there as it plays, one whose file was deleted too), kept across a restart,
+// and given up for the default when that sink is gone.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -31,7 +32,7 @@ protected:
         std::ofstream scheme(dir_ + "/show.scheme", std::ios::binary);
         for (int i = 0; i < 3; ++i) {
             const std::string file = dir_ + "/t" + std::to_string(i) + ".wav";
-            WriteTone(file, 8.0, hz[i], 0.25);
+            WriteTone(file, 20.0, hz[i], 0.25);
             scheme << ToWindowsPath(file) << "|T" << i << "|0.000000|0|0|0|\r\n";
         }
         for (int i = 3; i < 18; ++i) scheme << "||||\r\n";
@@ -164,12 +165,32 @@ TEST_F(AllSoundsTest, ShiftEscFadesEverySoundOutAtTwoDecibelsATickAndPausesIt) {
 
 TEST_F(AllSoundsTest, TheOutputChosenInOptionsIsUsedKeptAndGivenUpWhenItIsGone) {
     ASSERT_NO_FATAL_FAILURE(AddSecondSink());
-    const std::vector<std::string> args{ToWindowsPath(dir_ + "/show.scheme")};
-    ASSERT_NO_FATAL_FAILURE(StartBoard(args));
+    StoreSchemeAndLeaveOthers();
+    ASSERT_NO_FATAL_FAILURE(StartBoard());
+    ASSERT_NO_FATAL_FAILURE(PlayThree());
+    ASSERT_EQ(std::remove((dir_ + "/t1.wav").c_str()), 0);  // gone from the disk while it plays
     Probe({"command", std::to_string(kOptions)});
     const RunResult chosen = Probe({"dialog", "Options", "choose", std::to_string(kSoundOutputList), "SecondOutput"});
     ASSERT_EQ(chosen.exitCode, 0) << chosen.output;
     PressDialogButton("Options", kIdOk);
+    {
+        // Every sound went on, on the new output: the deleted one alone is heard there.
+        ASSERT_TRUE(AllShow("playing"));
+        Probe({"key", "0x31", "shift"});
+        Probe({"key", "0x33", "shift"});
+        ASSERT_TRUE(WaitUntil([] { return ReadBoard().slots.at(2).image == "idle"; }, 10));
+        SinkCapture first, second(kSecondSink);
+        std::string error;
+        ASSERT_TRUE(first.start(&error) && second.start(&error)) << error;
+        second.waitUntilCaptured(1.0);
+        const Pcm there = second.stop(), here = first.stop();
+        EXPECT_GT(TypicalLevelDb(there, 0.2, 0.9), kSoundDb);
+        EXPECT_NEAR(DominantFrequency(there, 0.2, 0.9), 660, 5);
+        EXPECT_LT(LevelDb(here, 0, here.seconds()), -60) << "sound left on the old output";
+        Probe({"key", "0x1B"});
+        ASSERT_TRUE(WaitUntil([] { return AllShow("idle"); }, 10));
+    }
+    const std::vector<std::string> args{ToWindowsPath(dir_ + "/show.scheme")};
 
     auto heardOnSecondOnly = [&](const char* when) {
         const auto [first, second] = PlayOnce();

@@ -155,6 +155,7 @@ TEST_F(SchemeTest, AFavouriteOpensFromTheSchemesMenuAndWithShiftInASecondBoard) 
 
 // A show opened before half its sounds are there: the missing ones keep
 // their lines through a save, and play once they are back and reloaded.
+// Missing sounds, and one another program holds open, keep their lines.
 TEST_F(SchemeTest, MissingSoundsKeepTheirLinesAndPlayAfterAReload) {
     const int hz[] = {300, 400, 500, 600, 700, 800};
     std::string text;
@@ -167,10 +168,13 @@ TEST_F(SchemeTest, MissingSoundsKeepTheirLinesAndPlayAfterAReload) {
     for (int i = 6; i < 18; ++i) text += "||||\r\n";
     text += "Colours=0,255,50,0,58,15\r\nCompact=0\r\n";
     { std::ofstream(dir_ + "/Tour.scheme", std::ios::binary) << text; }
+    auto holder = HoldOpen(Win("s3.wav"));
+    ASSERT_TRUE(holder);
 
     ASSERT_NO_FATAL_FAILURE(StartBoard({Win("Tour.scheme")}, "Tour - Clangster"));
     auto board = ReadBoard();
     EXPECT_EQ(board.slots[2].title, "SOUND 2             --;--");
+    EXPECT_EQ(board.slots[3].title, "SOUND 3             --;--");
     EXPECT_EQ(board.slots[4].title, "SOUND 4             --;--");
     EXPECT_EQ(board.slots[4].volume, 4000);
     EXPECT_EQ(board.slots[1].title, "SOUND 1             00;01");
@@ -179,6 +183,7 @@ TEST_F(SchemeTest, MissingSoundsKeepTheirLinesAndPlayAfterAReload) {
     ChooseInFileDialog(Win("Tour copy"));
     ASSERT_TRUE(WaitForTitle("Tour copy - Clangster"));
     EXPECT_EQ(Slurp(dir_ + "/Tour copy.scheme"), text);
+    holder->kill();
 
     WriteTone(dir_ + "/s2.wav", 1.0, hz[2]);  // the stick is plugged in
     ChooseSlotMenuItem(2, kReload);

@@ -153,17 +153,22 @@ TEST_F(LoadSlotTest, ClearEmptiesTheSlotAndKeepsSwitchesVolumeAndTimer) {
     EXPECT_EQ(logged, view.log.size());
 }
 
-TEST_F(LoadSlotTest, UnreadableSoundLeavesTheSlotEmptyWithPathAndName) {
+// A sound that is there but does not load is kept: silent, shown without a
+// length, with its path and name for the next save.
+TEST_F(LoadSlotTest, UnreadableSoundIsKeptWithPathAndName) {
     const std::string refused = testfiles::WriteSound(dir, "refused.wav", 1.0);
     device.refused.insert(refused);
+    view.at(0).volume = 4000;
     board.LoadSlot(0, refused, "");
     EXPECT_FALSE(board.slot(0).loaded);
+    EXPECT_TRUE(board.slot(0).kept);
     EXPECT_EQ(nullptr, board.slot(0).buffer);
     EXPECT_EQ(refused, board.slot(0).path);
     EXPECT_EQ(board::NameFromPath(refused), board.slot(0).name);
-    EXPECT_EQ(kBlankTitle, view.at(0).title);
+    EXPECT_EQ("--;--", view.at(0).title.substr(20));
+    EXPECT_EQ(0, view.at(0).volume);
     EXPECT_TRUE(device.last().released);
-    EXPECT_EQ((Calls{"Error - DS - CreateSoundBuffer"}), device.messages);
+    EXPECT_EQ((Calls{"Error - DS - CreateSoundBuffer"}), view.messages);
 
     // A recording that stopped short plays what it holds.
     testfiles::WavFields claimsTooMuch;
@@ -172,24 +177,33 @@ TEST_F(LoadSlotTest, UnreadableSoundLeavesTheSlotEmptyWithPathAndName) {
     EXPECT_TRUE(board.slot(1).loaded);
     EXPECT_EQ(10u, device.last().size);
 
-    // A file shorter than the header fails without a message.
+    // A file shorter than the header, or one another program holds, fails without a message.
     board.LoadSlot(2, dir.WriteBytes("tiny.wav", "RIFF"), "Tiny");
-    EXPECT_FALSE(board.slot(2).loaded);
-    EXPECT_EQ(1u, device.messages.size());
+    const std::string locked = testfiles::WriteSound(dir, "locked.wav", 1.0);
+    device.unreadable.insert(locked);
+    board.LoadSlot(3, locked, "Locked");
+    for (int i : {2, 3}) EXPECT_TRUE(!board.slot(i).loaded && board.slot(i).kept) << i;
+    EXPECT_EQ(1u, view.messages.size());
 
+    const auto made = device.buffers.size();
     board.OnPlayButton(0);
     board.OnPlayButton(2);
-    EXPECT_EQ(kBlankTitle, view.at(2).title);
+    EXPECT_EQ(made, device.buffers.size());
+    EXPECT_EQ("Tiny                --;--", view.at(2).title);
 }
 
-TEST(BoardWithoutDevice, StaysEmptyAndSilent) {
+// Without a device a chosen sound is kept, so that a scheme can be made on a
+// machine without sound, and nothing plays.
+TEST(BoardWithoutDevice, KeepsSoundsAndStaysSilent) {
     testfiles::TempDir dir;
     fake::FakeView view;
     board::Board board(view, nullptr);
     EXPECT_FALSE(board.hasDevice());
     board.LoadSlot(0, testfiles::WriteSound(dir, "a.wav", 1.0), "A");
     EXPECT_FALSE(board.slot(0).loaded);
-    EXPECT_EQ(kBlankTitle, view.at(0).title);
+    EXPECT_TRUE(board.slot(0).kept);
+    EXPECT_EQ("A                   --;--", view.at(0).title);
+    EXPECT_TRUE(view.messages.empty());
     board.OnPlayButton(0);
     board.OnSlotKey('1', false);
     board.OnPositionReleased(0, 500);

@@ -52,7 +52,7 @@ struct BufferState {
 
 class FakeBuffer : public audio::ISoundBuffer {
 public:
-    FakeBuffer(std::shared_ptr<BufferState> state, bool loaded) : s_(std::move(state)), loaded_(loaded) {}
+    FakeBuffer(std::shared_ptr<BufferState> state, audio::SoundError error) : s_(std::move(state)), error_(error) {}
     // Like the real buffer: stopped if playing, then released.
     ~FakeBuffer() override {
         if (s_->playing) Stop();
@@ -60,7 +60,7 @@ public:
         s_->released = true;
     }
 
-    bool IsLoaded() const override { return loaded_; }
+    audio::SoundError LoadError() const override { return error_; }
     audio::Result Play(bool looping) override {
         Log("Play(" + std::to_string(looping ? 1 : 0) + ")");
         s_->playing = true;
@@ -112,13 +112,15 @@ public:
         return kOk;
     }
 
+    const BufferState& state() const { return *s_; }
+
 private:
     void Log(const std::string& call) {
         if (s_->released) ADD_FAILURE() << call << " on a released buffer";
         s_->calls.push_back(call);
     }
     std::shared_ptr<BufferState> s_;
-    bool loaded_;
+    audio::SoundError error_;
 };
 
 class FakeDevice : public audio::ISoundDevice {
@@ -128,23 +130,36 @@ public:
         state->path = path;
         state->flags = flags;
         buffers.push_back(state);
-        auto notLoaded = [&](const char* message) {
-            if (message) messages.push_back(message);
-            return std::make_unique<FakeBuffer>(state, false);
-        };
+        auto notLoaded = [&](audio::SoundError error) { return std::make_unique<FakeBuffer>(state, error); };
         std::FILE* f = std::fopen(path.c_str(), "rb");
-        if (!f) return notLoaded(nullptr);
+        if (!f || unreadable.count(path)) {
+            if (f) std::fclose(f);
+            return notLoaded(audio::SoundError::Unreadable);
+        }
         audio::FileByteSource source(f);
         audio::WavInfo wav;
         const audio::WavResult read = audio::ReadWavInfo(source, wav);
         std::fclose(f);
-        if (read == audio::WavResult::TooShort) return notLoaded(nullptr);
+        if (read == audio::WavResult::TooShort) return notLoaded(audio::SoundError::Unreadable);
         if (read == audio::WavResult::NotPcm || refused.count(path) || wav.dataBytes == 0 ||
             wav.format.blockAlign == 0 || wav.format.samplesPerSec == 0)
-            return notLoaded("Error - DS - CreateSoundBuffer");
+            return notLoaded(audio::SoundError::CreateSoundBuffer);
         state->format = wav.format;
         state->size = wav.dataBytes;
-        return std::make_unique<FakeBuffer>(state, true);
+        return std::make_unique<FakeBuffer>(state, audio::SoundError::None);
+    }
+
+    // Like the real device: the source's format and size, nothing read from its file.
+    std::unique_ptr<audio::ISoundBuffer> CopyBuffer(audio::ISoundBuffer& source) override {
+        const auto& from = dynamic_cast<FakeBuffer&>(source).state();
+        auto state = std::make_shared<BufferState>();
+        state->path = from.path;
+        state->flags = from.flags;
+        buffers.push_back(state);
+        if (refuseCopies || !source.IsLoaded()) return std::make_unique<FakeBuffer>(state, audio::SoundError::CreateSoundBuffer);
+        state->format = from.format;
+        state->size = from.size;
+        return std::make_unique<FakeBuffer>(state, audio::SoundError::None);
     }
 
     // Moves the clock on: every playing buffer advances by the bytes it plays in that time.
@@ -166,8 +181,9 @@ public:
     BufferState& last() { return *buffers.back(); }
 
     std::set<std::string> refused;                     // files CreateSoundBuffer turns down
+    std::set<std::string> unreadable;                  // files that cannot be opened (locked, no access)
+    bool refuseCopies = false;                         // CopyBuffer fails
     std::vector<std::shared_ptr<BufferState>> buffers;  // every buffer ever made, oldest first
-    std::vector<std::string> messages;                 // what the real buffer would show
 };
 
 }  // namespace fake

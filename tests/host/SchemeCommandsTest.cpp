@@ -41,7 +41,10 @@ public:
         if (chosenOutput) output = *chosenOutput;
         return true;
     }
-    void UseSoundOutput(const std::string& output) override { usedOutputs.push_back(output); }
+    bool UseSoundOutput(const std::string& output) override {
+        usedOutputs.push_back(output);
+        return outputWorks;
+    }
     void ShowFavouriteCaptions(const scheme::Favourites& shown) override { captions = shown; }
     bool IsShiftDown() override { return shift; }
     void StartProgramCopy(const std::string& arguments) override { copies.push_back(arguments); }
@@ -52,6 +55,7 @@ public:
     std::deque<int> menuChoices;
     std::optional<std::pair<scheme::Favourites, int>> options;
     std::optional<std::string> chosenOutput;
+    bool outputWorks = true;
     bool shift = false;
 
     std::vector<scheme::FileKind> chosenKinds;
@@ -395,7 +399,7 @@ TEST_F(SchemeCommandsTest, DroppedSoundsFillTheSlotThenTheEmptySlotsAfterIt) {
 
 // ---- The sound output ----
 
-TEST_F(SchemeCommandsTest, AnotherSoundOutputIsStoredAtOnceAndUsed) {
+TEST_F(SchemeCommandsTest, AnotherSoundOutputIsStoredOnceItIsInUse) {
     const std::string second = "{12345678-9ABC-DEF0-1234-56789ABCDEF0}";
     EXPECT_EQ("", commands.ReadSoundOutput()) << "no settings: the default device";
     host.options = std::make_pair(scheme::Favourites{}, 2);
@@ -404,6 +408,13 @@ TEST_F(SchemeCommandsTest, AnotherSoundOutputIsStoredAtOnceAndUsed) {
     EXPECT_TRUE(host.usedOutputs.empty());
 
     host.chosenOutput = second;
+    host.outputWorks = false;  // the device cannot be opened, or refuses the sounds
+    commands.Options();
+    EXPECT_EQ(0u, settings.values.count("SoundOutput"));
+    commands.Options();
+    EXPECT_EQ("", host.shownOutput) << "Options shows the output in use";
+    host.usedOutputs.clear();
+    host.outputWorks = true;
     commands.Options();
     EXPECT_EQ(second, settings.values["SoundOutput"]);
     EXPECT_EQ(std::vector<std::string>{second}, host.usedOutputs);

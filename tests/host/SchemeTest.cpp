@@ -9,6 +9,7 @@
 
 #include "BoardFixture.h"
 #include "framework/FileStatus.h"
+#include "framework/TextFile.h"
 
 namespace {
 
@@ -301,8 +302,12 @@ TEST_F(SchemeTest, PositionsAreWholeFramesAndAnOverlongLineIsNotAScheme) {
     stereo.blockAlign = 4;
     stereo.dataBytes = 32000;
     const std::string path = testfiles::WriteWav(dir, "Sounds\\frames.wav", stereo);
-    ASSERT_TRUE(LoadText(Join(Scheme({path + "|A|1003.0|0|0|0|"}, {}))));
-    EXPECT_EQ(1000u, device.last().position);
+    ASSERT_TRUE(LoadText(Join(Scheme({path + "|A|1003.0|0|0|0|", path + "|B|3|0|0|0|"}, {}))));
+    EXPECT_EQ(1000u, device.buffers[0]->position);
+    // Inside the first frame the sound starts at 0, but the slot shows the stored place.
+    EXPECT_EQ(0u, device.buffers[1]->position);
+    EXPECT_EQ(kPaused, view.at(1).image);
+    EXPECT_EQ(" 00;00", view.at(1).time);
 
     const std::string huge = path + "|" + std::string(70000, 'N') + "|0|0|0|1|";
     EXPECT_FALSE(LoadText(Join(Scheme({"||||", huge}, {})), "Huge.scheme"));
@@ -366,7 +371,7 @@ TEST_F(SchemeTest, AKeptLineLastsUntilTheSlotIsGivenAnotherSound) {
     const std::string line = absent + "|LATE ONE|4000|20000|1|1|";
     ASSERT_TRUE(LoadText(Join(Scheme({line, "C:\\gone.wav||0|0|0|1", absent + "|X|0|0|0|0|"}, {}))));
     EXPECT_EQ(10000, view.at(0).volume);  // the slider shows the line's volume, as far as it goes
-    EXPECT_EQ("C:\\gone.wav||0|0|0||", scheme::FormatSlotLine(board, 1));  // the fields the format has
+    EXPECT_EQ("C:\\gone.wav||0|0|0|1", scheme::FormatSlotLine(board, 1));  // exactly as read
     EXPECT_EQ("GONE                --;--", view.at(1).title);
     board.OnRemoteTrigger("LATE ONE", 8);
     board.OnSlotKey('1', false);
@@ -375,13 +380,15 @@ TEST_F(SchemeTest, AKeptLineLastsUntilTheSlotIsGivenAnotherSound) {
     board.OnControlKey(false);
     EXPECT_EQ("LATE ONE            --;--", view.at(0).title);
 
-    board.ReloadSlot(0);  // still missing
+    scheme::ReloadSlot(board, 0);  // still missing
     EXPECT_EQ(line, scheme::FormatSlotLine(board, 0));
-    Sound("late.wav", 3.0);  // the stick is plugged in
-    board.ReloadSlot(0);
+    Sound("late.wav", 3.0);  // the stick is plugged in: back as the line has it
+    scheme::ReloadSlot(board, 0);
     EXPECT_TRUE(board.slot(0).loaded);
     EXPECT_EQ("LATE ONE", board.slot(0).name);
-    EXPECT_EQ(absent + "|LATE ONE|0.000000|0|0|0|", scheme::FormatSlotLine(board, 0));
+    EXPECT_EQ("Loop", view.at(0).caption);
+    EXPECT_EQ(140, view.at(0).image);
+    EXPECT_EQ(absent + "|LATE ONE|4000.000000|10000|1|1|", scheme::FormatSlotLine(board, 0));
 
     board.ClearSlot(1);
     EXPECT_EQ("||||", scheme::FormatSlotLine(board, 1));
@@ -391,23 +398,50 @@ TEST_F(SchemeTest, AKeptLineLastsUntilTheSlotIsGivenAnotherSound) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ("||||", scheme::FormatSlotLine(board, i));
 }
 
+// Without a device, a scheme read and a sound chosen are both saved whole.
 TEST_F(SchemeTest, WithoutASoundDeviceEverySlotKeepsItsLine) {
     board::Board silent(view, nullptr);
-    const std::string bell = Sound("bell.wav");
-    const std::string text = Join(Scheme({bell + "|BELL|0|0|0|1|", "||||"}, {"Colours=0,255,50,0,58,15", "Compact=0"}));
-    ASSERT_TRUE(scheme::LoadScheme(silent, dir.WriteBytes("Shows\\Quiet.scheme", text)));
+    const std::string bell = Sound("bell.wav"), horn = Sound("horn.wav");
+    std::vector<std::string> lines = Scheme({bell + "|BELL|0|0|0|1|", "||||"}, {"Colours=0,255,50,0,58,15", "Compact=0"});
+    ASSERT_TRUE(scheme::LoadScheme(silent, dir.WriteBytes("Shows\\Quiet.scheme", Join(lines))));
     EXPECT_FALSE(silent.slot(0).loaded);
+    silent.SetLoop(1, true);
+    silent.LoadSlot(1, horn, "");  // as Browse... does
+    lines[1] = horn + "|" + board::NameFromPath(horn) + "|0.000000|0|0|1|";
     const std::string saved = At("Saved.scheme");
     ASSERT_TRUE(scheme::SaveScheme(silent, saved));
-    EXPECT_EQ(text, testfiles::TempDir::ReadBytes(saved));
+    EXPECT_EQ(Join(lines), testfiles::TempDir::ReadBytes(saved));
 }
 
-TEST_F(SchemeTest, UnreadableSoundDoesNotFailTheScheme) {
-    const std::string refused = Sound("refused.wav");
+// Every line naming a sound that did not load comes back byte for byte,
+// even one at the longest a scheme line may be.
+TEST_F(SchemeTest, UnloadedSoundsKeepTheirLinesExactly) {
+    const std::string refused = Sound("refused.wav"), locked = Sound("locked.wav"), absent = At("absent.wav");
     device.refused.insert(refused);
-    EXPECT_TRUE(LoadText(Join(Scheme({refused + "|R|0|0|0|0|"}, {}))));
-    EXPECT_FALSE(board.slot(0).loaded);
-    EXPECT_EQ((std::vector<std::string>{"Error - DS - CreateSoundBuffer"}), device.messages);
+    device.unreadable.insert(locked);
+    std::string longest = absent + "|L|1|2|3";
+    longest += std::string(fw::kMaxLineBytes - longest.size(), 'x');
+    const std::string text = Join(Scheme({refused + "|R|8|300|1|1|", locked + "|L|0|0|0|0|", longest}, {}));
+    EXPECT_TRUE(LoadText(text));
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(!board.slot(i).loaded && board.slot(i).kept) << i;
+    EXPECT_EQ((std::vector<std::string>{"Error - DS - CreateSoundBuffer"}), view.messages);
+    EXPECT_EQ(text + "Colours=0,255,50,0,58,15\r\nCompact=0\r\n", SavedText());
+    EXPECT_TRUE(LoadText(SavedText()));
+}
+
+// A name is kept whole as far as its line can hold it, so that a remote
+// trigger still finds it after a save.
+TEST_F(SchemeTest, LongNamesSurviveASave) {
+    const std::string path = Sound("long.wav");
+    const std::string name(5000, 'N');
+    ASSERT_TRUE(LoadText(Join(Scheme({path + "|" + name + "|0|0|0|0|"}, {}))));
+    ASSERT_TRUE(LoadText(SavedText()));
+    EXPECT_EQ(name, board.slot(0).name);
+    board.OnRemoteTrigger(name.data(), name.size());
+    EXPECT_TRUE(device.last().playing);
+    board.RenameSlot(0, std::string(fw::kMaxLineBytes, 'M'));
+    EXPECT_TRUE(LoadText(SavedText()));
+    EXPECT_LT(60000u, board.slot(0).name.size());
 }
 
 // ---- Failures ----

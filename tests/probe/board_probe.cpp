@@ -119,6 +119,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: board-probe COMMAND ...\n");
         return 2;
     }
+    // Another program holding a file open without sharing, until it is killed
+    // (at most a minute).
+    if (std::strcmp(argv[1], "hold") == 0 && argc > 2) {
+        HANDLE file = ::CreateFileA(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return 1;
+        std::printf("held\n");
+        std::fflush(stdout);
+        ::Sleep(60000);
+        ::CloseHandle(file);
+        return 0;
+    }
     HWND board = FindBoardWindow();
     if (!board) {
         std::fprintf(stderr, "board-probe: no board running\n");

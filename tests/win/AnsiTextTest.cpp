@@ -25,7 +25,7 @@ const std::string kBarKanji = "\x83\x7C";
 TEST_F(ShiftJisTest, SeparatorsAreNeverSecondBytes) {
     EXPECT_EQ(board::NameFromPath("C:\\Sounds\\" + kBackslashKanji + ".wav"), kBackslashKanji);
     EXPECT_EQ(scheme::FavouriteCaption("C:\\Shows\\" + kBackslashKanji + ".scheme"), kBackslashKanji);
-    EXPECT_EQ(board::CleanSlotName(kBarKanji + "|A"), kBarKanji + "A");
+    EXPECT_EQ(board::CleanSlotName(kBarKanji + "|A", "C:\\a.wav"), kBarKanji + "A");
     const auto fields = scheme::SplitSlotFields("C:\\" + kBarKanji + ".wav|" + kBarKanji + "|0|0|0|1|");
     EXPECT_EQ(fields[0], "C:\\" + kBarKanji + ".wav");
     EXPECT_EQ(fields[1], kBarKanji);

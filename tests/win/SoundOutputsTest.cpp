@@ -5,7 +5,9 @@
 #include "audio/SoundBuffer.h"
 #include "audio/SoundOutputs.h"
 
-TEST(SoundOutputsTest, EveryListedOutputOpensByItsTextAndAnyOtherTextGivesTheDefaultSilently) {
+// A stored choice that is gone gives the default device; a choice just made
+// gives that device or none.
+TEST(SoundOutputsTest, EveryListedOutputOpensByItsTextAndAnyOtherTextOnlyAsTheDefault) {
     wintest::RecordedMessages messages;
     HWND window = ::CreateWindowA("STATIC", "outputs", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     const auto outputs = audio::EnumerateSoundOutputs();
@@ -18,10 +20,18 @@ TEST(SoundOutputsTest, EveryListedOutputOpensByItsTextAndAnyOtherTextGivesTheDef
             ASSERT_TRUE(guid);
             EXPECT_EQ(audio::GuidToText(*guid), output.id);
         }
-        EXPECT_TRUE(audio::DirectSoundDevice::Create(window, output.id));
+        for (auto choice : {audio::OutputChoice::OrDefault, audio::OutputChoice::Exactly}) {
+            audio::SoundError error = audio::SoundError::Create;
+            EXPECT_TRUE(audio::DirectSoundDevice::Create(window, output.id, choice, error));
+            EXPECT_EQ(audio::SoundError::None, error);
+        }
     }
-    for (const char* text : {"{00000000-0000-0000-0000-0000000000AB}", "{0000", "{00000000-0000-0000-0000-0000000000AB}x"})
-        EXPECT_TRUE(audio::DirectSoundDevice::Create(window, text)) << text;
+    for (const char* text : {"{00000000-0000-0000-0000-0000000000AB}", "{0000", "{00000000-0000-0000-0000-0000000000AB}x"}) {
+        audio::SoundError error = audio::SoundError::None;
+        EXPECT_TRUE(audio::DirectSoundDevice::Create(window, text, audio::OutputChoice::OrDefault, error)) << text;
+        EXPECT_FALSE(audio::DirectSoundDevice::Create(window, text, audio::OutputChoice::Exactly, error)) << text;
+        EXPECT_EQ(audio::SoundError::Create, error);
+    }
     EXPECT_TRUE(messages.texts().empty());
     ::DestroyWindow(window);
 }

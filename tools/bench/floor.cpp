@@ -113,7 +113,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     Floor floor;
     g_floor = &floor;
-    std::unique_ptr<audio::DirectSoundDevice> device = audio::DirectSoundDevice::Create(hwnd);
+    audio::SoundError error = audio::SoundError::None;
+    std::unique_ptr<audio::DirectSoundDevice> device =
+        audio::DirectSoundDevice::Create(hwnd, "", audio::OutputChoice::OrDefault, error);
     if (device && !floor.Load(scheme, *device)) fw::ShowMessage(hwnd, "Error opening " + scheme);
     ::ShowWindow(hwnd, SW_SHOW);
     fw::trace::Stamp("ready");

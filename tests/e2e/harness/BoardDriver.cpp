@@ -36,6 +36,13 @@ RunResult Probe(const std::vector<std::string>& args, double timeoutSeconds) {
     return RunWindows(WinBuildDir() + "/tests/probe/board-probe.exe", args, timeoutSeconds);
 }
 
+std::unique_ptr<Process> HoldOpen(const std::string& windowsPath) {
+    auto holder = StartWindows(WinBuildDir() + "/tests/probe/board-probe.exe", {"hold", windowsPath});
+    if (holder && !WaitUntil([&] { return holder->output().find("held") != std::string::npos || !holder->running(); }))
+        holder.reset();
+    return holder && holder->running() ? std::move(holder) : nullptr;
+}
+
 std::string ProbeText(const std::vector<std::string>& args) {
     std::string text = Probe(args).output;
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
