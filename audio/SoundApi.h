@@ -53,13 +53,16 @@ public:
     // Bytes per sample frame of the buffer's format: a play position that is
     // not a multiple of it falls inside a frame.
     virtual Result GetBlockAlign(std::uint32_t& bytes) = 0;
+    // The bytes the sound's shown length is worked out from (a WAV file's
+    // whole size, header included; a decoded sound's own bytes).
+    virtual std::uint64_t LengthBytes() const = 0;
 };
 
 class ISoundDevice {
 public:
     virtual ~ISoundDevice() = default;
-    // Reads a WAV file into a new buffer. A file that cannot be read gives a
-    // buffer whose LoadError() says why.
+    // Reads a sound file into a new buffer. A file that cannot be read gives
+    // a buffer whose LoadError() says why.
     virtual std::unique_ptr<ISoundBuffer> CreateBuffer(const std::string& path, std::uint32_t flags) = 0;
     // A new buffer on this device with the format, flags and samples of a
     // loaded buffer of the same kind (made on another device): the sound as

@@ -14,66 +14,67 @@ namespace audio {
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
-
 // KSDATAFORMAT_SUBTYPE_PCM, defined here to need no GUID library.
 const GUID kSubtypePcm = {0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 
 // The wave format DirectSound is given: the 16-byte PCM form for 8 and 16
 // bits, as the program always gave it; the extensible form for deeper
 // samples, which Windows only accepts that way.
-void DescribeFormat(const WavInfo& wav, WAVEFORMATEXTENSIBLE& f) {
+void DescribeFormat(const PcmLayout& layout, WAVEFORMATEXTENSIBLE& f) {
+    const PcmFormat& pcm = layout.format;
     f = WAVEFORMATEXTENSIBLE{};
     f.Format.wFormatTag = WAVE_FORMAT_PCM;
-    f.Format.nChannels = wav.format.channels;
-    f.Format.nSamplesPerSec = wav.format.samplesPerSec;
-    f.Format.nAvgBytesPerSec = wav.format.avgBytesPerSec;
-    f.Format.nBlockAlign = wav.format.blockAlign;
-    f.Format.wBitsPerSample = wav.format.bitsPerSample;
+    f.Format.nChannels = pcm.channels;
+    f.Format.nSamplesPerSec = pcm.samplesPerSec;
+    f.Format.nAvgBytesPerSec = pcm.avgBytesPerSec;
+    f.Format.nBlockAlign = pcm.blockAlign;
+    f.Format.wBitsPerSample = pcm.bitsPerSample;
     f.Format.cbSize = 0;
-    if (!NeedsExtensibleFormat(wav)) return;
+    if (pcm.bitsPerSample <= 16 && layout.validBitsPerSample == pcm.bitsPerSample) return;
     f.Format.wFormatTag = WAVE_FORMAT_EXTENSIBLE;
     f.Format.cbSize = sizeof f - sizeof f.Format;
-    f.Samples.wValidBitsPerSample = wav.validBitsPerSample;
-    f.dwChannelMask = wav.format.channels == 2 ? SPEAKER_FRONT_LEFT | SPEAKER_FRONT_RIGHT : SPEAKER_FRONT_CENTER;
+    f.Samples.wValidBitsPerSample = layout.validBitsPerSample;
+    f.dwChannelMask = pcm.channels == 2 ? SPEAKER_FRONT_LEFT | SPEAKER_FRONT_RIGHT : SPEAKER_FRONT_CENTER;
     f.SubFormat = kSubtypePcm;
 }
 
 }  // namespace
 
 CSoundBuffer::CSoundBuffer(const std::string& path, IDirectSound* device, DWORD flags) : flags_(flags) {
-    UniqueFile file(std::fopen(path.c_str(), "rb"));
-    if (!file || !device) return;
-    FileByteSource source(file.get());
-    WavInfo wav;
-    const WavResult read = ReadWavInfo(source, wav);
-    if (read == WavResult::TooShort) return;
+    OpenedSound sound = OpenWav(path);
+    error_ = sound.error;
+    if (sound.source) Fill(*sound.source, device);
+}
 
+CSoundBuffer::CSoundBuffer(PcmSource& source, IDirectSound* device, DWORD flags) : flags_(flags) {
+    Fill(source, device);
+}
+
+void CSoundBuffer::Fill(PcmSource& source, IDirectSound* device) {
+    length_ = source.LengthBytes();
+    if (!device) return;
     WAVEFORMATEXTENSIBLE format;
-    DescribeFormat(wav, format);
+    DescribeFormat(source.Layout(), format);
     DSBUFFERDESC desc{};
     desc.dwSize = 20;  // the original DirectSound 1 description, without the 3D algorithm field
-    desc.dwFlags = flags;
-    desc.dwBufferBytes = wav.dataBytes;
+    desc.dwFlags = flags_;
+    desc.dwBufferBytes = static_cast<DWORD>(source.Size());
     desc.lpwfxFormat = &format.Format;
-    if (read == WavResult::NotPcm || FAILED(device->CreateSoundBuffer(&desc, buffer.put(), nullptr)) || !buffer) {
+    error_ = SoundError::CreateSoundBuffer;
+    if (source.Size() > DSBSIZE_MAX || FAILED(device->CreateSoundBuffer(&desc, buffer.put(), nullptr)) || !buffer) {
         buffer.reset();
-        error_ = SoundError::CreateSoundBuffer;
         return;
     }
     error_ = SoundError::ReadingData;
     void* first = nullptr;
     void* second = nullptr;
     DWORD firstBytes = 0, secondBytes = 0;
-    if (FAILED(buffer->Lock(0, wav.dataBytes, &first, &firstBytes, &second, &secondBytes, DSBLOCK_FROMWRITECURSOR)))
+    if (FAILED(buffer->Lock(0, desc.dwBufferBytes, &first, &firstBytes, &second, &secondBytes, DSBLOCK_FROMWRITECURSOR)))
         return;
     // A lock that hands back no memory has nothing to fill.
     const bool filled = (first || !firstBytes) && (second || !secondBytes) &&
-                        source.ReadAt(wav.dataOffset, first, firstBytes) == firstBytes &&
-                        source.ReadAt(wav.dataOffset + firstBytes, second, secondBytes) == secondBytes;
+                        source.ReadAt(0, first, firstBytes) == firstBytes &&
+                        source.ReadAt(firstBytes, second, secondBytes) == secondBytes;
     if (SUCCEEDED(buffer->Unlock(first, firstBytes, second, secondBytes)) && filled) error_ = SoundError::None;
 }
 
@@ -110,7 +111,8 @@ private:
 };
 }  // namespace
 
-CSoundBuffer::CSoundBuffer(const CSoundBuffer& source, IDirectSound* device) : flags_(source.flags_) {
+CSoundBuffer::CSoundBuffer(const CSoundBuffer& source, IDirectSound* device)
+    : flags_(source.flags_), length_(source.length_) {
     if (!source.buffer || !device) return;
     WAVEFORMATEXTENSIBLE format;
     DSBCAPS caps{};

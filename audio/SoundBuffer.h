@@ -1,11 +1,12 @@
 #pragma once
-// One WAV file held whole in one DirectSound secondary buffer.
+// One sound held whole in one DirectSound secondary buffer.
 #include <windows.h>
 #include <mmsystem.h>
 #include <dsound.h>
 
 #include <string>
 
+#include "audio/PcmSource.h"
 #include "audio/SoundApi.h"
 #include "audio/SoundPrefetch.h"
 #include "framework/Com.h"
@@ -14,9 +15,10 @@ namespace audio {
 
 class CSoundBuffer : public ISoundBuffer {
 public:
-    // Reads path's format and sound (audio/WavFormat.h) into a new buffer on
-    // device; LoadError() says what failed.
+    // Reads path's sound into a new buffer on device; LoadError() says what failed.
     CSoundBuffer(const std::string& path, IDirectSound* device, DWORD flags);
+    // The whole of a sound's samples in a new buffer on device.
+    CSoundBuffer(PcmSource& source, IDirectSound* device, DWORD flags);
     // The format, flags and samples of a loaded buffer, in a new buffer on device.
     CSoundBuffer(const CSoundBuffer& source, IDirectSound* device);
     ~CSoundBuffer() override;  // stops a playing buffer, quietly, before releasing it
@@ -33,12 +35,16 @@ public:
     Result GetVolume(std::int32_t& hundredthsDb) override;
     Result GetAvgBytesPerSec(std::uint32_t& bytesPerSec) override;
     Result GetBlockAlign(std::uint32_t& bytes) override;
+    std::uint64_t LengthBytes() const override { return length_; }
 
     fw::ComPtr<IDirectSoundBuffer> buffer;
 
 private:
+    void Fill(PcmSource& source, IDirectSound* device);
+
     SoundError error_ = SoundError::Unreadable;
     DWORD flags_ = 0;
+    std::uint64_t length_ = 0;
 };
 
 // Which device an output's text stands for.

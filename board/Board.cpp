@@ -100,7 +100,7 @@ void Board::LoadSlot(int i, const std::string& path, const std::string& name) {
         return KeepSound(i);
     }
     s.bytesPerSec = bytesPerSec;
-    s.duration = static_cast<float>(fileSize) / static_cast<float>(bytesPerSec);
+    s.duration = static_cast<float>(s.buffer->LengthBytes()) / static_cast<float>(bytesPerSec);
     ShowLengthTitle(i);
     m_view.SetPlayTextColour(i, kCaptionBlack);
     s.volume = 0;

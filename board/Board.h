@@ -31,7 +31,7 @@ constexpr std::uint32_t kCaptionBlack = 0x000000;
 struct SoundSlot {
     std::uint32_t timerHandle = 0;
     std::uint32_t timerId = 0;
-    float duration = 0.0f;  // whole file size / bytesPerSec, header included
+    float duration = 0.0f;  // the buffer's length bytes (a WAV's whole file, header included) / bytesPerSec
     std::string path;
     std::string name;
     std::unique_ptr<audio::ISoundBuffer> buffer;

@@ -31,6 +31,7 @@ struct BufferState {
     std::uint32_t flags = 0;
     audio::PcmFormat format;
     std::uint32_t size = 0;
+    std::uint64_t length = 0;  // the WAV file's whole size
     std::uint32_t position = 0;
     bool playing = false;
     bool looping = false;
@@ -111,6 +112,7 @@ public:
         bytes = s_->format.blockAlign;
         return kOk;
     }
+    std::uint64_t LengthBytes() const override { return s_->length; }
 
     const BufferState& state() const { return *s_; }
 
@@ -146,6 +148,7 @@ public:
             return notLoaded(audio::SoundError::CreateSoundBuffer);
         state->format = wav.format;
         state->size = wav.dataBytes;
+        state->length = source.Size();
         return std::make_unique<FakeBuffer>(state, audio::SoundError::None);
     }
 
@@ -159,6 +162,7 @@ public:
         if (refuseCopies || !source.IsLoaded()) return std::make_unique<FakeBuffer>(state, audio::SoundError::CreateSoundBuffer);
         state->format = from.format;
         state->size = from.size;
+        state->length = from.length;
         return std::make_unique<FakeBuffer>(state, audio::SoundError::None);
     }
 
