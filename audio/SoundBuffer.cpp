@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "audio/SoundOutputs.h"
+#include "audio/SoundLoader.h"
 #include "audio/SoundPrefetch.h"
 #include "audio/WavFormat.h"
 #include "framework/Trace.h"
@@ -222,7 +223,7 @@ std::unique_ptr<ISoundBuffer> DirectSoundDevice::CreateBuffer(const std::string&
     if (prefetch_) {
         if (auto ready = prefetch_->TakeBuffer(path, flags)) return ready;
     }
-    return std::make_unique<CSoundBuffer>(path, device_.get(), flags);
+    return LoadSound(path, device_.get(), flags);
 }
 
 std::unique_ptr<ISoundBuffer> DirectSoundDevice::CopyBuffer(ISoundBuffer& source) {

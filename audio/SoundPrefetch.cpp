@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "audio/SoundBuffer.h"
+#include "audio/SoundLoader.h"
 #include "audio/SoundOutputs.h"
 #include "framework/FileStatus.h"
 
@@ -66,9 +67,8 @@ void SoundPrefetch::Load() {
         // Only what the board would open: a regular file (a pipe or a device
         // name could block the open).
         std::uint64_t size = 0;
-        std::unique_ptr<CSoundBuffer> buffer;
-        if (fw::QueryFileSize(path, size))
-            buffer = std::make_unique<CSoundBuffer>(path, raw, kBufferFlags);
+        std::unique_ptr<ISoundBuffer> buffer;
+        if (fw::QueryFileSize(path, size)) buffer = LoadSound(path, raw, kBufferFlags);
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (buffer && buffer->IsLoaded()) entries_[i].buffer = std::move(buffer);
@@ -87,7 +87,7 @@ fw::ComPtr<IDirectSound> SoundPrefetch::TakeDevice(const std::string& output) {
     return fw::ComPtr<IDirectSound>(device_.get());
 }
 
-std::unique_ptr<CSoundBuffer> SoundPrefetch::TakeBuffer(const std::string& path, std::uint32_t flags) {
+std::unique_ptr<ISoundBuffer> SoundPrefetch::TakeBuffer(const std::string& path, std::uint32_t flags) {
     if (flags != kBufferFlags) return nullptr;
     std::unique_lock<std::mutex> lock(mutex_);
     for (std::size_t i = 0; i < entries_.size(); ++i) {

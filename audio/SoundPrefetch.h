@@ -16,11 +16,10 @@
 #include <thread>
 #include <vector>
 
+#include "audio/SoundApi.h"
 #include "framework/Com.h"
 
 namespace audio {
-
-class CSoundBuffer;
 
 class SoundPrefetch {
 public:
@@ -36,12 +35,12 @@ public:
     fw::ComPtr<IDirectSound> TakeDevice(const std::string& output);
     // The buffer read from `path` with `flags`, once, waiting until the worker
     // has come to it; null for a path it was not given or could not read.
-    std::unique_ptr<CSoundBuffer> TakeBuffer(const std::string& path, std::uint32_t flags);
+    std::unique_ptr<ISoundBuffer> TakeBuffer(const std::string& path, std::uint32_t flags);
 
 private:
     struct Entry {
         std::string path;
-        std::unique_ptr<CSoundBuffer> buffer;
+        std::unique_ptr<ISoundBuffer> buffer;
     };
     void Run();
     void Load();

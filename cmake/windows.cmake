@@ -17,6 +17,7 @@ add_library(clangster_win STATIC
   audio/SoundBuffer.cpp
   audio/SoundOutputs.cpp
   audio/SoundPrefetch.cpp
+  audio/SoundLoader.cpp
   scheme/Settings.cpp
   controls/MatrixStatic.cpp
   controls/FooButton.cpp

@@ -1,0 +1,37 @@
+#include "audio/SoundLoader.h"
+
+#include "audio/PcmSource.h"
+#include "audio/SoundBuffer.h"
+
+namespace audio {
+
+namespace {
+// A sound that could not be had: it says why and plays nothing.
+class UnloadedSound : public ISoundBuffer {
+public:
+    explicit UnloadedSound(SoundError error) : error_(error) {}
+    SoundError LoadError() const override { return error_; }
+    Result Play(bool) override { return kFailed; }
+    Result Stop() override { return kFailed; }
+    Result SetCurrentPosition(std::uint32_t) override { return kFailed; }
+    Result GetCurrentPosition(std::uint32_t&) override { return kFailed; }
+    Result GetStatus(std::uint32_t&) override { return kFailed; }
+    Result SetVolume(std::int32_t) override { return kFailed; }
+    Result GetVolume(std::int32_t&) override { return kFailed; }
+    Result GetAvgBytesPerSec(std::uint32_t&) override { return kFailed; }
+    Result GetBlockAlign(std::uint32_t&) override { return kFailed; }
+    std::uint64_t LengthBytes() const override { return 0; }
+
+private:
+    static constexpr Result kFailed = E_FAIL;
+    SoundError error_;
+};
+}  // namespace
+
+std::unique_ptr<ISoundBuffer> LoadSound(const std::string& path, IDirectSound* device, DWORD flags) {
+    OpenedSound sound = OpenWav(path);
+    if (!sound.source) return std::make_unique<UnloadedSound>(sound.error);
+    return std::make_unique<CSoundBuffer>(*sound.source, device, flags);
+}
+
+}  // namespace audio
