@@ -3,11 +3,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <vector>
 
 #include "audio/WavFormat.h"
 #include "board/Keys.h"
+#include "framework/FileReplace.h"
 #include "framework/FileStatus.h"
 #include "framework/TextFile.h"
 #include "TestFiles.h"
@@ -274,6 +276,23 @@ TEST(FileStatus, WindowsDeviceNamesWithAnyExtensionOrCase) {
         EXPECT_TRUE(fw::IsWindowsDeviceName(device)) << device;
     for (const char* file : {"COM0", "COM10", "console.wav", "icon.wav", "C:\\CON\\a.wav", "nul_", ""})
         EXPECT_FALSE(fw::IsWindowsDeviceName(file)) << file;
+}
+
+// A replace that finds the file held is tried again for a while; any other
+// failure is reported at once.
+TEST(FileReplace, AHeldFileIsTriedAgainForAWhile) {
+    struct Case {
+        std::vector<int> results;  // of the attempts in turn; the last one repeats
+        int error, attempts;
+    };
+    const Case cases[] = {{{EACCES, EBUSY, 0}, 0, 3}, {{ENOSPC}, ENOSPC, 1}, {{EACCES}, EACCES, fw::kReplaceAttempts}};
+    for (const Case& c : cases) {
+        std::size_t attempts = 0, pauses = 0;
+        const auto attempt = [&] { return c.results[std::min(attempts++, c.results.size() - 1)]; };
+        EXPECT_EQ(c.error, fw::RetryWhileHeld(attempt, [&] { ++pauses; }));
+        EXPECT_EQ(static_cast<std::size_t>(c.attempts), attempts);
+        EXPECT_EQ(attempts - 1, pauses);
+    }
 }
 
 }  // namespace
