@@ -281,16 +281,14 @@ TEST(FileStatus, WindowsDeviceNamesWithAnyExtensionOrCase) {
 // A replace that finds the file held is tried again for a while; any other
 // failure is reported at once.
 TEST(FileReplace, AHeldFileIsTriedAgainForAWhile) {
-    struct Case {
-        std::vector<int> results;  // of the attempts in turn; the last one repeats
-        int error, attempts;
-    };
-    const Case cases[] = {{{EACCES, EBUSY, 0}, 0, 3}, {{ENOSPC}, ENOSPC, 1}, {{EACCES}, EACCES, fw::kReplaceAttempts}};
-    for (const Case& c : cases) {
+    const std::vector<int> results[] = {{EACCES, EBUSY, 0}, {ENOSPC}, {EACCES}};  // in turn, the last one repeating
+    const std::size_t expectedAttempts[] = {3, 1, fw::kReplaceAttempts};
+    for (std::size_t i = 0; i < std::size(results); ++i) {
+        const auto& r = results[i];
         std::size_t attempts = 0, pauses = 0;
-        const auto attempt = [&] { return c.results[std::min(attempts++, c.results.size() - 1)]; };
-        EXPECT_EQ(c.error, fw::RetryWhileHeld(attempt, [&] { ++pauses; }));
-        EXPECT_EQ(static_cast<std::size_t>(c.attempts), attempts);
+        const auto attempt = [&] { return r[std::min(attempts++, r.size() - 1)]; };
+        EXPECT_EQ(r.back(), fw::RetryWhileHeld(attempt, [&] { ++pauses; }));
+        EXPECT_EQ(expectedAttempts[i], attempts);
         EXPECT_EQ(attempts - 1, pauses);
     }
 }

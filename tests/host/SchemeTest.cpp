@@ -479,10 +479,7 @@ TEST_F(SchemeTest, ASaveReplacesTheOldFileWholeOrLeavesIt) {
     std::string deep = dir.Path("deep");  // leaves no room for the fresh file's longer name
     while (deep.size() < 3900) deep += "/" + std::string(100, 'd');
     deep += "/" + std::string(4078 - deep.size(), 'd');
-    struct Case {
-        std::string folder;
-        int folderMode, fileMode, error;  // fileMode -1: no old file
-    };
+    struct Case { std::string folder; int folderMode, fileMode, error; };  // fileMode -1: no old file
     const Case cases[] = {{dir.Path("closed"), 0555, 0644, 0}, {dir.Path("closed, empty"), 0555, -1, EACCES},
                           {dir.Path("read-only"), 0755, 0444, EACCES}, {deep, 0755, 0644, ENAMETOOLONG}};
     fs::permissions(dir.dir(), fs::perms(0755));
@@ -495,9 +492,8 @@ TEST_F(SchemeTest, ASaveReplacesTheOldFileWholeOrLeavesIt) {
             chmod(p.c_str(), p == path ? c.fileMode : c.folderMode);
         }
         const std::string message = "Error saving " + path + ":\n\n" + std::strerror(c.error);
-        EXPECT_EQ(c.error ? 1 : 0, AsOrdinaryUser([&] {
-                      return scheme::SaveScheme(board, path) ? 0 : view.messages.back() == message ? 1 : 2;
-                  })) << where;
+        const auto save = [&] { return scheme::SaveScheme(board, path) ? 0 : view.messages.back() == message ? 1 : 2; };
+        EXPECT_EQ(c.error ? 1 : 0, AsOrdinaryUser(save)) << where;
         EXPECT_EQ(c.error ? (c.fileMode < 0 ? "" : old) : saved, testfiles::TempDir::ReadBytes(path)) << where;
         const auto files = std::distance(fs::directory_iterator(c.folder), fs::directory_iterator());
         EXPECT_EQ(c.fileMode < 0 ? 0 : 1, files) << "a file left beside the old one in " << where;

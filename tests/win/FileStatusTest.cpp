@@ -45,21 +45,14 @@ TEST(FileReplaceWin, KeepsWhatTheOldFileWasOrLeavesIt) {
     auto startLinux = [](std::string commandLine) {
         STARTUPINFOA startup = {sizeof startup};
         PROCESS_INFORMATION process;
-        ASSERT_TRUE(::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                     &process));
+        ASSERT_TRUE(::CreateProcessA(nullptr, &commandLine[0], 0, 0, FALSE, 0, 0, 0, &startup, &process));
         ::CloseHandle(process.hProcess);
         ::CloseHandle(process.hThread);
     };
     ASSERT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr));
-    const struct {
-        const char* name;
-        DWORD attributes;
-        bool link, held;
-        int error;
-    } cases[] = {{"hidden.scheme", FILE_ATTRIBUTE_HIDDEN, false, false, 0},
-                 {"link.scheme", 0, true, false, 0},
-                 {"read-only.scheme", FILE_ATTRIBUTE_READONLY, false, false, EACCES},
-                 {"held.scheme", 0, false, true, EACCES}};
+    const struct { const char* name; DWORD attributes; bool link, held; int error; } cases[] = {
+        {"hidden.scheme", FILE_ATTRIBUTE_HIDDEN, false, false, 0}, {"link.scheme", 0, true, false, 0},
+        {"read-only.scheme", FILE_ATTRIBUTE_READONLY, false, false, EACCES}, {"held.scheme", 0, false, true, EACCES}};
     for (const auto& c : cases) {
         const std::string path = dir + c.name, file = c.link ? dir + "target.scheme" : path;
         std::ofstream(file, std::ios::binary) << "old";
@@ -67,16 +60,14 @@ TEST(FileReplaceWin, KeepsWhatTheOldFileWasOrLeavesIt) {
         ASSERT_TRUE(wintest::WaitUntil([&] { return Slurp(path) == "old"; })) << c.name;
         ::SetFileAttributesA(file.c_str(), c.attributes);
         const HANDLE held =
-            c.held ? ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
-                   : nullptr;
+            c.held ? ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0) : nullptr;
         fw::FileReplacement replace;
         int error = replace.Begin(path);
         if (!error) std::ofstream(replace.writePath(), std::ios::binary) << "new";
         EXPECT_EQ(c.error, error ? error : replace.Commit()) << c.name;
         if (held) ::CloseHandle(held);
         EXPECT_EQ(c.error ? "old" : "new", Slurp(file)) << c.name;
-        const DWORD attributes = ::GetFileAttributesA(file.c_str());
-        EXPECT_EQ(c.attributes, attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY)) << c.name;
+        EXPECT_EQ(c.attributes, ::GetFileAttributesA(file.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
         ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
     WIN32_FIND_DATAA found;
