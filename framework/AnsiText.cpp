@@ -58,9 +58,14 @@ std::size_t FindAnsi(const std::string& text, char ch, std::size_t from) {
 }
 
 std::size_t FindLastAnsi(const std::string& text, char ch) {
+    const char chars[] = {ch, 0};
+    return FindLastOfAnsi(text, chars);
+}
+
+std::size_t FindLastOfAnsi(const std::string& text, const char* chars) {
     std::size_t found = std::string::npos;
     for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
-        if (text[i] == ch) found = i;
+        if (text[i] && std::strchr(chars, text[i])) found = i;
     return found;
 }
 

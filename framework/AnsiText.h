@@ -13,6 +13,8 @@ bool EqualsIgnoreCaseAnsi(const std::string& a, const std::string& b);
 // the character sought: byte offsets, or npos.
 std::size_t FindAnsi(const std::string& text, char ch, std::size_t from = 0);
 std::size_t FindLastAnsi(const std::string& text, char ch);
+// The last of any of the single-byte characters in `chars` (path separators).
+std::size_t FindLastOfAnsi(const std::string& text, const char* chars);
 // The text without any of the (single-byte) character ch.
 std::string EraseAnsi(const std::string& text, char ch);
 // The longest start of text of at most `bytes` bytes that ends on a whole character.

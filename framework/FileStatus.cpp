@@ -6,10 +6,12 @@
 #include <cctype>
 #include <cerrno>
 
+#include "framework/AnsiText.h"
+
 namespace fw {
 
 bool IsWindowsDeviceName(const std::string& path) {
-    const auto slash = path.find_last_of("\\/:");
+    const auto slash = FindLastOfAnsi(path, "\\/:");
     std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
     name = name.substr(0, name.find('.'));
     while (!name.empty() && name.back() == ' ') name.pop_back();  // "NUL .wav" is NUL too

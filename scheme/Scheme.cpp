@@ -1,5 +1,7 @@
 #include "scheme/Scheme.h"
 
+#include <cerrno>
+
 #include "board/Arith.h"
 #include "framework/AnsiText.h"
 #include "framework/FileReplace.h"
@@ -58,24 +60,20 @@ bool WriteScheme(Board& board, fw::TextFileWriter& file) {
     if (ok) ok = file.WriteLine(FormatLayoutLine(board.compact()));
     return file.Close() && ok;
 }
+
+// 0 or an errno value. The new scheme takes the old one's place only when
+// complete, so a full disk or a failing drive never costs the old scheme.
+int WriteSchemeFile(Board& board, const std::string& path) {
+    fw::FileReplacement target;
+    if (const int error = target.Begin(path)) return error;
+    fw::TextFileWriter file;
+    if (!file.Create(target.writePath()) || !WriteScheme(board, file)) return file.error() ? file.error() : EIO;
+    return target.Commit();
+}
 }  // namespace
 
 bool SaveScheme(Board& board, const std::string& path) {
-    // The scheme is written beside the old file and takes its place only when
-    // complete, so a full disk or a failing drive never costs the old scheme.
-    // A folder that allows no new file is written in place, as before.
-    std::string temp;
-    int error = 0;
-    const bool replacing = fw::CreateSiblingTemp(path, temp, error);
-    fw::TextFileWriter file;
-    bool ok = file.Create(replacing ? temp : path) && WriteScheme(board, file);
-    error = file.error();
-    if (ok && replacing) {
-        error = fw::ReplaceWith(temp, path);
-        ok = error == 0;
-    }
-    if (!ok && replacing) fw::RemoveFile(temp);
-    if (!ok) {
+    if (const int error = WriteSchemeFile(board, path)) {
         board.view().ShowMessage("Error saving " + path + ":\n\n" + fw::ErrorText(error));
         return false;
     }

@@ -2,12 +2,15 @@
 // the slot menu with the mouse, the real file dialog, Rename, Save as with
 // the overwrite question, Options, the Schemes menu, a second board with
 // Shift, settings kept across a restart, and a save that fails.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 
@@ -200,25 +203,42 @@ TEST_F(SchemeTest, MissingSoundsKeepTheirLinesAndPlayAfterAReload) {
     EXPECT_EQ(ReadBoard().slots[4].title, "SOUND 4             --;--");
 }
 
+// A save onto a disk without a free file entry, then onto one without free
+// space: each is reported and leaves the old file byte for byte. The old file
+// holds what the board would write differently, so any rewrite would show.
 TEST_F(SchemeTest, ASaveThatFailsOnAFullDiskLeavesTheOldFileAsItWas) {
-    const std::string disk = dir_ + "/disk";
+    const std::string disk = dir_ + "/disk", file = disk + "/Full.scheme";
     RunCommand({"mkdir", "-p", disk});
-    if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "cannot mount a small disk here";
+    if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k,nr_inodes=16") != 0)
+        GTEST_SKIP() << "cannot mount a small disk here (needs root): " << std::strerror(errno);
+    struct Unmount {
+        std::string dir;
+        ~Unmount() { umount2(dir.c_str(), MNT_DETACH); }
+    } unmount{disk};
     std::string scheme;
-    for (int i = 0; i < 18; ++i) scheme += Win("tone.wav") + "|TONE " + std::to_string(i) + "|0.000000|0|0|0|\r\n";
-    scheme += "Colours=0,255,50,0,58,15\r\nCompact=0\r\n";
-    { std::ofstream(disk + "/Full.scheme", std::ios::binary) << scheme; }
-    RunCommand({"dd", "if=/dev/zero", "of=" + disk + "/filler", "bs=1k", "count=100"});
+    for (int i = 0; i < 18; ++i) scheme += Win("tone.wav") + "|TONE " + std::to_string(i) + "|0|0|0|0|\r\n";
+    scheme += "Colours=0,255,50,0,58,15\r\nCompact=0\r\nonly in the old file\r\n";
+    { std::ofstream(file, std::ios::binary) << scheme; }
+    auto entry = [&](int i) { return disk + "/entry" + std::to_string(i); };
+    int entries = 0;
+    for (int fd; (fd = open(entry(entries).c_str(), O_CREAT | O_WRONLY, 0644)) >= 0; ++entries) close(fd);
+    ASSERT_EQ(errno, ENOSPC);
 
-    ASSERT_NO_FATAL_FAILURE(StartBoard({ToWindowsPath(disk + "/Full.scheme")}, "Full - Clangster"));
-    Probe({"command", std::to_string(kSave)});
-    const std::string message = ProbeText({"dialog", "Clangster", "get", "65535"});
-    EXPECT_EQ(message.rfind("Error saving " + ToWindowsPath(disk + "/Full.scheme") + ":", 0), 0u) << message;
-    PressDialogButton("Clangster", kIdOk);
-    EXPECT_EQ(Slurp(disk + "/Full.scheme"), scheme);
+    ASSERT_NO_FATAL_FAILURE(StartBoard({ToWindowsPath(file)}, "Full - Clangster"));
+    for (const bool entryFree : {false, true}) {
+        if (entryFree) {  // one entry for the new file, one for what fills the space
+            unlink(entry(0).c_str());
+            unlink(entry(1).c_str());
+            RunCommand({"dd", "if=/dev/zero", "of=" + disk + "/filler", "bs=1k", "count=100"});
+        }
+        Probe({"command", std::to_string(kSave)});
+        EXPECT_EQ(ProbeText({"dialog", "Clangster", "get", "65535"}),  // printed in text mode: CR LF
+                  "Error saving " + ToWindowsPath(file) + ":\r\n\r\nNo space left on device");
+        PressDialogButton("Clangster", kIdOk);
+        EXPECT_EQ(Slurp(file), scheme) << (entryFree ? "no free space" : "no free file entry");
+    }
     EXPECT_TRUE(WaitForTitle("Full - Clangster"));
     ASSERT_NO_FATAL_FAILURE(CloseBoard());
-    umount(disk.c_str());
 }
 
 }  // namespace

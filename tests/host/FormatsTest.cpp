@@ -3,11 +3,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <vector>
 
 #include "audio/WavFormat.h"
 #include "board/Keys.h"
+#include "framework/FileReplace.h"
 #include "framework/FileStatus.h"
 #include "framework/TextFile.h"
 #include "TestFiles.h"
@@ -274,6 +276,21 @@ TEST(FileStatus, WindowsDeviceNamesWithAnyExtensionOrCase) {
         EXPECT_TRUE(fw::IsWindowsDeviceName(device)) << device;
     for (const char* file : {"COM0", "COM10", "console.wav", "icon.wav", "C:\\CON\\a.wav", "nul_", ""})
         EXPECT_FALSE(fw::IsWindowsDeviceName(file)) << file;
+}
+
+// A replace that finds the file held is tried again for a while; any other
+// failure is reported at once.
+TEST(FileReplace, AHeldFileIsTriedAgainForAWhile) {
+    const std::vector<int> results[] = {{EACCES, EBUSY, 0}, {ENOSPC}, {EACCES}};  // in turn, the last one repeating
+    const std::size_t expectedAttempts[] = {3, 1, fw::kReplaceAttempts};
+    for (std::size_t i = 0; i < std::size(results); ++i) {
+        const auto& r = results[i];
+        std::size_t attempts = 0, pauses = 0;
+        const auto attempt = [&] { return r[std::min(attempts++, r.size() - 1)]; };
+        EXPECT_EQ(r.back(), fw::RetryWhileHeld(attempt, [&] { ++pauses; }));
+        EXPECT_EQ(expectedAttempts[i], attempts);
+        EXPECT_EQ(attempts - 1, pauses);
+    }
 }
 
 }  // namespace

@@ -2,8 +2,14 @@
 // the failure messages and the window title.
 #include "scheme/Scheme.h"
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -485,6 +491,48 @@ TEST_F(SchemeTest, FailedSaveKeepsTitleAndPath) {
     ASSERT_EQ(2u, view.messages.size());
     EXPECT_EQ("Error saving /dev/full:\n\n" + std::string(std::strerror(ENOSPC)), view.messages[1]);
     EXPECT_EQ(At("Good.scheme"), board.schemePath());
+}
+
+namespace fs = std::filesystem;
+
+// Root passes every permission check: `body` runs as nobody in a child
+// process, its result coming back as the exit code.
+int AsOrdinaryUser(const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) _exit(geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0) ? 99 : body());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 98;
+}
+
+// A save puts a whole new file in the old one's place or leaves the old one
+// byte for byte. Only a folder that refuses new files for want of rights has
+// its (writable) file written in place.
+TEST_F(SchemeTest, ASaveReplacesTheOldFileWholeOrLeavesIt) {
+    const std::string saved = SavedText(), old = "the old scheme\r\n";
+    std::string deep = dir.Path("deep");  // leaves no room for the fresh file's longer name
+    while (deep.size() < 3900) deep += "/" + std::string(100, 'd');
+    deep += "/" + std::string(4078 - deep.size(), 'd');
+    struct Case { std::string folder; int folderMode, fileMode, error; };  // fileMode -1: no old file
+    const Case cases[] = {{dir.Path("closed"), 0555, 0644, 0}, {dir.Path("closed, empty"), 0555, -1, EACCES},
+                          {dir.Path("read-only"), 0755, 0444, EACCES}, {deep, 0755, 0644, ENAMETOOLONG}};
+    fs::permissions(dir.dir(), fs::perms(0755));
+    for (const Case& c : cases) {
+        const std::string path = c.folder + "/a.scheme", where = c.folder.substr(0, 80);
+        fs::create_directories(c.folder);
+        if (c.fileMode >= 0) std::ofstream(path, std::ios::binary) << old;
+        for (const std::string& p : {c.folder, path}) {
+            if (geteuid() == 0) (void)lchown(p.c_str(), 65534, 65534);
+            chmod(p.c_str(), p == path ? c.fileMode : c.folderMode);
+        }
+        const std::string message = "Error saving " + path + ":\n\n" + std::strerror(c.error);
+        const auto save = [&] { return scheme::SaveScheme(board, path) ? 0 : view.messages.back() == message ? 1 : 2; };
+        EXPECT_EQ(c.error ? 1 : 0, AsOrdinaryUser(save)) << where;
+        EXPECT_EQ(c.error ? (c.fileMode < 0 ? "" : old) : saved, testfiles::TempDir::ReadBytes(path)) << where;
+        const auto files = std::distance(fs::directory_iterator(c.folder), fs::directory_iterator());
+        EXPECT_EQ(c.fileMode < 0 ? 0 : 1, files) << "a file left beside the old one in " << where;
+        chmod(c.folder.c_str(), 0755);
+    }
 }
 
 // ---- Title ----

@@ -6,6 +6,8 @@
 #include "board/Board.h"
 #include "board/TimeFormat.h"
 #include "framework/AnsiText.h"
+#include "framework/FileReplace.h"
+#include "framework/FileStatus.h"
 #include "scheme/SchemeCommands.h"
 #include "scheme/SchemeFormat.h"
 
@@ -30,6 +32,8 @@ TEST_F(ShiftJisTest, SeparatorsAreNeverSecondBytes) {
     EXPECT_EQ(fields[0], "C:\\" + kBarKanji + ".wav");
     EXPECT_EQ(fields[1], kBarKanji);
     EXPECT_EQ(fields[5], "1");
+    EXPECT_EQ(fw::FolderOf("C:\\Shows\\" + kBackslashKanji + ".scheme"), "C:\\Shows\\");
+    EXPECT_FALSE(fw::IsWindowsDeviceName("C:\\" + kBackslashKanji + "nul"));
 }
 
 TEST_F(ShiftJisTest, NamesAreCutToTheDisplayOnAWholeCharacter) {
