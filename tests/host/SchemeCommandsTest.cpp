@@ -6,7 +6,6 @@
 
 #include "BoardFixture.h"
 #include "scheme/Scheme.h"
-#include "scheme/SettingsFormat.h"
 
 namespace {
 
@@ -427,15 +426,6 @@ TEST_F(SchemeCommandsTest, AnotherSoundOutputIsStoredOnceItIsInUse) {
     host.chosenOutput = "";
     commands.Options();
     EXPECT_EQ(second, settings.values["SoundOutput"]);
-}
-
-TEST(SettingsFormatTest, ValueTextEndsAtTheFirstZeroOrTheByteCount) {
-    const char bytes[] = {'a', 'b', 'c', 0, 'd'};
-    EXPECT_EQ("abc", scheme::ValueText(bytes, 5));
-    EXPECT_EQ("ab", scheme::ValueText(bytes, 2));
-    EXPECT_EQ("", scheme::ValueText(bytes, 0));
-    const std::string full(300, 'x');
-    EXPECT_EQ(scheme::kValueBufferSize, scheme::ValueText(full.data(), full.size()).size());
 }
 
 }  // namespace
