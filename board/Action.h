@@ -1,0 +1,26 @@
+#pragma once
+// What can be asked of the board from outside its own controls. Slot keys,
+// the remote window messages, the trigger tool, system-wide hotkeys and OSC
+// all turn their input into these, and one place carries them out.
+#include <string>
+
+namespace board {
+
+struct Action {
+    enum Kind {
+        Fire,           // a slot, as its Play button: start, or pause when it plays
+        Stop,           // a slot, as its stop button: stop and rewind
+        SetVolume,      // a slot's volume slider: value 1 is the top (full), 0 the quietest
+        Seek,           // a slot's sound to value seconds from its start
+        FireByName,     // every slot named `name`, case aside, as its Play button
+        StopAll,        // every slot stopped and rewound, every fade ended
+        FadeAll,        // every playing sound faded out and paused
+        OpenFavourite,  // favourite scheme `index`
+    };
+    Kind kind = Fire;
+    int index = 0;      // the slot, 0..17; the favourite, 0..11
+    double value = 0;
+    std::string name;
+};
+
+}  // namespace board
