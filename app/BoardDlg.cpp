@@ -7,7 +7,6 @@
 #include "app/RemoteMessage.h"
 #include "app/SlotIds.h"
 #include "framework/App.h"
-#include "res/ControlClasses.h"
 #include "res/resource.h"
 #include "scheme/OptionsDlg.h"
 #include "scheme/RenameDlg.h"
@@ -39,11 +38,11 @@ CBoardDlg::CBoardDlg(std::string commandLine)
 
 bool CBoardDlg::RegisterControlClasses() {
     // A tick draws its changes through GetDC: with a device context of their
-    // own, the time and tenths displays and the position slider keep it
-    // between ticks.
-    const bool displays = fw::Control::RegisterOwnDcClass("Static", CLANGSTER_DISPLAY_CLASS);
-    const bool sliders = fw::Control::RegisterOwnDcClass(TRACKBAR_CLASSA, CLANGSTER_SLIDER_CLASS);
-    return displays && sliders;
+    // own, the displays and sliders keep it between ticks. The classes keep
+    // their standard names, which screen readers and scripts go by.
+    const bool statics = fw::Control::RegisterOwnDcClass("Static");
+    const bool trackBars = fw::Control::RegisterOwnDcClass(TRACKBAR_CLASSA);
+    return statics && trackBars;
 }
 
 CBoardDlg::~CBoardDlg() = default;

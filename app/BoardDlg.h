@@ -27,8 +27,9 @@ public:
     explicit CBoardDlg(std::string commandLine);
     ~CBoardDlg() override;
 
-    // The display and slider classes the template names; the constructor
-    // registers them, and whoever makes the template without a CBoardDlg.
+    // The program's own static and track bar classes, under their standard
+    // names, with a device context per window; the constructor registers
+    // them, and whoever makes the template without a CBoardDlg.
     static bool RegisterControlClasses();
 
     board::Board& Board() { return m_board; }
