@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/CommandIds.h"
 #include "app/RemoteMessage.h"
 #include "app/SlotIds.h"
 #include "framework/App.h"
@@ -198,11 +199,11 @@ bool CBoardDlg::OnSlotCommand(int id, int code) {
 }
 
 bool CBoardDlg::OnMenuCommand(int id) {
-    if (const ui::Theme* theme = ui::ThemeForCommand(id)) {
-        m_board.SetLedColours(theme->on, theme->off);
+    if (const int theme = app::ThemeFor(id); theme >= 0) {
+        m_board.SetLedColours(ui::kThemes[theme].on, ui::kThemes[theme].off);
         return true;
     }
-    if (const int favourite = scheme::FavouriteForCommand(id); favourite >= 0) {
+    if (const int favourite = app::FavouriteFor(id); favourite >= 0) {
         m_commands.OpenFavourite(favourite);
         return true;
     }
@@ -353,7 +354,7 @@ void CBoardDlg::SetDisplay(int slot, board::DisplayKind kind, const std::string&
 }
 
 void CBoardDlg::SetPlayImage(int slot, board::PlayImage image) {
-    Slot(slot).play.SetBitmap(static_cast<int>(image), kKeyColour);
+    Slot(slot).play.SetBitmap(app::BitmapOf(image), kKeyColour);
 }
 
 void CBoardDlg::SetPlayCaption(int slot, const std::string& caption) {
@@ -407,12 +408,12 @@ bool CBoardDlg::AskYesNo(const std::string& question) {
     return fw::ShowMessage(hwnd_, question, MB_YESNO) == IDYES;
 }
 
-int CBoardDlg::TrackSlotMenu(int slot, bool loopChecked) {
+scheme::SlotCommand CBoardDlg::TrackSlotMenu(int slot, bool loopChecked) {
     fw::UniqueMenu menu(::LoadMenuA(fw::App::Instance(), MAKEINTRESOURCEA(IDR_SLOTMENU)));
     HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
-    if (!popup) return 0;
+    if (!popup) return scheme::SlotCommand::None;
     if (loopChecked) ::CheckMenuItem(popup, ID_SLOT_LOOP, MF_BYCOMMAND | MF_CHECKED);
-    return Slot(slot).play.TrackMenu(popup);
+    return app::SlotCommandFor(Slot(slot).play.TrackMenu(popup));
 }
 
 bool CBoardDlg::EditName(std::string& name) {
@@ -454,7 +455,7 @@ void CBoardDlg::ShowFavouriteCaptions(const scheme::Favourites& captions) {
     if (!schemes) return;
     for (int i = 0; i < scheme::kFavouriteCount; ++i)
         ::ModifyMenuA(schemes, static_cast<UINT>(i), MF_BYPOSITION | MF_STRING,
-                      static_cast<UINT_PTR>(scheme::kFavouriteCommandIds[i]), captions[static_cast<size_t>(i)].c_str());
+                      static_cast<UINT_PTR>(app::kFavouriteCommandIds[i]), captions[static_cast<size_t>(i)].c_str());
     // Only the drop-down changed, which is drawn afresh when opened: the bar
     // itself needs no redraw (which would recompute the whole window's frame).
 }

@@ -90,7 +90,7 @@ private:
     // scheme::ICommandHost
     std::optional<std::string> ChooseFile(scheme::FileKind kind, const std::string& initialName) override;
     bool AskYesNo(const std::string& question) override;
-    int TrackSlotMenu(int slot, bool loopChecked) override;
+    scheme::SlotCommand TrackSlotMenu(int slot, bool loopChecked) override;
     bool EditName(std::string& name) override;
     bool EditOptions(scheme::Favourites& favourites, int& onPlayMode, std::string& soundOutput) override;
     bool UseSoundOutput(const std::string& soundOutput) override;

@@ -33,7 +33,7 @@ public:
 
     // The slot menu, and each of its commands.
     void SlotMenu(int slot);
-    void RunSlotCommand(int slot, int command);
+    void RunSlotCommand(int slot, SlotCommand command);
 
     // Files dropped onto the board, over `slot` (-1 when over no slot): a
     // scheme among them opens; WAV files fill that slot and then the empty

@@ -10,12 +10,13 @@
 #include <iostream>
 
 #include "BoardDriver.h"
+#include "resource.h"
 
 namespace e2e {
 namespace {
 
 constexpr double kSoundDb = -30;
-constexpr int kOptions = 32803, kIdOk = 1, kSoundOutputList = 1150;
+constexpr int kOptions = ID_TOOLS_OPTIONS, kIdOk = 1, kSoundOutputList = IDC_SOUND_OUTPUT;
 const char kKey[] = "HKCU\\Software\\Marrowick\\Clangster";
 const char kSecondSink[] = "clangster_second";
 

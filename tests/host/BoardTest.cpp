@@ -17,7 +17,9 @@ using Calls = std::vector<std::string>;
 const std::string kBlankTitle(25, ' ');
 const std::string kBlankTime(6, ' ');
 const std::string kBlankTenths(2, ' ');
-constexpr int kIdle = 137, kPlaying = 138, kPaused = 140;
+constexpr int kIdle = static_cast<int>(board::PlayImage::Idle),
+              kPlaying = static_cast<int>(board::PlayImage::Playing),
+              kPaused = static_cast<int>(board::PlayImage::Paused);
 
 std::string Title(const std::string& name, const std::string& rest) {
     return board::DisplayTextFor(board::DisplayKind::Title, name + "|" + rest);
@@ -262,7 +264,7 @@ TEST_F(PlayTest, LoopingSlotPlaysWithTheLoopFlag) {
 TEST_F(PlayTest, StopOnAnEmptySlotOnlyShowsTheIdleImage) {
     const auto logged = view.log.size();
     board.OnStopButton(5);
-    EXPECT_EQ((Calls{"SetPlayImage 5 137"}), view.Since(logged));
+    EXPECT_EQ((Calls{"SetPlayImage 5 idle"}), view.Since(logged));
 }
 
 TEST_F(PlayTest, FailingStatusMakesTheClickDoNothing) {
@@ -287,7 +289,7 @@ TEST_F(PlayTest, PauseOthersPausesEveryPlayingSlotInOrder) {
     board.SetOnPlayMode(PauseOthers);
     const auto logged = view.log.size();
     board.OnPlayButton(3);
-    EXPECT_EQ((Calls{"SetPlayImage 0 140", "SetPlayImage 7 140", "SetPlayImage 3 138"}),
+    EXPECT_EQ((Calls{"SetPlayImage 0 paused", "SetPlayImage 7 paused", "SetPlayImage 3 playing"}),
               view.Since(logged, "SetPlayImage"));
     EXPECT_FALSE(a.playing);
     EXPECT_FALSE(b.playing);
@@ -801,7 +803,7 @@ TEST_F(RemoteTest, TriggersEverySlotOfThatNameInOrderWhateverTheCase) {
     board.SetOnPlayMode(LeaveOthers);
     const auto logged = view.log.size();
     Send(board, "bElL");
-    EXPECT_EQ((Calls{"SetPlayImage 2 138", "SetPlayImage 5 138"}), view.Since(logged, "SetPlayImage"));
+    EXPECT_EQ((Calls{"SetPlayImage 2 playing", "SetPlayImage 5 playing"}), view.Since(logged, "SetPlayImage"));
     EXPECT_FALSE(horn.playing);
 
     Send(board, "bell");  // a press on a playing slot pauses it

@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr int kIdle = 137, kPaused = 140;
+constexpr int kIdle = static_cast<int>(board::PlayImage::Idle), kPaused = static_cast<int>(board::PlayImage::Paused);
 
 std::string Join(const std::vector<std::string>& lines, const std::string& end = "\r\n") {
     std::string text;
@@ -393,7 +393,7 @@ TEST_F(SchemeTest, AKeptLineLastsUntilTheSlotIsGivenAnotherSound) {
     EXPECT_TRUE(board.slot(0).loaded);
     EXPECT_EQ("LATE ONE", board.slot(0).name);
     EXPECT_EQ("Loop", view.at(0).caption);
-    EXPECT_EQ(140, view.at(0).image);
+    EXPECT_EQ(kPaused, view.at(0).image);
     EXPECT_EQ(absent + "|LATE ONE|4000.000000|10000|1|1|", scheme::FormatSlotLine(board, 0));
 
     board.ClearSlot(1);
