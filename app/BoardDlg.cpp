@@ -159,13 +159,11 @@ bool CBoardDlg::PreTranslateMessage(MSG& msg) {
     // messages are looked at: the window check costs a server request.
     if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP) return false;
     if (msg.hwnd != hwnd_ && !::IsChild(hwnd_, msg.hwnd)) return false;
-    if (msg.message == WM_KEYDOWN && board::SlotForKey(static_cast<unsigned>(msg.wParam)) >= 0) {
-        const bool shiftDown = ::GetAsyncKeyState(VK_SHIFT) < 0;
-        return m_board.OnSlotKey(static_cast<unsigned>(msg.wParam), shiftDown);
-    }
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
-        OnAllSounds(::GetAsyncKeyState(VK_SHIFT) < 0 ? app::FadeAllSounds : app::StopAllSounds);
-        return true;
+    if (msg.message == WM_KEYDOWN) {
+        if (const auto action = board::KeyAction(static_cast<unsigned>(msg.wParam), ::GetAsyncKeyState(VK_SHIFT) < 0)) {
+            m_commands.Perform(*action);
+            return true;
+        }
     }
     if (msg.wParam == VK_CONTROL && (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP))
         m_board.OnControlKey(msg.message == WM_KEYDOWN);
@@ -216,7 +214,7 @@ bool CBoardDlg::OnMenuCommand(int id) {
     case ID_VIEW_NORMAL: m_board.SetLayout(false); return true;
     case ID_VIEW_COMPACT: m_board.SetLayout(true); return true;
     case ID_TOOLS_OPTIONS: m_commands.Options(); return true;
-    case ID_TOOLS_STOP_ALL: m_board.StopAll(); return true;
+    case ID_TOOLS_STOP_ALL: m_commands.Perform({board::Action::StopAll}); return true;
     case ID_HELP_ABOUT: {
         CAboutDlg about;
         about.DoModal(hwnd_);
@@ -261,14 +259,14 @@ void CBoardDlg::OnVolumeScroll(int code, HWND slider) {
 
 void CBoardDlg::OnCopyData(const COPYDATASTRUCT* data) {
     if (!data) return;
-    m_board.OnRemoteTrigger(data->lpData, data->cbData);
+    m_commands.Perform(board::NameAction(data->lpData, data->cbData));
 }
 
 void CBoardDlg::OnAllSounds(WPARAM action) {
     if (action == app::FadeAllSounds)
-        m_board.FadeAll();
+        m_commands.Perform({board::Action::FadeAll});
     else if (action == app::StopAllSounds)
-        m_board.StopAll();
+        m_commands.Perform({board::Action::StopAll});
 }
 
 void CBoardDlg::OnDropFiles(HDROP drop) {

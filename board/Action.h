@@ -2,6 +2,8 @@
 // What can be asked of the board from outside its own controls. Slot keys,
 // the remote window messages, the trigger tool, system-wide hotkeys and OSC
 // all turn their input into these, and one place carries them out.
+#include <cstddef>
+#include <optional>
 #include <string>
 
 namespace board {
@@ -22,5 +24,16 @@ struct Action {
     double value = 0;
     std::string name;
 };
+
+// A key pressed in the board's window: a slot key fires its slot, or stops
+// it with Shift; Esc stops every sound, or fades them with Shift. Nothing
+// for any other key.
+std::optional<Action> KeyAction(unsigned vk, bool shiftDown);
+
+// The remote trigger's data: a sound's name, up to its first zero byte.
+Action NameAction(const void* data, std::size_t size);
+
+// The volume slider's value for an action's volume (1 = top, full volume).
+int VolumeSliderValue(double volume);
 
 }  // namespace board

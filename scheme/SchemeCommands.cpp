@@ -219,7 +219,19 @@ void SchemeCommands::OpenFavourite(int index) {
         m_host.StartProgramCopy("\"" + path + "\"");
         return;
     }
-    if (!LoadScheme(m_board, path)) RemoveFavourite(index);
+    OpenFavouriteHere(index);
+}
+
+void SchemeCommands::OpenFavouriteHere(int index) {
+    const std::string path = m_favourites.at(static_cast<std::size_t>(index));
+    if (!path.empty() && !LoadScheme(m_board, path)) RemoveFavourite(index);
+}
+
+void SchemeCommands::Perform(const board::Action& action) {
+    if (action.kind != board::Action::OpenFavourite)
+        m_board.Perform(action);
+    else if (action.index >= 0 && action.index < kFavouriteCount)
+        OpenFavouriteHere(action.index);
 }
 
 void SchemeCommands::RemoveFavourite(int index) {

@@ -46,10 +46,17 @@ public:
 
     // Favourites, the on-play mode and the sound output.
     void Options();
+    // A favourite from the Schemes menu: with Shift held, in a second board.
     void OpenFavourite(int index);
+
+    // The one place that carries out what is asked from outside the board's
+    // controls (keys, remote messages, hotkeys, OSC): a favourite here, in
+    // this board; everything else on the board.
+    void Perform(const board::Action& action);
     const Favourites& favourites() const { return m_favourites; }
 
 private:
+    void OpenFavouriteHere(int index);
     void Browse(int slot);
     void Rename(int slot);
     void RemoveFavourite(int index);

@@ -305,9 +305,12 @@ TEST_F(SchemeCommandsTest, AFavouriteThatCannotBeOpenedIsRemovedAndTheRestMoveUp
     EXPECT_EQ("", settings.values["MRU11"]);
     EXPECT_EQ("S3", host.captions[2]);
 
-    commands.OpenFavourite(2);
+    commands.NewScheme();
+    host.shift = true;  // asked from outside the window, it opens here whatever the keys
+    commands.Perform({board::Action::OpenFavourite, 2});
     EXPECT_EQ(At("S3.scheme"), board.schemePath());
-    commands.OpenFavourite(7);  // empty: nothing happens
+    EXPECT_TRUE(host.copies.empty());
+    for (int index : {7, 12, -1}) commands.Perform({board::Action::OpenFavourite, index});  // empty or none
     EXPECT_EQ(At("S3.scheme"), board.schemePath());
 }
 

@@ -379,8 +379,8 @@ TEST_F(SchemeTest, AKeptLineLastsUntilTheSlotIsGivenAnotherSound) {
     EXPECT_EQ(10000, view.at(0).volume);  // the slider shows the line's volume, as far as it goes
     EXPECT_EQ("C:\\gone.wav||0|0|0|1", scheme::FormatSlotLine(board, 1));  // exactly as read
     EXPECT_EQ("GONE                --;--", view.at(1).title);
-    board.OnRemoteTrigger("LATE ONE", 8);
-    board.OnSlotKey('1', false);
+    board.Perform(board::NameAction("LATE ONE", 8));
+    Key('1', false);
     EXPECT_TRUE(device.buffers.empty());
     board.OnControlKey(true);
     board.OnControlKey(false);
@@ -443,7 +443,7 @@ TEST_F(SchemeTest, LongNamesSurviveASave) {
     ASSERT_TRUE(LoadText(Join(Scheme({path + "|" + name + "|0|0|0|0|"}, {}))));
     ASSERT_TRUE(LoadText(SavedText()));
     EXPECT_EQ(name, board.slot(0).name);
-    board.OnRemoteTrigger(name.data(), name.size());
+    board.Perform(board::NameAction(name.data(), name.size()));
     EXPECT_TRUE(device.last().playing);
     board.RenameSlot(0, std::string(fw::kMaxLineBytes, 'M'));
     EXPECT_TRUE(LoadText(SavedText()));
