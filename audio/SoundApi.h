@@ -29,12 +29,14 @@ enum class SoundError {
     SetCooperativeLevel,  // the device would not take the window
     OutputUnavailable,    // the chosen output could not be opened
     OutputRefusedSounds,  // the chosen output did not take every loaded sound
+    StreamRead,           // a streamed sound's file could not be read as it played: it stopped
+    TooLarge,             // no memory for the sound, or more samples than a position can count
 };
 
 // The message the user is shown; empty for the errors nothing is said about.
 const char* SoundErrorText(SoundError error);
 
-// One sound held whole in memory.
+// One sound: held whole in memory, or streamed from its file.
 class ISoundBuffer {
 public:
     virtual ~ISoundBuffer() = default;  // stops a playing buffer, quietly, before releasing it
@@ -56,6 +58,9 @@ public:
     // The bytes the sound's shown length is worked out from (a WAV file's
     // whole size, header included; a decoded sound's own bytes).
     virtual std::uint64_t LengthBytes() const = 0;
+    // Why the sound stopped by itself (a streamed sound's file could not be
+    // read any more), once; None otherwise.
+    virtual SoundError TakePlaybackError() { return SoundError::None; }
 };
 
 class ISoundDevice {
@@ -84,6 +89,8 @@ inline const char* SoundErrorText(SoundError error) {
     case SoundError::OutputRefusedSounds:
         return "The chosen sound output could not take every loaded sound.\n\n"
                "The sounds go on playing where they were.";
+    case SoundError::StreamRead: return "The sound's file could not be read any more, so the sound was stopped.";
+    case SoundError::TooLarge: return "Error - The sound is too large to be played.";
     case SoundError::None:
     case SoundError::Unreadable: break;
     }

@@ -2,6 +2,8 @@
 
 #include "audio/PcmSource.h"
 #include "audio/SoundBuffer.h"
+#include "audio/SoundSize.h"
+#include "audio/StreamedBuffer.h"
 
 namespace audio {
 
@@ -31,6 +33,8 @@ private:
 std::unique_ptr<ISoundBuffer> LoadSound(const std::string& path, IDirectSound* device, DWORD flags) {
     OpenedSound sound = OpenWav(path);
     if (!sound.source) return std::make_unique<UnloadedSound>(sound.error);
+    if (!StaysResident(sound.source->Size()))
+        return std::make_unique<StreamedBuffer>(std::move(sound.source), device, flags);
     return std::make_unique<CSoundBuffer>(*sound.source, device, flags);
 }
 

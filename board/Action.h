@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace board {
 
@@ -19,9 +20,11 @@ struct Action {
         FadeAll,        // every playing sound faded out and paused
         OpenFavourite,  // favourite scheme `index`
     };
-    Kind kind = Fire;
-    int index = 0;      // the slot, 0..17; the favourite, 0..11
-    double value = 0;
+    Action(Kind k, int i = 0, double v = 0, std::string n = {}) : kind(k), index(i), value(v), name(std::move(n)) {}
+
+    Kind kind;
+    int index;      // the slot, 0..17; the favourite, 0..11
+    double value;
     std::string name;
 };
 

@@ -331,6 +331,10 @@ void Board::RefreshSlotTime(int i) {
     std::uint32_t cursor = 0;
     s.buffer->GetCurrentPosition(cursor);
     ShowSlotTime(i, cursor, status);
+    // A sound that stopped itself on a read error shows as ended; the user is told why, once.
+    const audio::SoundError error = s.buffer->TakePlaybackError();
+    if (error != audio::SoundError::None)
+        m_view.ShowMessage("Error playing " + s.path + ":\n\n" + audio::SoundErrorText(error));
 }
 
 void Board::ShowSlotTime(int i, std::uint32_t cursor, std::uint32_t status) {

@@ -13,6 +13,7 @@ PACKAGES=(
   xdotool                         # e2e tests find windows and send input
   pulseaudio pulseaudio-utils     # sound server with the null sink; parec/paplay/pactl
   sox                             # e2e tests generate test sounds
+  stress-ng                       # the bench plays a streamed sound with both cores busy
   imagemagick                     # asset checks read the generated bitmaps and icon
   clang libclang-rt-dev           # fuzz targets: clang with libFuzzer and the sanitizer runtimes
 )

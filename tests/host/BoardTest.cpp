@@ -573,6 +573,21 @@ TEST_F(RefreshTest, EndOfASoundThatDoesNotLoopGoesIdle) {
     EXPECT_EQ(logged, view.log.size());
 }
 
+TEST_F(RefreshTest, ASoundThatStoppedOnAReadErrorGoesIdleAndTheUserIsToldOnce) {
+    auto& b = Load(0, "A");
+    board.OnPlayButton(0);
+    Tick(3);
+    b.playing = false;  // the stream's file went away: stopped at the start
+    b.position = 0;
+    b.playbackError = audio::SoundError::StreamRead;
+    Tick(3);
+    EXPECT_EQ(kIdle, view.at(0).image);
+    EXPECT_FALSE(view.at(0).timerRunning);
+    ASSERT_EQ(1u, view.messages.size());
+    EXPECT_EQ("Error playing " + board.slot(0).path + ":\n\n" + audio::SoundErrorText(audio::SoundError::StreamRead),
+              view.messages[0]);
+}
+
 TEST_F(RefreshTest, LoopingSoundWrapsAndKeepsTicking) {
     auto& b = Load(0, "A", 1.0);
     board.SetLoop(0, true);
