@@ -29,9 +29,19 @@ enum class SoundError {
     SetCooperativeLevel,  // the device would not take the window
     OutputUnavailable,    // the chosen output could not be opened
     OutputRefusedSounds,  // the chosen output did not take every loaded sound
+    // A sound file that is not a PCM WAV could not be decoded; the user is
+    // told its path and why (IsDecodeError).
+    Undecodable,          // no decoder of this system reads the file
+    DecodeFailed,         // a decoder took the file but could not decode it to its end
+    SpoolFailed,          // the decoded samples found no room in memory or on disk
 };
 
-// The message the user is shown; empty for the errors nothing is said about.
+inline bool IsDecodeError(SoundError error) {
+    return error == SoundError::Undecodable || error == SoundError::DecodeFailed || error == SoundError::SpoolFailed;
+}
+
+// The message the user is shown (for a decode error, why: the board names
+// the file); empty for the errors nothing is said about.
 const char* SoundErrorText(SoundError error);
 
 // One sound held whole in memory.
@@ -84,6 +94,10 @@ inline const char* SoundErrorText(SoundError error) {
     case SoundError::OutputRefusedSounds:
         return "The chosen sound output could not take every loaded sound.\n\n"
                "The sounds go on playing where they were.";
+    case SoundError::Undecodable: return "This system has no decoder for this kind of file.";
+    case SoundError::DecodeFailed: return "The file is damaged or holds no sound: it could not be decoded to its end.";
+    case SoundError::SpoolFailed:
+        return "There is no room for the decoded sound, in memory or in the folder for temporary files.";
     case SoundError::None:
     case SoundError::Unreadable: break;
     }
