@@ -2,6 +2,7 @@
 
 #include "audio/PcmSource.h"
 #include "audio/SoundBuffer.h"
+#include "audio/SoundDecoders.h"
 
 namespace audio {
 
@@ -30,6 +31,7 @@ private:
 
 std::unique_ptr<ISoundBuffer> LoadSound(const std::string& path, IDirectSound* device, DWORD flags) {
     OpenedSound sound = OpenWav(path);
+    if (sound.needsDecoding) sound = DecodeSoundFile(path);
     if (!sound.source) return std::make_unique<UnloadedSound>(sound.error);
     return std::make_unique<CSoundBuffer>(*sound.source, device, flags);
 }
