@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace audio {
 
@@ -79,6 +80,10 @@ public:
     // it is in memory, without reading its file again. Its position and
     // volume are the new buffer's own. Null, or not loaded, when it cannot be made.
     virtual std::unique_ptr<ISoundBuffer> CopyBuffer(ISoundBuffer& source) = 0;
+    // The paths CreateBuffer will be asked for next, in that order: a device
+    // may start reading them ahead, until EndReadAhead().
+    virtual void ReadAhead(const std::vector<std::string>& /*paths*/) {}
+    virtual void EndReadAhead() {}
 };
 
 inline const char* SoundErrorText(SoundError error) {

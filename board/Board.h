@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "audio/SoundApi.h"
 #include "board/BoardView.h"
@@ -63,6 +64,14 @@ public:
     // sound, nothing changes and the user is told once (false). The old
     // device may go once this returned true.
     bool MoveToDevice(audio::ISoundDevice* device);
+    // The sound files the next loads will ask for, in order, for the device
+    // to read ahead; and the end of that.
+    void ReadAhead(const std::vector<std::string>& paths) {
+        if (m_directSound) m_directSound->ReadAhead(paths);
+    }
+    void EndReadAhead() {
+        if (m_directSound) m_directSound->EndReadAhead();
+    }
     // Tells the user what went wrong with the sound card, or why the sound
     // file at path could not be decoded; nothing for the errors that are silent.
     void Report(audio::SoundError error, const std::string& path = std::string());

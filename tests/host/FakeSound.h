@@ -184,11 +184,19 @@ public:
         }
     }
 
+    void ReadAhead(const std::vector<std::string>& paths) override {
+        readAhead = paths;
+        readAheadCalls.push_back("ahead " + std::to_string(paths.size()));
+    }
+    void EndReadAhead() override { readAheadCalls.push_back("end"); }
+
     BufferState& last() { return *buffers.back(); }
 
     std::set<std::string> refused;                     // files CreateSoundBuffer turns down
     std::set<std::string> unreadable;                  // files that cannot be opened (locked, no access)
     std::map<std::string, audio::SoundError> failing;  // files that fail to load with that error
+    std::vector<std::string> readAhead;                // the paths of the last read-ahead
+    std::vector<std::string> readAheadCalls;
     bool refuseCopies = false;                         // CopyBuffer fails
     std::vector<std::shared_ptr<BufferState>> buffers;  // every buffer ever made, oldest first
 };
