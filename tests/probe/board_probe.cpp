@@ -9,7 +9,6 @@
 //   board-probe position SLOT VALUE   lets a position slider go at VALUE
 //   board-probe copydata HEX|-null N  sends WM_COPYDATA with raw bytes (or a null pointer and size N)
 //   board-probe close                 asks the board to close (WM_CLOSE)
-//   board-probe drop SLOT PATH...     drops files on a slot's Play button, as Explorer does
 //   board-probe rect ID               a control's client rectangle in screen coordinates
 //   board-probe menuzone SLOT         a real mouse click on the menu zone of a slot's Play button
 //   board-probe dismiss               closes the open pop-up menu with Esc
@@ -22,7 +21,6 @@
 // Exit code 3 when no board is running.
 #include <windows.h>
 #include <commctrl.h>
-#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -219,22 +217,6 @@ int main(int argc, char** argv) {
             return 1;
         std::printf("result=%lu\n", static_cast<unsigned long>(result));
         return 0;
-    }
-    if (command == "drop" && argc > 3) {
-        HWND play = ::GetDlgItem(board, app::kSlotIds[arg(2)].play);
-        RECT r;
-        ::GetWindowRect(play, &r);
-        POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        ::ScreenToClient(board, &at);
-        std::string names;  // each ends in a zero, the list in one more
-        for (int i = 3; i < argc; ++i) names += std::string(argv[i]) + '\0';
-        HGLOBAL drop = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size() + 1);
-        auto* files = static_cast<DROPFILES*>(::GlobalLock(drop));
-        files->pFiles = sizeof(DROPFILES);
-        files->pt = at;
-        std::memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), names.data(), names.size());
-        ::GlobalUnlock(drop);
-        return ::PostMessageA(board, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0) ? 0 : 1;
     }
     if (command == "close") {
         ::PostMessageA(board, WM_CLOSE, 0, 0);
