@@ -13,15 +13,11 @@
 #include "audio/AcmDecoder.h"
 #include "audio/MfDecoder.h"
 #include "audio/SoundDecoders.h"
+#include "WinTestSupport.h"
 
 namespace {
 
-std::string Sound(const std::string& name) {
-    std::string path = std::string(CLANGSTER_TEST_SOUNDS) + "/" + name;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
+using wintest::TestSound;
 
 // Pitch of the first channel from its upward zero crossings over the middle second.
 double Pitch(audio::PcmSource& source) {
@@ -63,7 +59,7 @@ TEST(DecoderTest, EachKindDecodesToItsToneForItsLength) {
                  {"tone-523-adpcm.wav", 523, true},   {"tone-587-ulaw.wav", 587, true}};
     const std::vector<audio::DecoderOpener> acm = {audio::OpenAcmDecoder};
     for (const Case& c : cases) {
-        const audio::OpenedSound sound = audio::DecodeSoundFile(Sound(c.file));
+        const audio::OpenedSound sound = audio::DecodeSoundFile(TestSound(c.file));
         ASSERT_TRUE(sound.source) << c.file << ": error " << static_cast<int>(sound.error);
         const audio::PcmFormat f = sound.source->Layout().format;
         EXPECT_EQ(16, f.bitsPerSample) << c.file;
@@ -72,19 +68,19 @@ TEST(DecoderTest, EachKindDecodesToItsToneForItsLength) {
         EXPECT_NEAR(2.0, double(sound.source->Size()) / f.avgBytesPerSec, 0.06) << c.file;
         EXPECT_NEAR(c.hz, Pitch(*sound.source), 1.0) << c.file;
         if (!c.acm) continue;
-        const audio::OpenedSound viaAcm = audio::DecodeSound(Sound(c.file), acm, nullptr);
+        const audio::OpenedSound viaAcm = audio::DecodeSound(TestSound(c.file), acm, nullptr);
         ASSERT_TRUE(viaAcm.source) << c.file << " through the ACM";
         EXPECT_NEAR(2.0, double(viaAcm.source->Size()) / viaAcm.source->Layout().format.avgBytesPerSec, 0.1) << c.file;
         EXPECT_NEAR(c.hz, Pitch(*viaAcm.source), 1.0) << c.file << " through the ACM";
     }
-    EXPECT_EQ(audio::SoundError::Undecodable, audio::DecodeSoundFile(Sound("broken.mp3")).error);
+    EXPECT_EQ(audio::SoundError::Undecodable, audio::DecodeSoundFile(TestSound("broken.mp3")).error);
 }
 
 TEST(DecoderTest, ALongSoundIsKeptInATemporaryFileThatGoesWithItsLastReader) {
     const std::size_t before = TempFiles();
-    const audio::OpenedSound inMemory = audio::DecodeSound(Sound("tone-440.flac"), {audio::OpenMfDecoder}, nullptr);
+    const audio::OpenedSound inMemory = audio::DecodeSound(TestSound("tone-440.flac"), {audio::OpenMfDecoder}, nullptr);
     audio::OpenedSound inFile =
-        audio::DecodeSound(Sound("tone-440.flac"), {audio::OpenMfDecoder}, audio::MakeTempSpoolFile, 64 * 1024);
+        audio::DecodeSound(TestSound("tone-440.flac"), {audio::OpenMfDecoder}, audio::MakeTempSpoolFile, 64 * 1024);
     ASSERT_TRUE(inMemory.source && inFile.source);
     EXPECT_EQ(before + 1, TempFiles());
     const std::uint64_t size = inMemory.source->Size();
