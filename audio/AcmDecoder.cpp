@@ -17,6 +17,8 @@ namespace audio {
 namespace {
 
 constexpr DWORD kInputBytes = 16 * 1024;
+// More than any codec's format description: a larger "fmt " chunk is damage.
+constexpr std::uint32_t kMostFormatBytes = 1024;
 
 class AcmDecoder : public Decoder {
 public:
@@ -35,10 +37,14 @@ public:
         std::uint64_t from = 0;
         WavChunks chunks;
         if (FindWavChunks(bytes, chunks)) {
+            if (chunks.fmtBytes > kMostFormatBytes) return false;
             format.resize(std::max<std::size_t>(chunks.fmtBytes, sizeof(WAVEFORMATEX)));
             if (bytes.ReadAt(chunks.fmtOffset, format.data(), chunks.fmtBytes) != chunks.fmtBytes) return false;
+            auto* described = reinterpret_cast<WAVEFORMATEX*>(format.data());
             if (chunks.fmtBytes < sizeof(WAVEFORMATEX))
-                reinterpret_cast<WAVEFORMATEX*>(format.data())->cbSize = 0;
+                described->cbSize = 0;
+            else if (described->cbSize > chunks.fmtBytes - sizeof(WAVEFORMATEX))
+                return false;  // it claims extra bytes the chunk does not hold
             from = chunks.dataOffset;
             left_ = std::min<std::uint64_t>(chunks.dataBytes, left_ > from ? left_ - from : 0);
         } else if (const auto start = FindMp3Start(bytes)) {
