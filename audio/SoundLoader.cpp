@@ -1,5 +1,7 @@
 #include "audio/SoundLoader.h"
 
+#include <mutex>
+
 #include "audio/PcmSource.h"
 #include "audio/SoundBuffer.h"
 #include "audio/SoundDecoders.h"
@@ -33,6 +35,10 @@ std::unique_ptr<ISoundBuffer> LoadSound(const std::string& path, IDirectSound* d
     OpenedSound sound = OpenWav(path);
     if (sound.needsDecoding) sound = DecodeSoundFile(path);
     if (!sound.source) return std::make_unique<UnloadedSound>(sound.error);
+    // Decoding keeps a core busy and goes on side by side; filling a buffer
+    // is bound by memory, and fills side by side only slow each other down.
+    static std::mutex filling;
+    const std::lock_guard<std::mutex> lock(filling);
     return std::make_unique<CSoundBuffer>(*sound.source, device, flags);
 }
 
