@@ -27,7 +27,7 @@ NICE := nice -n 10
 CTEST_FLAGS ?= --output-on-failure
 CTEST_TIMEOUT ?= 600
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := wav scheme trigger settings
+FUZZ_TARGETS := wav scheme trigger settings osc
 FUZZ_WORK := $(ROOT)/build/fuzz-work
 
 EXE := $(WIN_DIR)/app/Clangster.exe

@@ -4,10 +4,10 @@
 
 #include <vector>
 
+#include "app/CommandIds.h"
 #include "app/RemoteMessage.h"
 #include "app/SlotIds.h"
 #include "framework/App.h"
-#include "res/ControlClasses.h"
 #include "res/resource.h"
 #include "scheme/OptionsDlg.h"
 #include "scheme/RenameDlg.h"
@@ -39,11 +39,11 @@ CBoardDlg::CBoardDlg(std::string commandLine)
 
 bool CBoardDlg::RegisterControlClasses() {
     // A tick draws its changes through GetDC: with a device context of their
-    // own, the time and tenths displays and the position slider keep it
-    // between ticks.
-    const bool displays = fw::Control::RegisterOwnDcClass("Static", CLANGSTER_DISPLAY_CLASS);
-    const bool sliders = fw::Control::RegisterOwnDcClass(TRACKBAR_CLASSA, CLANGSTER_SLIDER_CLASS);
-    return displays && sliders;
+    // own, the displays and sliders keep it between ticks. The classes keep
+    // their standard names, which screen readers and scripts go by.
+    const bool statics = fw::Control::RegisterOwnDcClass("Static");
+    const bool trackBars = fw::Control::RegisterOwnDcClass(TRACKBAR_CLASSA);
+    return statics && trackBars;
 }
 
 CBoardDlg::~CBoardDlg() = default;
@@ -159,13 +159,11 @@ bool CBoardDlg::PreTranslateMessage(MSG& msg) {
     // messages are looked at: the window check costs a server request.
     if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP) return false;
     if (msg.hwnd != hwnd_ && !::IsChild(hwnd_, msg.hwnd)) return false;
-    if (msg.message == WM_KEYDOWN && board::SlotForKey(static_cast<unsigned>(msg.wParam)) >= 0) {
-        const bool shiftDown = ::GetAsyncKeyState(VK_SHIFT) < 0;
-        return m_board.OnSlotKey(static_cast<unsigned>(msg.wParam), shiftDown);
-    }
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
-        OnAllSounds(::GetAsyncKeyState(VK_SHIFT) < 0 ? app::FadeAllSounds : app::StopAllSounds);
-        return true;
+    if (msg.message == WM_KEYDOWN) {
+        if (const auto action = board::KeyAction(static_cast<unsigned>(msg.wParam), ::GetAsyncKeyState(VK_SHIFT) < 0)) {
+            m_commands.Perform(*action);
+            return true;
+        }
     }
     if (msg.wParam == VK_CONTROL && (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP))
         m_board.OnControlKey(msg.message == WM_KEYDOWN);
@@ -199,11 +197,11 @@ bool CBoardDlg::OnSlotCommand(int id, int code) {
 }
 
 bool CBoardDlg::OnMenuCommand(int id) {
-    if (const ui::Theme* theme = ui::ThemeForCommand(id)) {
-        m_board.SetLedColours(theme->on, theme->off);
+    if (const int theme = app::ThemeFor(id); theme >= 0) {
+        m_board.SetLedColours(ui::kThemes[theme].on, ui::kThemes[theme].off);
         return true;
     }
-    if (const int favourite = scheme::FavouriteForCommand(id); favourite >= 0) {
+    if (const int favourite = app::FavouriteFor(id); favourite >= 0) {
         m_commands.OpenFavourite(favourite);
         return true;
     }
@@ -216,7 +214,7 @@ bool CBoardDlg::OnMenuCommand(int id) {
     case ID_VIEW_NORMAL: m_board.SetLayout(false); return true;
     case ID_VIEW_COMPACT: m_board.SetLayout(true); return true;
     case ID_TOOLS_OPTIONS: m_commands.Options(); return true;
-    case ID_TOOLS_STOP_ALL: m_board.StopAll(); return true;
+    case ID_TOOLS_STOP_ALL: m_commands.Perform({board::Action::StopAll}); return true;
     case ID_HELP_ABOUT: {
         CAboutDlg about;
         about.DoModal(hwnd_);
@@ -261,14 +259,14 @@ void CBoardDlg::OnVolumeScroll(int code, HWND slider) {
 
 void CBoardDlg::OnCopyData(const COPYDATASTRUCT* data) {
     if (!data) return;
-    m_board.OnRemoteTrigger(data->lpData, data->cbData);
+    m_commands.Perform(board::NameAction(data->lpData, data->cbData));
 }
 
 void CBoardDlg::OnAllSounds(WPARAM action) {
     if (action == app::FadeAllSounds)
-        m_board.FadeAll();
+        m_commands.Perform({board::Action::FadeAll});
     else if (action == app::StopAllSounds)
-        m_board.StopAll();
+        m_commands.Perform({board::Action::StopAll});
 }
 
 void CBoardDlg::OnDropFiles(HDROP drop) {
@@ -354,7 +352,7 @@ void CBoardDlg::SetDisplay(int slot, board::DisplayKind kind, const std::string&
 }
 
 void CBoardDlg::SetPlayImage(int slot, board::PlayImage image) {
-    Slot(slot).play.SetBitmap(static_cast<int>(image), kKeyColour);
+    Slot(slot).play.SetBitmap(app::BitmapOf(image), kKeyColour);
 }
 
 void CBoardDlg::SetPlayCaption(int slot, const std::string& caption) {
@@ -408,12 +406,12 @@ bool CBoardDlg::AskYesNo(const std::string& question) {
     return fw::ShowMessage(hwnd_, question, MB_YESNO) == IDYES;
 }
 
-int CBoardDlg::TrackSlotMenu(int slot, bool loopChecked) {
+scheme::SlotCommand CBoardDlg::TrackSlotMenu(int slot, bool loopChecked) {
     fw::UniqueMenu menu(::LoadMenuA(fw::App::Instance(), MAKEINTRESOURCEA(IDR_SLOTMENU)));
     HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
-    if (!popup) return 0;
+    if (!popup) return scheme::SlotCommand::None;
     if (loopChecked) ::CheckMenuItem(popup, ID_SLOT_LOOP, MF_BYCOMMAND | MF_CHECKED);
-    return Slot(slot).play.TrackMenu(popup);
+    return app::SlotCommandFor(Slot(slot).play.TrackMenu(popup));
 }
 
 bool CBoardDlg::EditName(std::string& name) {
@@ -455,7 +453,7 @@ void CBoardDlg::ShowFavouriteCaptions(const scheme::Favourites& captions) {
     if (!schemes) return;
     for (int i = 0; i < scheme::kFavouriteCount; ++i)
         ::ModifyMenuA(schemes, static_cast<UINT>(i), MF_BYPOSITION | MF_STRING,
-                      static_cast<UINT_PTR>(scheme::kFavouriteCommandIds[i]), captions[static_cast<size_t>(i)].c_str());
+                      static_cast<UINT_PTR>(app::kFavouriteCommandIds[i]), captions[static_cast<size_t>(i)].c_str());
     // Only the drop-down changed, which is drawn afresh when opened: the bar
     // itself needs no redraw (which would recompute the whole window's frame).
 }

@@ -27,8 +27,9 @@ public:
     explicit CBoardDlg(std::string commandLine);
     ~CBoardDlg() override;
 
-    // The display and slider classes the template names; the constructor
-    // registers them, and whoever makes the template without a CBoardDlg.
+    // The program's own static and track bar classes, under their standard
+    // names, with a device context per window; the constructor registers
+    // them, and whoever makes the template without a CBoardDlg.
     static bool RegisterControlClasses();
 
     board::Board& Board() { return m_board; }
@@ -89,7 +90,7 @@ private:
     // scheme::ICommandHost
     std::optional<std::string> ChooseFile(scheme::FileKind kind, const std::string& initialName) override;
     bool AskYesNo(const std::string& question) override;
-    int TrackSlotMenu(int slot, bool loopChecked) override;
+    scheme::SlotCommand TrackSlotMenu(int slot, bool loopChecked) override;
     bool EditName(std::string& name) override;
     bool EditOptions(scheme::Favourites& favourites, int& onPlayMode, std::string& soundOutput) override;
     bool UseSoundOutput(const std::string& soundOutput) override;

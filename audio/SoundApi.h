@@ -35,6 +35,8 @@ enum class SoundError {
     Undecodable,          // no decoder of this system reads the file
     DecodeFailed,         // a decoder took the file but could not decode it to its end
     SpoolFailed,          // the decoded samples found no room in memory or on disk
+    StreamRead,           // a streamed sound's file could not be read as it played: it stopped
+    TooLarge,             // no memory for the sound, or more samples than a position can count
 };
 
 inline bool IsDecodeError(SoundError error) {
@@ -45,7 +47,7 @@ inline bool IsDecodeError(SoundError error) {
 // the file); empty for the errors nothing is said about.
 const char* SoundErrorText(SoundError error);
 
-// One sound held whole in memory.
+// One sound: held whole in memory, or streamed from its file.
 class ISoundBuffer {
 public:
     virtual ~ISoundBuffer() = default;  // stops a playing buffer, quietly, before releasing it
@@ -67,6 +69,9 @@ public:
     // The bytes the sound's shown length is worked out from (a WAV file's
     // whole size, header included; a decoded sound's own bytes).
     virtual std::uint64_t LengthBytes() const = 0;
+    // Why the sound stopped by itself (a streamed sound's file could not be
+    // read any more), once; None otherwise.
+    virtual SoundError TakePlaybackError() { return SoundError::None; }
 };
 
 class ISoundDevice {
@@ -103,6 +108,8 @@ inline const char* SoundErrorText(SoundError error) {
     case SoundError::DecodeFailed: return "The file is damaged or holds no sound: it could not be decoded to its end.";
     case SoundError::SpoolFailed:
         return "There is no room for the decoded sound, in memory or in the folder for temporary files.";
+    case SoundError::StreamRead: return "The sound's file could not be read any more, so the sound was stopped.";
+    case SoundError::TooLarge: return "Error - The sound is too large to be played.";
     case SoundError::None:
     case SoundError::Unreadable: break;
     }

@@ -8,19 +8,17 @@
 #include "audio/SoundOutputs.h"
 #include "audio/SoundLoader.h"
 #include "audio/SoundPrefetch.h"
+#include "audio/StreamedBuffer.h"
 #include "audio/WavFormat.h"
 #include "framework/Trace.h"
 
 namespace audio {
 
 namespace {
-
 // KSDATAFORMAT_SUBTYPE_PCM, defined here to need no GUID library.
 const GUID kSubtypePcm = {0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+}  // namespace
 
-// The wave format DirectSound is given: the 16-byte PCM form for 8 and 16
-// bits, as the program always gave it; the extensible form for deeper
-// samples, which Windows only accepts that way.
 void DescribeFormat(const PcmLayout& layout, WAVEFORMATEXTENSIBLE& f) {
     const PcmFormat& pcm = layout.format;
     f = WAVEFORMATEXTENSIBLE{};
@@ -38,8 +36,6 @@ void DescribeFormat(const PcmLayout& layout, WAVEFORMATEXTENSIBLE& f) {
     f.dwChannelMask = pcm.channels == 2 ? SPEAKER_FRONT_LEFT | SPEAKER_FRONT_RIGHT : SPEAKER_FRONT_CENTER;
     f.SubFormat = kSubtypePcm;
 }
-
-}  // namespace
 
 CSoundBuffer::CSoundBuffer(const std::string& path, IDirectSound* device, DWORD flags) : flags_(flags) {
     OpenedSound sound = OpenWav(path);
@@ -79,13 +75,12 @@ void CSoundBuffer::Fill(PcmSource& source, IDirectSound* device) {
     if (SUCCEEDED(buffer->Unlock(first, firstBytes, second, secondBytes)) && filled) error_ = SoundError::None;
 }
 
-namespace {
-// Room for the extensible format, which a deep-sample buffer reports; the
-// size written is not wanted.
 HRESULT ReadFormat(IDirectSoundBuffer* buffer, WAVEFORMATEXTENSIBLE& format) {
     format = WAVEFORMATEXTENSIBLE{};
     return buffer->GetFormat(&format.Format, sizeof format, nullptr);
 }
+
+namespace {
 
 // The whole of a buffer, locked for as long as this lives.
 class WholeBufferLock {
@@ -227,9 +222,12 @@ std::unique_ptr<ISoundBuffer> DirectSoundDevice::CreateBuffer(const std::string&
 }
 
 std::unique_ptr<ISoundBuffer> DirectSoundDevice::CopyBuffer(ISoundBuffer& source) {
-    // Every buffer of this program is a CSoundBuffer.
+    // Every buffer of this program is a CSoundBuffer or a StreamedBuffer.
+    if (!source.IsLoaded()) return nullptr;
+    if (const auto* streamed = dynamic_cast<const StreamedBuffer*>(&source))
+        return std::make_unique<StreamedBuffer>(*streamed, device_.get());
     const auto* from = dynamic_cast<const CSoundBuffer*>(&source);
-    if (!from || !from->IsLoaded()) return nullptr;
+    if (!from) return nullptr;
     return std::make_unique<CSoundBuffer>(*from, device_.get());
 }
 

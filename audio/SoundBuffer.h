@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 #include <dsound.h>
+#include <mmreg.h>
 
 #include <string>
 
@@ -46,6 +47,14 @@ private:
     DWORD flags_ = 0;
     std::uint64_t length_ = 0;
 };
+
+// The wave format DirectSound is given: the 16-byte PCM form for 8 and 16
+// bits, as the program always gave it; the extensible form for deeper
+// samples, which Windows only accepts that way.
+void DescribeFormat(const PcmLayout& layout, WAVEFORMATEXTENSIBLE& format);
+// A buffer's format, with room for the extensible form, which a deep-sample
+// buffer reports.
+HRESULT ReadFormat(IDirectSoundBuffer* buffer, WAVEFORMATEXTENSIBLE& format);
 
 // Which device an output's text stands for.
 enum class OutputChoice {

@@ -5,6 +5,8 @@
 #include "audio/PcmSource.h"
 #include "audio/SoundBuffer.h"
 #include "audio/SoundDecoders.h"
+#include "audio/SoundSize.h"
+#include "audio/StreamedBuffer.h"
 
 namespace audio {
 
@@ -39,6 +41,8 @@ std::unique_ptr<ISoundBuffer> LoadSound(const std::string& path, IDirectSound* d
     // is bound by memory, and fills side by side only slow each other down.
     static std::mutex filling;
     const std::lock_guard<std::mutex> lock(filling);
+    if (!StaysResident(sound.source->Size()))
+        return std::make_unique<StreamedBuffer>(std::move(sound.source), device, flags);
     return std::make_unique<CSoundBuffer>(*sound.source, device, flags);
 }
 

@@ -183,8 +183,7 @@ void Board::PositionSlot(int i, std::uint32_t bytes) {
     // A stored position may lie between two sample frames (a float keeps
     // whole bytes only up to 16 MB): the sound starts on the frame it falls
     // in, while the slot shows the position as stored.
-    std::uint32_t frame = 0, start = bytes;
-    if (audio::Succeeded(s.buffer->GetBlockAlign(frame)) && frame > 1) start -= start % frame;
+    const std::uint32_t start = FrameStart(i, bytes);
     const bool accepted = audio::Succeeded(s.buffer->SetCurrentPosition(start));
     RefreshSlotTime(i);
     // A refused position leaves the sound, and so the slot, where it was.
@@ -194,6 +193,22 @@ void Board::PositionSlot(int i, std::uint32_t bytes) {
     m_view.SetPlayImage(i, PlayImage::Paused);
     std::uint32_t status = 0;
     if (audio::Succeeded(s.buffer->GetStatus(status))) ShowSlotTime(i, bytes, status);
+}
+
+std::uint32_t Board::FrameStart(int i, std::uint32_t bytes) {
+    std::uint32_t frame = 0;
+    if (audio::Succeeded(at(i).buffer->GetBlockAlign(frame)) && frame > 1) bytes -= bytes % frame;
+    return bytes;
+}
+
+void Board::SeekSlot(int i, double seconds) {
+    SoundSlot& s = at(i);
+    if (!s.loaded || !(seconds >= 0)) return;
+    const double offset = seconds * s.bytesPerSec;
+    const std::uint32_t bytes = offset < 4294967295.0 ? static_cast<std::uint32_t>(offset) : 0xFFFFFFFFu;
+    if (!IsSlotPlaying(i)) return PositionSlot(i, bytes);
+    s.buffer->SetCurrentPosition(FrameStart(i, bytes));
+    RefreshSlotTime(i);
 }
 
 std::uint32_t Board::PlayPosition(int i) {
@@ -319,6 +334,10 @@ void Board::RefreshSlotTime(int i) {
     std::uint32_t cursor = 0;
     s.buffer->GetCurrentPosition(cursor);
     ShowSlotTime(i, cursor, status);
+    // A sound that stopped itself on a read error shows as ended; the user is told why, once.
+    const audio::SoundError error = s.buffer->TakePlaybackError();
+    if (error != audio::SoundError::None)
+        m_view.ShowMessage("Error playing " + s.path + ":\n\n" + audio::SoundErrorText(error));
 }
 
 void Board::ShowSlotTime(int i, std::uint32_t cursor, std::uint32_t status) {
@@ -384,14 +403,21 @@ void Board::OnVolumeSliderMoved(int i, int value, bool dragged) {
     if (dragged) s.buffer->SetVolume(SliderToVolume(value));
 }
 
-bool Board::OnSlotKey(unsigned vk, bool shiftDown) {
-    const int i = SlotForKey(vk);
-    if (i < 0) return false;
-    if (shiftDown)
-        OnStopButton(i);
-    else
-        OnPlayButton(i);
-    return true;
+void Board::Perform(const Action& a) {
+    const bool inRange = a.index >= 0 && a.index < kSlotCount;
+    switch (a.kind) {
+    case Action::Fire: if (inRange) OnPlayButton(a.index); break;
+    case Action::Stop: if (inRange) OnStopButton(a.index); break;
+    case Action::SetVolume: if (inRange) SetVolume(a.index, VolumeSliderValue(a.value)); break;
+    case Action::Seek: if (inRange) SeekSlot(a.index, a.value); break;
+    case Action::FireByName:
+        for (int i = 0; i < kSlotCount; ++i)
+            if (fw::EqualsIgnoreCaseAnsi(a.name, slot(i).name)) OnPlayButton(i);
+        break;
+    case Action::StopAll: StopAll(); break;
+    case Action::FadeAll: FadeAll(); break;
+    case Action::OpenFavourite: break;
+    }
 }
 
 void Board::OnControlKey(bool down) {
@@ -406,17 +432,6 @@ void Board::OnControlKey(bool down) {
         else
             SetDisplayText(i, DisplayKind::Title, kBlankTitle);  // as a cleared slot shows
     }
-}
-
-void Board::OnRemoteTrigger(const void* data, std::size_t size) {
-    std::string name;
-    if (data && size) {
-        const char* bytes = static_cast<const char*>(data);
-        const void* zero = std::memchr(bytes, 0, size);
-        name.assign(bytes, zero ? static_cast<const char*>(zero) : bytes + size);
-    }
-    for (int i = 0; i < kSlotCount; ++i)
-        if (fw::EqualsIgnoreCaseAnsi(name, slot(i).name)) OnPlayButton(i);
 }
 
 bool Board::MoveToDevice(audio::ISoundDevice* device) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "audio/SoundApi.h"
+#include "board/Action.h"
 #include "board/BoardView.h"
 #include "board/Keys.h"
 
@@ -123,10 +124,13 @@ public:
     void OnPositionReleased(int slot, int value);
     void OnVolumeSliderMoved(int slot, int value, bool dragged);
 
-    // Triggers. OnSlotKey returns true when the key was a slot key and was consumed.
-    bool OnSlotKey(unsigned vk, bool shiftDown);
+    // Carries out an action asked from outside the board's controls
+    // (OpenFavourite is the scheme layer's: nothing happens here).
+    void Perform(const Action& action);
+    // Moves a loaded slot's sound to `seconds` from its start, as letting go
+    // of its position slider there would; a place past its end is refused.
+    void SeekSlot(int slot, double seconds);
     void OnControlKey(bool down);
-    void OnRemoteTrigger(const void* data, std::size_t size);
 
     // Scheme-level state.
     void NewScheme();
@@ -156,6 +160,8 @@ private:
     void ReleaseBuffer(int slot);
     // What a tick shows for a play cursor read with its status.
     void ShowSlotTime(int slot, std::uint32_t cursor, std::uint32_t status);
+    // The start of the sample frame a byte offset falls in.
+    std::uint32_t FrameStart(int slot, std::uint32_t bytes);
     // Restarts, from the fade tick, each refresh timer started since the
     // last one, so that it falls due with the fade timer.
     void BringTimersIntoStep();

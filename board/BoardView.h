@@ -9,8 +9,8 @@
 
 namespace board {
 
-// Play button images (bitmap resource ids).
-enum class PlayImage { Idle = 137, Playing = 138, Paused = 140 };
+// What a Play button's small image shows.
+enum class PlayImage { Idle, Playing, Paused };
 
 class IBoardView {
 public:

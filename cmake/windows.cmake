@@ -21,6 +21,7 @@ add_library(clangster_win STATIC
   audio/SoundDecoders.cpp
   audio/MfDecoder.cpp
   audio/AcmDecoder.cpp
+  audio/StreamedBuffer.cpp
   scheme/Settings.cpp
   controls/MatrixStatic.cpp
   controls/FooButton.cpp
@@ -48,6 +49,8 @@ add_executable(Clangster WIN32 app/BoardApp.cpp ${CLANGSTER_RESOURCES})
 target_include_directories(Clangster PRIVATE ${CLANGSTER_ASSETS_DIR} ${CMAKE_SOURCE_DIR}/res)
 target_link_libraries(Clangster PRIVATE clangster_win)
 set_target_properties(Clangster PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)
+# Up to 4 GB of address space on 64-bit Windows instead of 2 GB.
+target_link_options(Clangster PRIVATE -Wl,--large-address-aware)
 
 add_subdirectory(tools/trigger)
 add_subdirectory(tools/bench)

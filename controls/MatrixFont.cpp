@@ -120,4 +120,9 @@ Size FitHeightToRows(const Geometry& geometry, int rows, int clientWidth) {
     return {clientWidth + 4, rows * geometry.PitchY() + 4};
 }
 
+Size FitToColumnsAndRows(const Geometry& geometry, int columns, int rows, Size frame) {
+    const int widthAfterFirst = FitWidthToColumns(geometry, columns, 0).width;
+    return FitHeightToRows(geometry, rows, std::max(0, widthAfterFirst - frame.width));
+}
+
 }  // namespace matrix

@@ -204,5 +204,9 @@ struct Size {
 // Outer window sizes after fitting, from the client size the window has.
 Size FitWidthToColumns(const Geometry& geometry, int columns, int clientHeight);
 Size FitHeightToRows(const Geometry& geometry, int rows, int clientWidth);
+// The outer size the two fits give in that order, width first, to a window
+// whose frame (outer size less client size) is `frame`: the second fit
+// takes the client width the first one left.
+Size FitToColumnsAndRows(const Geometry& geometry, int columns, int rows, Size frame);
 
 }  // namespace matrix

@@ -116,9 +116,12 @@ void MatrixStatic::FitHeightToRows(int rows) {
 
 void MatrixStatic::FitToColumnsAndRows(int columns, int rows) {
     if (!hwnd_ || !geometry_) return;
+    RECT window;
+    ::GetWindowRect(hwnd_, &window);
     const RECT client = ClientRect();
-    Resize(matrix::FitWidthToColumns(*geometry_, columns, client.bottom).width,
-           matrix::FitHeightToRows(*geometry_, rows, client.right).height);
+    const matrix::Size frame{(window.right - window.left) - client.right, (window.bottom - window.top) - client.bottom};
+    const matrix::Size size = matrix::FitToColumnsAndRows(*geometry_, columns, rows, frame);
+    Resize(size.width, size.height);
 }
 
 void MatrixStatic::SetColors(COLORREF background, COLORREF on, COLORREF off) {

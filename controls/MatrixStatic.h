@@ -41,8 +41,8 @@ public:
     // or rows; the other dimension becomes the client size plus 4.
     void FitWidthToColumns(int columns);
     void FitHeightToRows(int rows);
-    // Both in one resize: each resize is a server request and a round of
-    // size messages.
+    // The size the two fits above give in that order, in one resize: each
+    // resize is a server request and a round of size messages.
     void FitToColumnsAndRows(int columns, int rows);
 
     void SetColors(COLORREF background, COLORREF on, COLORREF off);

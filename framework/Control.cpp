@@ -46,16 +46,15 @@ Control* Control::FromHandle(HWND hwnd) {
     return found == Bound().end() ? nullptr : found->second;
 }
 
-bool Control::RegisterOwnDcClass(const char* base, const char* name) {
+bool Control::RegisterOwnDcClass(const char* name) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    if (::GetClassInfoExA(App::Instance(), name, &wc)) return true;
-    if (!::GetClassInfoExA(nullptr, base, &wc)) return false;
+    if (!::GetClassInfoExA(nullptr, name, &wc)) return false;
     wc.cbSize = sizeof wc;
     wc.style = (wc.style | CS_OWNDC) & ~(CS_CLASSDC | CS_PARENTDC | CS_GLOBALCLASS);
     wc.hInstance = App::Instance();
     wc.lpszClassName = name;
-    return ::RegisterClassExA(&wc) != 0;
+    return ::RegisterClassExA(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 bool Control::OnReflected(UINT, WPARAM, LPARAM, LRESULT&) { return false; }

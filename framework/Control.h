@@ -24,13 +24,15 @@ public:
     // The control object bound to a window, or null.
     static Control* FromHandle(HWND hwnd);
 
-    // Registers `name` as the window class `base` (a system or common
-    // control class) whose windows each keep a device context of their own
-    // (CS_OWNDC). Under Wine every GetDC of a window without one asks the
-    // server for its visible region and sets up the X drawable again; an
-    // own device context keeps both until the window moves. True when the
-    // class is registered, now or before.
-    static bool RegisterOwnDcClass(const char* base, const char* name);
+    // Registers an application-local copy of the system or common control
+    // class `name`, under the same name, whose windows each keep a device
+    // context of their own (CS_OWNDC). Windows this module creates with that
+    // name get the copy; other modules' windows keep the system class. Under
+    // Wine every GetDC of a window without one asks the server for its
+    // visible region and sets up the X drawable again; an own device context
+    // keeps both until the window moves. True when the class is registered,
+    // now or before.
+    static bool RegisterOwnDcClass(const char* name);
 
     // A message the parent received about this control. Returns true when handled.
     virtual bool OnReflected(UINT msg, WPARAM w, LPARAM l, LRESULT& result);

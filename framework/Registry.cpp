@@ -1,6 +1,6 @@
 #include "framework/Registry.h"
 
-#include "scheme/SettingsFormat.h"
+#include "framework/RegistryValue.h"
 
 namespace fw {
 
@@ -23,13 +23,13 @@ RegKey RegKey::Create(const char* path) {
 bool RegKey::ReadString(const std::string& name, std::string& value) const {
     // One byte more than the text may have: some systems add the terminating
     // zero a value was stored without, and need room for it to answer at all.
-    char buf[scheme::kValueBufferSize + 1];
+    char buf[kRegValueBufferSize + 1];
     DWORD bytes = sizeof buf;
     if (::RegQueryValueExA(key_.get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &bytes) !=
         ERROR_SUCCESS)
         return false;
-    if (bytes > scheme::kValueBufferSize && buf[scheme::kValueBufferSize] != 0) return false;  // too long
-    value = scheme::ValueText(buf, bytes);
+    if (bytes > kRegValueBufferSize && buf[kRegValueBufferSize] != 0) return false;  // too long
+    value = RegValueText(buf, bytes);
     return true;
 }
 

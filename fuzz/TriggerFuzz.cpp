@@ -27,7 +27,7 @@ struct Fixture {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Fixture f;
     f.board.SetOnPlayMode(static_cast<int>(size % 3));
-    f.board.OnRemoteTrigger(size ? data : nullptr, size);
+    f.board.Perform(board::NameAction(size ? data : nullptr, size));
     for (int tick = 0; tick < 3; ++tick) {
         f.device.Advance(board::kTimerPeriodMs);
         f.board.OnTimer(board::kFadeTimerId);

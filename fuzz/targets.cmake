@@ -1,1 +1,1 @@
-set(CLANGSTER_FUZZ_TARGETS wav scheme trigger settings)
+set(CLANGSTER_FUZZ_TARGETS wav scheme trigger settings osc)

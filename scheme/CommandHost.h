@@ -12,18 +12,8 @@ namespace scheme {
 constexpr int kFavouriteCount = 12;
 using Favourites = std::array<std::string, kFavouriteCount>;
 
-// The Schemes menu's commands, favourite 1 first.
-constexpr int kFavouriteCommandIds[kFavouriteCount] = {32804, 32805, 32806, 32807, 32808, 32809,
-                                                       32813, 32814, 32815, 32816, 32817, 32818};
-// The favourite a Schemes menu command opens, or -1.
-constexpr int FavouriteForCommand(int id) {
-    for (int i = 0; i < kFavouriteCount; ++i)
-        if (kFavouriteCommandIds[i] == id) return i;
-    return -1;
-}
-
-// The slot menu's commands.
-enum SlotCommand { SlotBrowse = 32791, SlotClear = 32792, SlotRename = 32793, SlotReload = 32794, SlotLoop = 32810 };
+// The slot menu's commands; None when it was dismissed.
+enum class SlotCommand { None, Browse, Loop, Clear, Reload, Rename };
 
 enum class FileKind { Scheme, Sound };
 
@@ -34,8 +24,8 @@ public:
     // path chosen, or nothing when the user cancelled.
     virtual std::optional<std::string> ChooseFile(FileKind kind, const std::string& initialName) = 0;
     virtual bool AskYesNo(const std::string& question) = 0;
-    // The slot menu below the slot's Play button: the command chosen, or 0.
-    virtual int TrackSlotMenu(int slot, bool loopChecked) = 0;
+    // The slot menu below the slot's Play button: the command chosen.
+    virtual SlotCommand TrackSlotMenu(int slot, bool loopChecked) = 0;
     // The Rename dialog; false when cancelled.
     virtual bool EditName(std::string& name) = 0;
     // The Options dialog; false when cancelled. soundOutput: a device's GUID

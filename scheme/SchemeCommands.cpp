@@ -156,14 +156,14 @@ void SchemeCommands::SlotMenu(int slot) {
     RunSlotCommand(slot, m_host.TrackSlotMenu(slot, m_board.slot(slot).loop));
 }
 
-void SchemeCommands::RunSlotCommand(int slot, int command) {
+void SchemeCommands::RunSlotCommand(int slot, SlotCommand command) {
     switch (command) {
-    case SlotBrowse: Browse(slot); break;
-    case SlotLoop: m_board.SetLoop(slot, !m_board.slot(slot).loop); break;
-    case SlotClear: m_board.ClearSlot(slot); break;
-    case SlotReload: ReloadSlot(m_board, slot); break;
-    case SlotRename: Rename(slot); break;
-    default: break;  // dismissed
+    case SlotCommand::Browse: Browse(slot); break;
+    case SlotCommand::Loop: m_board.SetLoop(slot, !m_board.slot(slot).loop); break;
+    case SlotCommand::Clear: m_board.ClearSlot(slot); break;
+    case SlotCommand::Reload: ReloadSlot(m_board, slot); break;
+    case SlotCommand::Rename: Rename(slot); break;
+    case SlotCommand::None: break;  // dismissed
     }
 }
 
@@ -220,7 +220,19 @@ void SchemeCommands::OpenFavourite(int index) {
         m_host.StartProgramCopy("\"" + path + "\"");
         return;
     }
-    if (!LoadScheme(m_board, path)) RemoveFavourite(index);
+    OpenFavouriteHere(index);
+}
+
+void SchemeCommands::OpenFavouriteHere(int index) {
+    const std::string path = m_favourites.at(static_cast<std::size_t>(index));
+    if (!path.empty() && !LoadScheme(m_board, path)) RemoveFavourite(index);
+}
+
+void SchemeCommands::Perform(const board::Action& action) {
+    if (action.kind != board::Action::OpenFavourite)
+        m_board.Perform(action);
+    else if (action.index >= 0 && action.index < kFavouriteCount)
+        OpenFavouriteHere(action.index);
 }
 
 void SchemeCommands::RemoveFavourite(int index) {

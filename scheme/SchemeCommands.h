@@ -33,7 +33,7 @@ public:
 
     // The slot menu, and each of its commands.
     void SlotMenu(int slot);
-    void RunSlotCommand(int slot, int command);
+    void RunSlotCommand(int slot, SlotCommand command);
 
     // Files dropped onto the board, over `slot` (-1 when over no slot): a
     // scheme among them opens; sound files (audio/SoundKind.h) fill that
@@ -47,10 +47,17 @@ public:
 
     // Favourites, the on-play mode and the sound output.
     void Options();
+    // A favourite from the Schemes menu: with Shift held, in a second board.
     void OpenFavourite(int index);
+
+    // The one place that carries out what is asked from outside the board's
+    // controls (keys, remote messages, hotkeys, OSC): a favourite here, in
+    // this board; everything else on the board.
+    void Perform(const board::Action& action);
     const Favourites& favourites() const { return m_favourites; }
 
 private:
+    void OpenFavouriteHere(int index);
     void Browse(int slot);
     void Rename(int slot);
     void RemoveFavourite(int index);

@@ -17,6 +17,7 @@ PACKAGES=(
   gstreamer1.0-plugins-base:i386  # Wine's Media Foundation decoders: Ogg Vorbis, and the pipeline itself
   gstreamer1.0-plugins-good:i386  # ... MP3 and FLAC
   gstreamer1.0-libav:i386         # ... AAC
+  stress-ng                       # the bench plays a streamed sound with both cores busy
   imagemagick                     # asset checks read the generated bitmaps and icon
   clang libclang-rt-dev           # fuzz targets: clang with libFuzzer and the sanitizer runtimes
 )

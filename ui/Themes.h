@@ -5,23 +5,17 @@
 namespace ui {
 
 struct Theme {
-    int commandId;
     std::uint32_t on, off;
 };
 
-constexpr Theme kThemes[] = {
-    {32798, 0x32FF00, 0x0F3A00},  // Green
-    {32799, 0xFF6060, 0x7F0000},  // Blue
-    {32800, 0x0000FF, 0x000040},  // Red
-    {32801, 0x198CFF, 0x003264},  // Orange
-    {32802, 0x00FFFF, 0x004B4B},  // Yellow
-};
+enum ThemeName { Green, Blue, Red, Orange, Yellow, kThemeCount };
 
-// The theme a View command chooses, or null.
-inline const Theme* ThemeForCommand(int commandId) {
-    for (const Theme& theme : kThemes)
-        if (theme.commandId == commandId) return &theme;
-    return nullptr;
-}
+constexpr Theme kThemes[kThemeCount] = {
+    {0x32FF00, 0x0F3A00},  // Green
+    {0xFF6060, 0x7F0000},  // Blue
+    {0x0000FF, 0x000040},  // Red
+    {0x198CFF, 0x003264},  // Orange
+    {0x00FFFF, 0x004B4B},  // Yellow
+};
 
 }  // namespace ui

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the sounds the decoding tests play, with Debian's encoders: a tone of
-# its own pitch in each kind of file, SECONDS long (2 by default), and a file
-# that no decoder reads.  make-test-sounds.sh DIR [SECONDS]
+# its own pitch in each kind of file, SECONDS long (2 by default), a file
+# that no decoder reads, and an 80-second one.  make-test-sounds.sh DIR [SECONDS]
 set -euo pipefail
 dir=$1
 seconds=${2:-2}
@@ -14,3 +14,5 @@ hz=494 tone -e floating-point -b 32 "$dir/tone-494-float.wav"
 hz=523 tone -e ima-adpcm -b 4 "$dir/tone-523-adpcm.wav"
 hz=587 tone -e u-law -b 8 "$dir/tone-587-ulaw.wav"
 printf 'ID3 this is no sound' > "$dir/broken.mp3"
+# Longer than a sound held whole in memory.
+hz=440 seconds=80 tone "$dir/long-440.flac"

@@ -2,20 +2,23 @@
 // trigger tool's --stop-all on three sounds at once; and the sound output
 // chosen in Options, heard on a second PulseAudio sink (every sound moved
 // there as it plays, one whose file was deleted too), kept across a restart,
-// and given up for the default when that sink is gone.
+// and given up for the default when that sink is gone; eighteen hour-long
+// sounds, streamed, sought and played together.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <fstream>
 #include <iostream>
 
 #include "BoardDriver.h"
+#include "resource.h"
 
 namespace e2e {
 namespace {
 
 constexpr double kSoundDb = -30;
-constexpr int kOptions = 32803, kIdOk = 1, kSoundOutputList = 1150;
+constexpr int kOptions = ID_TOOLS_OPTIONS, kIdOk = 1, kSoundOutputList = IDC_SOUND_OUTPUT;
 const char kKey[] = "HKCU\\Software\\Marrowick\\Clangster";
 const char kSecondSink[] = "clangster_second";
 
@@ -211,6 +214,81 @@ TEST_F(AllSoundsTest, TheOutputChosenInOptionsIsUsedKeptAndGivenUpWhenItIsGone) 
     ASSERT_NO_FATAL_FAILURE(StartBoard(args));  // no message: the board shows at once
     const auto [first, second] = PlayOnce();
     EXPECT_TRUE(FirstTimeAbove(first, kSoundDb)) << "the default output plays once the chosen one is gone";
+}
+
+// An hour of 16-bit stereo, one tone a minute: minute k at 200 + 20 k Hz.
+void WriteHourOfSteps(const std::string& path) {
+    constexpr std::uint32_t kMinute = 44100 * 60, kData = 60 * kMinute * 4;
+    std::ofstream out(path, std::ios::binary);
+    auto put = [&](std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) out.put(static_cast<char>(v >> (8 * i)));
+    };
+    out << "RIFF";
+    put(36 + kData, 4);
+    out << "WAVEfmt ";
+    for (const auto& [v, bytes] : {std::pair{16u, 4}, {1u, 2}, {2u, 2}, {44100u, 4}, {176400u, 4}, {4u, 2}, {16u, 2}})
+        put(v, bytes);
+    out << "data";
+    put(kData, 4);
+    std::vector<std::int16_t> minute(2 * kMinute);
+    for (int k = 0; k < 60; ++k) {
+        for (std::uint32_t f = 0; f < kMinute; ++f)
+            minute[2 * f] = minute[2 * f + 1] =
+                static_cast<std::int16_t>(1600 * std::sin(2 * M_PI * (200 + 20 * k) * f / 44100.0));
+        out.write(reinterpret_cast<const char*>(minute.data()), static_cast<std::streamsize>(minute.size() * 2));
+    }
+}
+
+// 18 slots of the same hour-long sound (one file under 18 names), all named LONG.
+TEST_F(AllSoundsTest, HourLongSoundsStreamSeekToTheirLastMinuteAndPlayEighteenTogetherInLittleMemory) {
+    WriteHourOfSteps(dir_ + "/long0.wav");
+    std::ofstream scheme(dir_ + "/long.scheme", std::ios::binary);
+    for (int i = 0; i < 18; ++i) {
+        const std::string file = dir_ + "/long" + std::to_string(i) + ".wav";
+        if (i) {
+            ASSERT_EQ(link((dir_ + "/long0.wav").c_str(), file.c_str()), 0);
+        }
+        scheme << ToWindowsPath(file) << "|LONG|0.000000|0|0|0|\r\n";
+    }
+    scheme << "Colours=0,255,50,0,58,15\r\nCompact=0\r\n";
+    scheme.close();
+    RunWindows("reg", {"add", kKey, "/v", "onplay", "/d", "0", "/f"});
+    board_ = StartWindows(ClangsterExe(), {ToWindowsPath(dir_ + "/long.scheme")});
+    ASSERT_TRUE(board_ && WaitForWindow("^long - Clangster$", *board_, 60));
+    EXPECT_NE(ReadBoard().slots.at(17).title.find("60;00"), std::string::npos) << "the length of the whole hour";
+
+    // Minute 0, then the slider let go at 984 of 1000: minute 59.
+    SinkCapture capture;
+    std::string error;
+    ASSERT_TRUE(capture.start(&error)) << error;
+    Probe({"key", "0x31"});
+    const auto first = capture.waitForSound(-50, 0);
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(capture.waitUntilCaptured(*first + 0.5));
+    ASSERT_EQ(Probe({"position", "0", "984"}).exitCode, 0);
+    const double soughtBy = capture.capturedSeconds();
+    ASSERT_TRUE(capture.waitUntilCaptured(soughtBy + 1.0));
+    const Pcm pcm = capture.stop();
+    EXPECT_NEAR(DominantFrequency(pcm, *first + 0.1, *first + 0.4), 200, 3);
+    EXPECT_NEAR(DominantFrequency(pcm, soughtBy + 0.3, soughtBy + 0.9), 200 + 20 * 59, 5);
+    EXPECT_EQ(ReadBoard().slots.at(0).time.substr(0, 4), " 59;");
+
+    // All 18 at once, in about what one short sound held whole takes.
+    Probe({"key", "0x1B"});
+    ASSERT_TRUE(WaitUntil([] { return ReadBoard().slots.at(0).image == "idle"; }, 10));
+    ASSERT_EQ(RunWindows(TriggerExe(), {"LONG"}).exitCode, 0);
+    ASSERT_TRUE(WaitUntil([] {
+        const BoardState board = ReadBoard();
+        for (int i = 0; i < 18; ++i)
+            if (board.slots.at(i).image != "playing") return false;
+        return true;
+    }, 20));
+    const std::vector<pid_t> pids = BoardPids();
+    ASSERT_EQ(pids.size(), 1u);
+    const std::string status = ReadWholeFile("/proc/" + std::to_string(pids[0]) + "/status");
+    const double rssMb = std::atof(status.c_str() + status.find("VmRSS:") + 6) / 1024;
+    EXPECT_LT(rssMb, 300) << "11 GB of sound playing";
+    EXPECT_TRUE(board_->running());
 }
 
 }  // namespace

@@ -15,11 +15,13 @@
 #include <iostream>
 
 #include "BoardDriver.h"
+#include "resource.h"
 
 namespace e2e {
 namespace {
 
-constexpr int kOpen = 32772, kSaveAs = 32797, kOptions = 32803, kFirstFavourite = 32804, kSave = 32773;
+constexpr int kOpen = ID_FILE_OPEN, kSaveAs = ID_FILE_SAVE_AS, kOptions = ID_TOOLS_OPTIONS, kFirstFavourite = ID_SCHEME_1,
+              kSave = ID_FILE_SAVE;
 constexpr int kIdOk = 1, kIdYes = 6, kIdNo = 7;
 constexpr int kBrowse = 1, kLoop = 2, kReload = 4, kRename = 5;  // slot menu items
 
@@ -147,7 +149,7 @@ TEST_F(SchemeTest, AFavouriteOpensFromTheSchemesMenuAndWithShiftInASecondBoard) 
     EXPECT_EQ(Title(0), "BELL                00;01") << "decoded, with its length";
 
     Probe({"command", std::to_string(kFirstFavourite + 1)});  // an empty favourite does nothing
-    Probe({"command", "32790"});                              // New scheme
+    Probe({"command", std::to_string(ID_FILE_NEW)});
     ASSERT_TRUE(WaitForTitle("New scheme - Clangster"));
     Probe({"keydown", "0x10"});
     Probe({"command", std::to_string(kFirstFavourite)});

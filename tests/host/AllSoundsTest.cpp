@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kIdle = 137, kPaused = 140;
+constexpr int kIdle = static_cast<int>(board::PlayImage::Idle), kPaused = static_cast<int>(board::PlayImage::Paused);
 
 class AllSoundsTest : public BoardFixture {
 protected:

@@ -30,6 +30,12 @@ protected:
             board.OnTimer(board::kFadeTimerId);
         }
     }
+    // A key pressed in the window: true when it was the board's.
+    bool Key(unsigned vk, bool shift = false) {
+        const auto action = board::KeyAction(vk, shift);
+        if (action) board.Perform(*action);
+        return action.has_value();
+    }
     // A slot timer tick with no time passing.
     void Refresh(int slot) { board.OnTimer(board::kFirstSlotTimerId + static_cast<unsigned>(slot)); }
 

@@ -17,7 +17,9 @@ using Calls = std::vector<std::string>;
 const std::string kBlankTitle(25, ' ');
 const std::string kBlankTime(6, ' ');
 const std::string kBlankTenths(2, ' ');
-constexpr int kIdle = 137, kPlaying = 138, kPaused = 140;
+constexpr int kIdle = static_cast<int>(board::PlayImage::Idle),
+              kPlaying = static_cast<int>(board::PlayImage::Playing),
+              kPaused = static_cast<int>(board::PlayImage::Paused);
 
 std::string Title(const std::string& name, const std::string& rest) {
     return board::DisplayTextFor(board::DisplayKind::Title, name + "|" + rest);
@@ -219,7 +221,7 @@ TEST(BoardWithoutDevice, KeepsSoundsAndStaysSilent) {
     EXPECT_EQ("A                   --;--", view.at(0).title);
     EXPECT_TRUE(view.messages.empty());
     board.OnPlayButton(0);
-    board.OnSlotKey('1', false);
+    board.Perform({board::Action::Fire, 0});
     board.OnPositionReleased(0, 500);
     board.OnVolumeSliderMoved(0, 500, true);
     board.OnTimer(board::kFirstSlotTimerId);
@@ -276,7 +278,7 @@ TEST_F(PlayTest, LoopingSlotPlaysWithTheLoopFlag) {
 TEST_F(PlayTest, StopOnAnEmptySlotOnlyShowsTheIdleImage) {
     const auto logged = view.log.size();
     board.OnStopButton(5);
-    EXPECT_EQ((Calls{"SetPlayImage 5 137"}), view.Since(logged));
+    EXPECT_EQ((Calls{"SetPlayImage 5 idle"}), view.Since(logged));
 }
 
 TEST_F(PlayTest, FailingStatusMakesTheClickDoNothing) {
@@ -301,7 +303,7 @@ TEST_F(PlayTest, PauseOthersPausesEveryPlayingSlotInOrder) {
     board.SetOnPlayMode(PauseOthers);
     const auto logged = view.log.size();
     board.OnPlayButton(3);
-    EXPECT_EQ((Calls{"SetPlayImage 0 140", "SetPlayImage 7 140", "SetPlayImage 3 138"}),
+    EXPECT_EQ((Calls{"SetPlayImage 0 paused", "SetPlayImage 7 paused", "SetPlayImage 3 playing"}),
               view.Since(logged, "SetPlayImage"));
     EXPECT_FALSE(a.playing);
     EXPECT_FALSE(b.playing);
@@ -585,6 +587,21 @@ TEST_F(RefreshTest, EndOfASoundThatDoesNotLoopGoesIdle) {
     EXPECT_EQ(logged, view.log.size());
 }
 
+TEST_F(RefreshTest, ASoundThatStoppedOnAReadErrorGoesIdleAndTheUserIsToldOnce) {
+    auto& b = Load(0, "A");
+    board.OnPlayButton(0);
+    Tick(3);
+    b.playing = false;  // the stream's file went away: stopped at the start
+    b.position = 0;
+    b.playbackError = audio::SoundError::StreamRead;
+    Tick(3);
+    EXPECT_EQ(kIdle, view.at(0).image);
+    EXPECT_FALSE(view.at(0).timerRunning);
+    ASSERT_EQ(1u, view.messages.size());
+    EXPECT_EQ("Error playing " + board.slot(0).path + ":\n\n" + audio::SoundErrorText(audio::SoundError::StreamRead),
+              view.messages[0]);
+}
+
 TEST_F(RefreshTest, LoopingSoundWrapsAndKeepsTicking) {
     auto& b = Load(0, "A", 1.0);
     board.SetLoop(0, true);
@@ -749,13 +766,13 @@ using KeyTest = BoardFixture;
 
 TEST_F(KeyTest, SlotKeyStartsThenPausesAndShiftStopsAndRewinds) {
     auto& b = Load(0, "A");
-    EXPECT_TRUE(board.OnSlotKey('1', false));
+    EXPECT_TRUE(Key('1', false));
     EXPECT_TRUE(b.playing);
     Tick(10);
-    EXPECT_TRUE(board.OnSlotKey('1', false));
+    EXPECT_TRUE(Key('1', false));
     EXPECT_FALSE(b.playing);
     EXPECT_EQ(kPaused, view.at(0).image);
-    EXPECT_TRUE(board.OnSlotKey('1', true));
+    EXPECT_TRUE(Key('1', true));
     EXPECT_FALSE(b.playing);
     EXPECT_EQ(0u, b.position);
     EXPECT_EQ(kIdle, view.at(0).image);
@@ -764,19 +781,44 @@ TEST_F(KeyTest, SlotKeyStartsThenPausesAndShiftStopsAndRewinds) {
 TEST_F(KeyTest, LetterRowReachesTheRightColumn) {
     auto& last = Load(17, "Last");
     auto& nine = Load(9, "Nine");
-    EXPECT_TRUE(board.OnSlotKey('O', false));
+    EXPECT_TRUE(Key('O', false));
     EXPECT_TRUE(last.playing);
-    EXPECT_TRUE(board.OnSlotKey('Q', false));
+    EXPECT_TRUE(Key('Q', false));
     EXPECT_TRUE(nine.playing);
-    EXPECT_TRUE(board.OnSlotKey('4', false));  // an empty slot: consumed, nothing happens
+    EXPECT_TRUE(Key('4', false));  // an empty slot: consumed, nothing happens
+}
+
+// What OSC and hotkeys ask for reaches the board as its own controls do.
+TEST_F(KeyTest, ActionsSetVolumeAndPlaceAsTheSlidersDo) {
+    auto& b = Load(3, "A", 10.0);
+    using A = board::Action;
+    board.Perform({A::SetVolume, 3, 0.25});
+    EXPECT_EQ(7500, view.at(3).volume);
+    EXPECT_EQ(-3750, b.volume);
+    board.Perform({A::SetVolume, 3, 7.0});
+    EXPECT_EQ(0, b.volume) << "clamped to full";
+    board.Perform({A::Seek, 3, 2.5});  // idle: shown paused there, as a scheme's place
+    EXPECT_EQ(20000u, b.position);
+    EXPECT_EQ(kPaused, view.at(3).image);
+    EXPECT_EQ(" 00;02", view.at(3).time);
+    board.Perform({A::Fire, 3});
+    board.Perform({A::Seek, 3, 9.0});  // playing: it goes on from there
+    EXPECT_TRUE(b.playing);
+    EXPECT_EQ(72000u, b.position);
+    board.Perform({A::Seek, 3, 3600.0});  // past the end: refused
+    EXPECT_EQ(72000u, b.position);
+    for (int wrong : {-1, 18}) board.Perform({A::Fire, wrong});
+    EXPECT_TRUE(Key(0x1B));  // Esc
+    EXPECT_FALSE(b.playing);
+    EXPECT_EQ(0u, b.position);
 }
 
 TEST_F(KeyTest, OtherKeysAreNotConsumedAndChangeNothing) {
     Load(0, "A");
     const auto logged = view.log.size();
     for (unsigned vk : {0x30u, 0x61u, unsigned('P'), 0x10u, 0x11u, 0x0Du}) {
-        EXPECT_FALSE(board.OnSlotKey(vk, false)) << vk;
-        EXPECT_FALSE(board.OnSlotKey(vk, true)) << vk;
+        EXPECT_FALSE(Key(vk, false)) << vk;
+        EXPECT_FALSE(Key(vk, true)) << vk;
     }
     EXPECT_EQ(logged, view.log.size());
     EXPECT_FALSE(device.last().playing);
@@ -806,7 +848,7 @@ TEST_F(KeyTest, CtrlShowsKeyLabelsAndItsReleaseShowsLengthsAgain) {
 
 using RemoteTest = BoardFixture;
 
-void Send(board::Board& board, const std::string& bytes) { board.OnRemoteTrigger(bytes.data(), bytes.size()); }
+void Send(board::Board& board, const std::string& bytes) { board.Perform(board::NameAction(bytes.data(), bytes.size())); }
 
 TEST_F(RemoteTest, TriggersEverySlotOfThatNameInOrderWhateverTheCase) {
     Load(5, "Bell");
@@ -815,7 +857,7 @@ TEST_F(RemoteTest, TriggersEverySlotOfThatNameInOrderWhateverTheCase) {
     board.SetOnPlayMode(LeaveOthers);
     const auto logged = view.log.size();
     Send(board, "bElL");
-    EXPECT_EQ((Calls{"SetPlayImage 2 138", "SetPlayImage 5 138"}), view.Since(logged, "SetPlayImage"));
+    EXPECT_EQ((Calls{"SetPlayImage 2 playing", "SetPlayImage 5 playing"}), view.Since(logged, "SetPlayImage"));
     EXPECT_FALSE(horn.playing);
 
     Send(board, "bell");  // a press on a playing slot pauses it
@@ -837,7 +879,7 @@ TEST_F(RemoteTest, TakesAtMostTheGivenSizeAndStopsAtAZero) {
     auto& belfry = Load(1, "BELFRY");
     auto& horn = Load(2, "HORN");
     board.SetOnPlayMode(LeaveOthers);
-    board.OnRemoteTrigger("belfry", 3);
+    board.Perform(board::NameAction("belfry", 3));
     EXPECT_TRUE(bel.playing);
     EXPECT_FALSE(belfry.playing);
 
@@ -856,10 +898,10 @@ TEST_F(RemoteTest, EmptyOrMissingDataIsTheEmptyName) {
     auto& named = Load(6, "Y");
     board.SetOnPlayMode(LeaveOthers);
 
-    board.OnRemoteTrigger(nullptr, 5);
+    board.Perform(board::NameAction(nullptr, 5));
     EXPECT_TRUE(unnamed.playing);
     EXPECT_FALSE(named.playing);
-    board.OnRemoteTrigger("", 0);
+    board.Perform(board::NameAction("", 0));
     EXPECT_FALSE(unnamed.playing);
     Send(board, std::string("\0Y", 2));
     EXPECT_TRUE(unnamed.playing);

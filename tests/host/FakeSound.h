@@ -14,6 +14,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "audio/SoundApi.h"
@@ -40,6 +41,7 @@ struct BufferState {
     bool released = false;
     bool failGetStatus = false;
     bool failGetVolume = false;
+    audio::SoundError playbackError = audio::SoundError::None;  // handed out once, as a stream does
     std::vector<std::string> calls;  // every call, in order, e.g. "SetVolume(-200)"
 
     // The calls that change the buffer (queries left out), from the from-th one on.
@@ -114,6 +116,7 @@ public:
         return kOk;
     }
     std::uint64_t LengthBytes() const override { return s_->length; }
+    audio::SoundError TakePlaybackError() override { return std::exchange(s_->playbackError, audio::SoundError::None); }
 
     const BufferState& state() const { return *s_; }
 

@@ -12,7 +12,7 @@ namespace fake {
 
 struct SlotControls {
     std::string title, time, tenths;  // texts as the displays received them
-    int image = 0;                    // bitmap id; 0 until first set
+    int image = -1;                   // a board::PlayImage; -1 until first set
     std::string caption;              // "" until first set
     std::uint32_t captionColour = 0xFFFFFFFF;  // not a COLORREF: never set
     int positionMin = 0, positionMax = 0;
@@ -30,7 +30,8 @@ public:
         (kind == board::DisplayKind::Title ? s.title : kind == board::DisplayKind::Time ? s.time : s.tenths) = text;
     }
     void SetPlayImage(int slot, board::PlayImage image) override {
-        Log("SetPlayImage", slot, std::to_string(static_cast<int>(image)));
+        const char* names[] = {"idle", "playing", "paused"};
+        Log("SetPlayImage", slot, names[static_cast<int>(image)]);
         at(slot).image = static_cast<int>(image);
     }
     void SetPlayCaption(int slot, const std::string& caption) override {
@@ -100,7 +101,7 @@ public:
     std::uint32_t ledOn = board::kLedOnGreen, ledOff = board::kLedOffGreen;
     bool compact = false;
     std::vector<std::string> messages;
-    std::vector<std::string> log;  // e.g. "SetPlayImage 3 140"
+    std::vector<std::string> log;  // e.g. "SetPlayImage 3 paused"
 
 private:
     void Log(const char* what, int slot, const std::string& detail) {

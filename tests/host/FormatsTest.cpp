@@ -1,4 +1,5 @@
-// The WAV header, the trigger keys and the text-file reader and writer.
+// The WAV header, the trigger keys, the text-file reader and writer and the
+// registry value rule.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -11,6 +12,7 @@
 #include "board/Keys.h"
 #include "framework/FileReplace.h"
 #include "framework/FileStatus.h"
+#include "framework/RegistryValue.h"
 #include "framework/TextFile.h"
 #include "TestFiles.h"
 #include "../common/RiffWav.h"
@@ -291,6 +293,15 @@ TEST(FileReplace, AHeldFileIsTriedAgainForAWhile) {
         EXPECT_EQ(expectedAttempts[i], attempts);
         EXPECT_EQ(attempts - 1, pauses);
     }
+}
+
+TEST(RegistryValue, TextEndsAtTheFirstZeroOrTheByteCount) {
+    const char bytes[] = {'a', 'b', 'c', 0, 'd'};
+    EXPECT_EQ("abc", fw::RegValueText(bytes, 5));
+    EXPECT_EQ("ab", fw::RegValueText(bytes, 2));
+    EXPECT_EQ("", fw::RegValueText(bytes, 0));
+    const std::string full(300, 'x');
+    EXPECT_EQ(fw::kRegValueBufferSize, fw::RegValueText(full.data(), full.size()).size());
 }
 
 }  // namespace

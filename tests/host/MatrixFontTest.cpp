@@ -176,16 +176,30 @@ TEST(MatrixFit, WidthAndHeightFollowThePitchPlusFour) {
     EXPECT_EQ(26, matrix::FitHeightToRows(matrix::kMediumGeometry, 1, 50).height);
 }
 
-TEST(MatrixFit, BothFitsOnAFramelessDisplayAndAgainLeaveTheSameSize) {
-    // Frameless: the client size is the window size.
-    for (auto [geometry, columns, width, height] :
-         {std::tuple{&matrix::kSmallGeometry, 25, 283, 19}, std::tuple{&matrix::kMediumGeometry, 6, 104, 26}}) {
-        matrix::Size size{190, 12};
+// The two fits in order, once and again, as the board runs them at every
+// colour change; the one-resize form must land on the same size. A frame
+// (outer size less client size) narrows what the second fit starts from.
+TEST(MatrixFit, BothFitsInOrderAndTheOneResizeFormGiveTheSameSizes) {
+    const struct {
+        const matrix::Geometry* geometry;
+        int columns;
+        matrix::Size frame, expected;
+    } cases[] = {{&matrix::kSmallGeometry, 25, {0, 0}, {283, 19}},   // title
+                 {&matrix::kMediumGeometry, 6, {0, 0}, {104, 26}},   // time
+                 {&matrix::kSmallGeometry, 2, {0, 0}, {30, 19}},     // tenths
+                 {&matrix::kSmallGeometry, 25, {2, 2}, {281, 19}},   // one-pixel border
+                 {&matrix::kMediumGeometry, 6, {4, 4}, {100, 26}}};  // sunken edge
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.columns << " columns, frame " << c.frame.width);
+        matrix::Size size{190 + c.frame.width, 12 + c.frame.height};
         for (int round = 0; round < 2; ++round) {
-            size = matrix::FitWidthToColumns(*geometry, columns, size.height);
-            size = matrix::FitHeightToRows(*geometry, 1, size.width);
-            EXPECT_EQ(width, size.width);
-            EXPECT_EQ(height, size.height);
+            const matrix::Size once = matrix::FitToColumnsAndRows(*c.geometry, c.columns, 1, c.frame);
+            size = matrix::FitWidthToColumns(*c.geometry, c.columns, size.height - c.frame.height);
+            size = matrix::FitHeightToRows(*c.geometry, 1, size.width - c.frame.width);
+            EXPECT_EQ(c.expected.width, size.width);
+            EXPECT_EQ(c.expected.height, size.height);
+            EXPECT_EQ(c.expected.width, once.width);
+            EXPECT_EQ(c.expected.height, once.height);
         }
     }
 }

@@ -6,7 +6,6 @@
 
 #include "BoardFixture.h"
 #include "scheme/Scheme.h"
-#include "scheme/SettingsFormat.h"
 
 namespace {
 
@@ -22,9 +21,9 @@ public:
         questions.push_back(question);
         return Next(answers, false);
     }
-    int TrackSlotMenu(int, bool loopChecked) override {
+    scheme::SlotCommand TrackSlotMenu(int, bool loopChecked) override {
         loopChecks.push_back(loopChecked);
-        return Next(menuChoices, 0);
+        return Next(menuChoices, scheme::SlotCommand::None);
     }
     bool EditName(std::string& name) override {
         shownName = name;
@@ -52,7 +51,7 @@ public:
 
     std::deque<std::optional<std::string>> files, names;
     std::deque<bool> answers;
-    std::deque<int> menuChoices;
+    std::deque<scheme::SlotCommand> menuChoices;
     std::optional<std::pair<scheme::Favourites, int>> options;
     std::optional<std::string> chosenOutput;
     bool outputWorks = true;
@@ -169,7 +168,7 @@ TEST_F(SchemeCommandsTest, CancelledDialogsChangeNothing) {
     board.SetSchemePath(At("Kept.scheme"));
     commands.Open();
     commands.SaveSchemeAs();
-    host.menuChoices.push_back(scheme::SlotBrowse);
+    host.menuChoices.push_back(scheme::SlotCommand::Browse);
     commands.SlotMenu(0);
     EXPECT_EQ(3u, host.chosenKinds.size());
     EXPECT_TRUE(board.slot(0).loaded);
@@ -198,7 +197,7 @@ TEST_F(SchemeCommandsTest, BrowseNamesTheSoundAfterItsFileAndKeepsTheSwitches) {
     auto& old = Load(4, "Old");
     board.SetLoop(4, true);
     board.OnPlayButton(4);
-    host.menuChoices.push_back(scheme::SlotBrowse);
+    host.menuChoices.push_back(scheme::SlotCommand::Browse);
     host.files.push_back(Sound("door bell.wav"));
     commands.SlotMenu(4);
     EXPECT_FALSE(old.playing);
@@ -210,12 +209,12 @@ TEST_F(SchemeCommandsTest, BrowseNamesTheSoundAfterItsFileAndKeepsTheSwitches) {
 
 TEST_F(SchemeCommandsTest, LoopIsCheckedWhenOnAndSwitchesTheCaptionEvenOnAnEmptySlot) {
     for (bool expected : {false, true, false}) {
-        host.menuChoices.push_back(scheme::SlotLoop);
+        host.menuChoices.push_back(scheme::SlotCommand::Loop);
         commands.SlotMenu(9);
         EXPECT_EQ(expected, host.loopChecks.back());
         EXPECT_EQ(expected ? "Play" : "Loop", view.at(9).caption);
     }
-    host.menuChoices.push_back(0);  // dismissed
+    host.menuChoices.push_back(scheme::SlotCommand::None);  // dismissed
     commands.SlotMenu(9);
     EXPECT_TRUE(board.slot(9).loop);  // three switches
 }
@@ -225,36 +224,36 @@ TEST_F(SchemeCommandsTest, ReloadReadsTheFileAgainUnderItsNameAtFullVolume) {
     board.LoadSlot(2, path, "HOOTER");
     board.OnVolumeSliderMoved(2, 6000, true);
     Sound("horn.wav", 8.0);  // changed on disk
-    commands.RunSlotCommand(2, scheme::SlotReload);
+    commands.RunSlotCommand(2, scheme::SlotCommand::Reload);
     EXPECT_EQ("HOOTER", board.slot(2).name);
     EXPECT_NEAR(8.0, board.slot(2).duration, 0.1);
     EXPECT_EQ(0, view.at(2).volume);
     EXPECT_EQ(0, board.slot(2).volume);
 
     std::remove(path.c_str());
-    commands.RunSlotCommand(2, scheme::SlotReload);
+    commands.RunSlotCommand(2, scheme::SlotCommand::Reload);
     EXPECT_FALSE(board.slot(2).loaded);
 }
 
 TEST_F(SchemeCommandsTest, RenameShowsTheNameDropsBarsAndCancelKeepsIt) {
     Load(1, "Bell", 65.0);
     host.names.push_back(std::string("DING|DONG"));
-    commands.RunSlotCommand(1, scheme::SlotRename);
+    commands.RunSlotCommand(1, scheme::SlotCommand::Rename);
     EXPECT_EQ("Bell", host.shownName);
     EXPECT_EQ("DINGDONG", board.slot(1).name);
     EXPECT_EQ(0u, view.at(1).title.find("DINGDONG"));
     EXPECT_NE(std::string::npos, view.at(1).title.find("01;05"));  // the length stays shown
 
     host.names.push_back(std::nullopt);
-    commands.RunSlotCommand(1, scheme::SlotRename);
+    commands.RunSlotCommand(1, scheme::SlotCommand::Rename);
     EXPECT_EQ("DINGDONG", board.slot(1).name);
 
     host.names.push_back(std::string());
-    commands.RunSlotCommand(1, scheme::SlotRename);
+    commands.RunSlotCommand(1, scheme::SlotCommand::Rename);
     EXPECT_EQ("", board.slot(1).name);
 
     host.shownName = "not asked";
-    commands.RunSlotCommand(5, scheme::SlotRename);  // empty slot: nothing happens
+    commands.RunSlotCommand(5, scheme::SlotCommand::Rename);  // empty slot: nothing happens
     EXPECT_EQ("not asked", host.shownName);
 }
 
@@ -306,9 +305,12 @@ TEST_F(SchemeCommandsTest, AFavouriteThatCannotBeOpenedIsRemovedAndTheRestMoveUp
     EXPECT_EQ("", settings.values["MRU11"]);
     EXPECT_EQ("S3", host.captions[2]);
 
-    commands.OpenFavourite(2);
+    commands.NewScheme();
+    host.shift = true;  // asked from outside the window, it opens here whatever the keys
+    commands.Perform({board::Action::OpenFavourite, 2});
     EXPECT_EQ(At("S3.scheme"), board.schemePath());
-    commands.OpenFavourite(7);  // empty: nothing happens
+    EXPECT_TRUE(host.copies.empty());
+    for (int index : {7, 12, -1}) commands.Perform({board::Action::OpenFavourite, index});  // empty or none
     EXPECT_EQ(At("S3.scheme"), board.schemePath());
 }
 
@@ -427,15 +429,6 @@ TEST_F(SchemeCommandsTest, AnotherSoundOutputIsStoredOnceItIsInUse) {
     host.chosenOutput = "";
     commands.Options();
     EXPECT_EQ(second, settings.values["SoundOutput"]);
-}
-
-TEST(SettingsFormatTest, ValueTextEndsAtTheFirstZeroOrTheByteCount) {
-    const char bytes[] = {'a', 'b', 'c', 0, 'd'};
-    EXPECT_EQ("abc", scheme::ValueText(bytes, 5));
-    EXPECT_EQ("ab", scheme::ValueText(bytes, 2));
-    EXPECT_EQ("", scheme::ValueText(bytes, 0));
-    const std::string full(300, 'x');
-    EXPECT_EQ(scheme::kValueBufferSize, scheme::ValueText(full.data(), full.size()).size());
 }
 
 }  // namespace

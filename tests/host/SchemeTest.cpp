@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr int kIdle = 137, kPaused = 140;
+constexpr int kIdle = static_cast<int>(board::PlayImage::Idle), kPaused = static_cast<int>(board::PlayImage::Paused);
 
 std::string Join(const std::vector<std::string>& lines, const std::string& end = "\r\n") {
     std::string text;
@@ -385,8 +385,8 @@ TEST_F(SchemeTest, AKeptLineLastsUntilTheSlotIsGivenAnotherSound) {
     EXPECT_EQ(10000, view.at(0).volume);  // the slider shows the line's volume, as far as it goes
     EXPECT_EQ("C:\\gone.wav||0|0|0|1", scheme::FormatSlotLine(board, 1));  // exactly as read
     EXPECT_EQ("GONE                --;--", view.at(1).title);
-    board.OnRemoteTrigger("LATE ONE", 8);
-    board.OnSlotKey('1', false);
+    board.Perform(board::NameAction("LATE ONE", 8));
+    Key('1', false);
     EXPECT_TRUE(device.buffers.empty());
     board.OnControlKey(true);
     board.OnControlKey(false);
@@ -399,7 +399,7 @@ TEST_F(SchemeTest, AKeptLineLastsUntilTheSlotIsGivenAnotherSound) {
     EXPECT_TRUE(board.slot(0).loaded);
     EXPECT_EQ("LATE ONE", board.slot(0).name);
     EXPECT_EQ("Loop", view.at(0).caption);
-    EXPECT_EQ(140, view.at(0).image);
+    EXPECT_EQ(kPaused, view.at(0).image);
     EXPECT_EQ(absent + "|LATE ONE|4000.000000|10000|1|1|", scheme::FormatSlotLine(board, 0));
 
     board.ClearSlot(1);
@@ -449,7 +449,7 @@ TEST_F(SchemeTest, LongNamesSurviveASave) {
     ASSERT_TRUE(LoadText(Join(Scheme({path + "|" + name + "|0|0|0|0|"}, {}))));
     ASSERT_TRUE(LoadText(SavedText()));
     EXPECT_EQ(name, board.slot(0).name);
-    board.OnRemoteTrigger(name.data(), name.size());
+    board.Perform(board::NameAction(name.data(), name.size()));
     EXPECT_TRUE(device.last().playing);
     board.RenameSlot(0, std::string(fw::kMaxLineBytes, 'M'));
     EXPECT_TRUE(LoadText(SavedText()));

@@ -18,7 +18,8 @@
 //                                     works a top-level dialog of that caption (waits for it)
 //   board-probe gone CAPTION          waits until no dialog of that caption is shown
 //   board-probe boards                how many boards are running
-// Exit code 3 when no board is running.
+// An action returns once the board (or the dialog) has handled it, exit code
+// 1 when it did not in time; exit code 3 when no board is running.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -73,17 +74,73 @@ void Key(WORD vk, bool down) {
     ::SendInput(1, &input, sizeof input);
 }
 
-void Settle() { ::Sleep(150); }
-
+// A click at a screen point: the buttons go down and up where the cursor was
+// put, whether or not the X pointer has followed yet.
 void ClickAt(POINT at) {
     ::SetCursorPos(at.x, at.y);
-    Settle();
     INPUT input[2] = {};
     input[0].type = input[1].type = INPUT_MOUSE;
     input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     ::SendInput(2, input, sizeof input[0]);
 }
+
+DWORD ThreadOf(HWND window) { return ::GetWindowThreadProcessId(window, nullptr); }
+
+bool WaitFor(bool (*done)(), DWORD milliseconds = 20000) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > milliseconds) return false;
+        ::Sleep(1);
+    }
+    return true;
+}
+
+// Waiting for the board. A thread takes sent messages first, then posted
+// ones, then input in the order it came, and handles each before it takes
+// the next. So once the thread that has the keyboard has taken a key pressed
+// after an action, it has handled the action (posted or typed) and all that
+// came before; an action that opened a menu or a dialog has gone as far as
+// that loop, which took the key. The marker is a key no keyboard has and no
+// window handles. Attached to that thread's input, the probe reads the key
+// state the thread reads, which shows the marker down once it was taken, as
+// on Windows: Wine keeps that state as the thread's own while keys wait in
+// its queue, and brings it in step with the keyboard only when none are left.
+constexpr WORD kMarkerKey = 0x97;  // unassigned
+
+bool MarkerTaken() { return ::GetKeyState(kMarkerKey) < 0; }
+bool MarkerReleased() { return !MarkerTaken(); }
+
+// Until `thread`, which has the keyboard, has handled what came before; false
+// when it has not in 20 s.
+bool RoundTrip(DWORD thread) {
+    const DWORD self = ::GetCurrentThreadId();
+    if (!::AttachThreadInput(self, thread, TRUE)) return false;
+    // A marker left down by a probe that was stopped half-way goes up first.
+    if (::GetAsyncKeyState(kMarkerKey) < 0) Key(kMarkerKey, false);
+    const bool ready = WaitFor(MarkerReleased);
+    Key(kMarkerKey, true);
+    const bool taken = ready && WaitFor(MarkerTaken);
+    Key(kMarkerKey, false);
+    ::AttachThreadInput(self, thread, FALSE);
+    return taken;
+}
+
+// Keys from SendInput go to the thread of the foreground window, so every
+// action makes sure that is the thread it waits for.
+bool TakeKeyboard(HWND window) {
+    if (ThreadOf(::GetForegroundWindow()) == ThreadOf(window)) return true;
+    ::SetForegroundWindow(window);
+    return ThreadOf(::GetForegroundWindow()) == ThreadOf(window) && RoundTrip(ThreadOf(window));
+}
+
+int NotHandled() {
+    std::fprintf(stderr, "board-probe: the board did not take the input in time\n");
+    return 1;
+}
+
+// The exit code of an action once its thread has handled it.
+int Handled(DWORD thread) { return RoundTrip(thread) ? 0 : NotHandled(); }
 
 // The first visible top-level window of the class (and caption, when given),
 // waited for up to ten seconds.
@@ -152,30 +209,27 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    const DWORD boardThread = ThreadOf(board);
     if (command == "key" || command == "keydown" || command == "keyup") {
-        ::SetForegroundWindow(board);
-        Settle();
+        if (!TakeKeyboard(board)) return NotHandled();
         const WORD vk = static_cast<WORD>(arg(2));
         const bool shift = argc > 3 && std::strcmp(argv[3], "shift") == 0;
-        // Shift is read from the asynchronous key state when the key arrives,
-        // so it is held down around the key press the way a hand holds it.
-        if (shift) {
-            Key(VK_SHIFT, true);
-            Settle();
-        }
+        if (shift) Key(VK_SHIFT, true);
         if (command != "keyup") Key(vk, true);
         if (command != "keydown") Key(vk, false);
+        // Shift is read from the asynchronous key state when the key is
+        // handled, so it is let go only after that, the way a hand holds it.
         if (shift) {
-            Settle();
+            const bool handled = RoundTrip(boardThread);
             Key(VK_SHIFT, false);
+            if (!handled) return NotHandled();
         }
-        Settle();
-        return 0;
+        return Handled(boardThread);
     }
     if (command == "command") {
+        if (!TakeKeyboard(board)) return NotHandled();
         ::PostMessageA(board, WM_COMMAND, static_cast<WPARAM>(arg(2)), 0);
-        Settle();
-        return 0;
+        return Handled(boardThread);
     }
     if (command == "click") {
         HWND control = ::GetDlgItem(board, static_cast<int>(arg(2)));
@@ -183,10 +237,10 @@ int main(int argc, char** argv) {
         ::GetClientRect(control, &r);
         const LPARAM at = MAKELPARAM(arg(3), r.bottom / 2);
         // Posted: a click may open a menu, which holds the board until it closes.
+        if (!TakeKeyboard(board)) return NotHandled();
         ::PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
         ::PostMessageA(control, WM_LBUTTONUP, 0, at);
-        Settle();
-        return 0;
+        return Handled(boardThread);
     }
     if (command == "volume" || command == "position") {
         const int slot = static_cast<int>(arg(2));
@@ -236,13 +290,13 @@ int main(int argc, char** argv) {
         const int slot = static_cast<int>(arg(2));
         if (slot < 0 || slot >= board::kSlotCount) return 2;
         HWND play = ::GetDlgItem(board, app::kSlotIds[slot].play);
-        ::SetForegroundWindow(board);
+        if (!TakeKeyboard(board)) return NotHandled();
         RECT r;
         ::GetClientRect(play, &r);
         POINT at{r.right - 6, r.bottom / 2};
         ::ClientToScreen(play, &at);
         ClickAt(at);
-        return 0;
+        return Handled(boardThread);
     }
     if (command == "dismiss") {
         if (!WaitForTopLevel("#32768", nullptr)) {
@@ -251,8 +305,7 @@ int main(int argc, char** argv) {
         }
         Key(VK_ESCAPE, true);
         Key(VK_ESCAPE, false);
-        Settle();
-        return 0;
+        return Handled(boardThread);
     }
     if (command == "choose") {
         // Menus belong to the process that shows them, so the item is
@@ -264,12 +317,10 @@ int main(int argc, char** argv) {
         for (long i = 0; i < arg(2); ++i) {
             Key(VK_DOWN, true);
             Key(VK_DOWN, false);
-            Settle();
         }
         Key(VK_RETURN, true);
         Key(VK_RETURN, false);
-        Settle();
-        return 0;
+        return Handled(boardThread);
     }
     if (command == "dialog" && argc > 4) {
         HWND dialog = WaitForTopLevel("#32770", argv[2]);
@@ -283,7 +334,10 @@ int main(int argc, char** argv) {
         if (action == "set" && argc > 5) {
             ::SendMessageA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[5]));
         } else if (action == "press") {
+            const DWORD thread = ThreadOf(dialog);  // the press may end the dialog
+            if (!TakeKeyboard(dialog)) return NotHandled();
             ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(item));
+            return Handled(thread);
         } else if (action == "select" && argc > 5) {
             ::SendMessageA(item, CB_SETCURSEL, static_cast<WPARAM>(arg(5)), 0);
         } else if (action == "choose" && argc > 5) {
@@ -311,7 +365,6 @@ int main(int argc, char** argv) {
         } else {
             return 2;
         }
-        Settle();
         return 0;
     }
     if (command == "gone" && argc > 2) {

@@ -10,6 +10,8 @@
 #include <new>
 #include <set>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "ControlHost.h"
 #include "WinTestSupport.h"
@@ -18,7 +20,6 @@
 #include "app/SlotIds.h"
 #include "framework/App.h"
 #include "framework/Registry.h"
-#include "res/ControlClasses.h"
 #include "res/resource.h"
 #include "scheme/Scheme.h"
 #include "ui/AboutDlg.h"
@@ -27,17 +28,57 @@ namespace {
 
 using wintest::Capture;
 
-POINT PlaceOf(HWND control) {
-    RECT r;
-    ::GetWindowRect(control, &r);
-    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-    return {r.left, r.top};
-}
-
 SIZE SizeOf(HWND window) {
     RECT r;
     ::GetWindowRect(window, &r);
     return {r.right - r.left, r.bottom - r.top};
+}
+
+RECT RectOf(HWND control) {
+    RECT r;
+    ::GetWindowRect(control, &r);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+POINT PlaceOf(HWND control) {
+    const RECT r = RectOf(control);
+    return {r.left, r.top};
+}
+
+// The seven controls of a slot with the class the dialog template gives each.
+std::vector<std::pair<int, const char*>> SlotControlClasses(int slot) {
+    const app::SlotIds& ids = app::kSlotIds[slot];
+    return {{ids.title, "Static"},  {ids.time, "Static"},          {ids.tenths, "Static"},
+            {ids.stop, "Button"},   {ids.play, "Button"},          {ids.position, TRACKBAR_CLASSA},
+            {ids.volume, TRACKBAR_CLASSA}};
+}
+
+// Every display has the size its two fits give (frameless: 25 small, 6
+// medium and 2 small columns), and no two shown controls overlap.
+void ExpectDisplaySizesAndNoOverlap(HWND board) {
+    std::vector<std::pair<int, RECT>> shown;
+    for (int i = 0; i < board::kSlotCount; ++i) {
+        const app::SlotIds& ids = app::kSlotIds[i];
+        const struct {
+            int id, cx, cy;
+        } displays[] = {{ids.title, 283, 19}, {ids.time, 104, 26}, {ids.tenths, 30, 19}};
+        for (const auto& d : displays) {
+            const SIZE size = SizeOf(::GetDlgItem(board, d.id));
+            EXPECT_EQ(size.cx, d.cx) << "slot " << i << " id " << d.id;
+            EXPECT_EQ(size.cy, d.cy) << "slot " << i << " id " << d.id;
+        }
+        for (const auto& control : SlotControlClasses(i)) {
+            HWND item = ::GetDlgItem(board, control.first);
+            if (::IsWindowVisible(item)) shown.emplace_back(control.first, RectOf(item));
+        }
+    }
+    for (size_t a = 0; a < shown.size(); ++a)
+        for (size_t b = a + 1; b < shown.size(); ++b) {
+            RECT both;
+            EXPECT_FALSE(::IntersectRect(&both, &shown[a].second, &shown[b].second))
+                << "controls " << shown[a].first << " and " << shown[b].first << " overlap";
+        }
 }
 
 bool Contains(const Capture& c, COLORREF colour) {
@@ -68,7 +109,8 @@ protected:
 };
 
 // A tick draws through GetDC; the controls it draws each keep one device
-// context, so it is not set up again at every tick.
+// context, so it is not set up again at every tick. (Their classes keep the
+// standard names: NormalLayoutPutsEverySlotInItsCell.)
 TEST_F(BoardDlgTest, TheControlsATickDrawsKeepADeviceContextOfTheirOwn) {
     for (int i : {0, board::kSlotCount - 1}) {
         const app::SlotIds& ids = app::kSlotIds[i];
@@ -113,6 +155,14 @@ TEST_F(BoardDlgTest, NormalLayoutPutsEverySlotInItsCell) {
     }
     EXPECT_EQ(PlaceOf(Item(app::kSlotIds[17].title)).x, 730);
     EXPECT_EQ(PlaceOf(Item(app::kSlotIds[17].title)).y, 523);
+    ExpectDisplaySizesAndNoOverlap(board_.hwnd());
+    // What screen readers and scripts go by: every slot control keeps its standard class.
+    for (int i = 0; i < board::kSlotCount; ++i)
+        for (const auto& [id, cls] : SlotControlClasses(i)) {
+            char name[64] = {};
+            ::GetClassNameA(Item(id), name, sizeof name);
+            EXPECT_STRCASEEQ(name, cls) << "slot " << i << " id " << id;
+        }
 }
 
 TEST_F(BoardDlgTest, CompactLayoutIsOneColumnAndHidesTheDetailsWithoutLosingThem) {
@@ -128,6 +178,7 @@ TEST_F(BoardDlgTest, CompactLayoutIsOneColumnAndHidesTheDetailsWithoutLosingThem
     EXPECT_EQ(PlaceOf(Item(app::kSlotIds[3].play)).x, 40);
     for (int id : {app::kSlotIds[4].time, app::kSlotIds[4].tenths, app::kSlotIds[4].position, app::kSlotIds[4].volume})
         EXPECT_FALSE(::IsWindowVisible(Item(id)));
+    ExpectDisplaySizesAndNoOverlap(board_.hwnd());
 
     Command(ID_VIEW_NORMAL);
     EXPECT_FALSE(board_.Board().compact());
@@ -338,18 +389,25 @@ TEST_F(BoardDlgTest, FilesDroppedOnASlotFillItAndTheEmptySlotsAfterIt) {
 
 namespace {
 
+// The program's statics have a device context of their own (CBoardDlg's
+// classes); the About box's draw their text with it all the same.
 TEST(AboutDlgTest, ShowsNameVersionAndTheMakersLinkAsALink) {
+    ASSERT_TRUE(CBoardDlg::RegisterControlClasses());
     CAboutDlg about;
     ASSERT_TRUE(about.Create());
+    ::ShowWindow(about.hwnd(), SW_SHOW);
     wintest::Pump(100);
     EXPECT_EQ(about.Text(), "About Clangster");
     HWND link = ::GetDlgItem(about.hwnd(), IDC_ABOUT_LINK);
     EXPECT_EQ(::GetWindowLongPtrA(link, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
     EXPECT_EQ(fw::Window(link).Text(), "Marrowick Software");
-    bool versionShown = false;
+    HWND version = nullptr;
     for (HWND child = ::GetWindow(about.hwnd(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        versionShown = versionShown || fw::Window(child).Text() == "Clangster -  v1.60";
-    EXPECT_TRUE(versionShown);
+        if (fw::Window(child).Text() == "Clangster -  v1.60") version = child;
+    ASSERT_TRUE(version);
+    EXPECT_TRUE(::GetClassLongPtrA(version, GCL_STYLE) & CS_OWNDC);
+    const Capture shot(version);
+    EXPECT_TRUE(Contains(shot, ::GetSysColor(COLOR_WINDOWTEXT))) << "the version text is not drawn";
     EXPECT_EQ(std::string(CAboutDlg::kMakerSite).rfind("https://", 0), 0u);
 }
 
@@ -370,12 +428,7 @@ TEST(SlotIdsTest, EveryRowIsOneCellOfTheTemplate) {
         const app::SlotIds& ids = app::kSlotIds[i];
         RECT cell{237 * (i / 6), 63 * (i % 6), 237 * (i / 6 + 1), 63 * (i % 6 + 1)};
         ::MapDialogRect(dialog, &cell);
-        const std::pair<int, const char*> controls[] = {
-            {ids.title, "Static"},                 {ids.time, CLANGSTER_DISPLAY_CLASS},
-            {ids.tenths, CLANGSTER_DISPLAY_CLASS}, {ids.stop, "Button"},
-            {ids.play, "Button"},                  {ids.position, CLANGSTER_SLIDER_CLASS},
-            {ids.volume, TRACKBAR_CLASSA}};
-        for (const auto& control : controls) {
+        for (const auto& control : SlotControlClasses(i)) {
             SCOPED_TRACE(testing::Message() << "slot " << i << " id " << control.first);
             HWND item = ::GetDlgItem(dialog, control.first);
             ASSERT_TRUE(item);

@@ -12,7 +12,9 @@
 
 #include "audio/AcmDecoder.h"
 #include "audio/MfDecoder.h"
+#include "audio/SoundBuffer.h"
 #include "audio/SoundDecoders.h"
+#include "audio/SoundLoader.h"
 #include "WinTestSupport.h"
 
 namespace {
@@ -90,6 +92,16 @@ TEST(DecoderTest, ALongSoundIsKeptInATemporaryFileThatGoesWithItsLastReader) {
     ASSERT_EQ(b.size(), inFile.source->ReadAt(0, b.data(), b.size()));
     EXPECT_TRUE(a == b);
     inFile.source.reset();
+    EXPECT_EQ(before, TempFiles());
+
+    // Past the resident size a decoded sound streams from that file.
+    fw::ComPtr<IDirectSound> device = audio::CreateDirectSound("", audio::OutputChoice::OrDefault);
+    ASSERT_TRUE(device && SUCCEEDED(device->SetCooperativeLevel(::GetDesktopWindow(), DSSCL_NORMAL)));
+    auto streamed = audio::LoadSound(TestSound("long-440.flac"), device.get(), audio::kBufferFlags);
+    ASSERT_TRUE(streamed->IsLoaded());
+    EXPECT_EQ(80u * 44100 * 4, streamed->LengthBytes());
+    EXPECT_EQ(before + 1, TempFiles());
+    streamed.reset();
     EXPECT_EQ(before, TempFiles());
 }
 

@@ -148,6 +148,21 @@ TEST_F(MatrixStaticTest, FittingAFramelessDisplayGivesTheBoardsSizes) {
     display_.FitHeightToRows(1);
     EXPECT_EQ(283, WindowSize().cx);
     EXPECT_EQ(19, WindowSize().cy);
+    display_.FitToColumnsAndRows(25, 1);
+    EXPECT_EQ(283, WindowSize().cx);
+    EXPECT_EQ(19, WindowSize().cy);
+
+    // With a frame the one resize still lands where the two fits in order do.
+    ::SetWindowLongA(display_.hwnd(), GWL_STYLE, ::GetWindowLongA(display_.hwnd(), GWL_STYLE) | WS_BORDER);
+    ::SetWindowPos(display_.hwnd(), nullptr, 0, 0, 190, 12, SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    display_.FitWidthToColumns(25);
+    display_.FitHeightToRows(1);
+    const SIZE twoFits = WindowSize();
+    EXPECT_LT(twoFits.cx, 283) << "the frame narrows the second fit";
+    ::SetWindowPos(display_.hwnd(), nullptr, 0, 0, 190, 12, SWP_NOMOVE | SWP_NOZORDER);
+    display_.FitToColumnsAndRows(25, 1);
+    EXPECT_EQ(twoFits.cx, WindowSize().cx);
+    EXPECT_EQ(twoFits.cy, WindowSize().cy);
 }
 
 TEST_F(MatrixStaticTest, AMediumSixColumnDisplayIsOneHundredAndFourWide) {

@@ -6,6 +6,8 @@
 #include "WinTestSupport.h"
 #include "../common/RiffWav.h"
 #include "audio/SoundBuffer.h"
+#include "audio/SoundLoader.h"
+#include "audio/StreamedBuffer.h"
 #include "board/Board.h"
 
 #include <mmreg.h>
@@ -216,6 +218,36 @@ TEST_F(SoundBufferTest, ACopyOnAnotherDeviceHoldsTheSameSoundWithoutItsFile) {
     EXPECT_EQ(0u, status) << "a copy starts stopped";
     EXPECT_GE(copy->GetAvgBytesPerSec(bytesPerSec), 0);
     EXPECT_EQ(44100u * 4, bytesPerSec);
+}
+
+// Past the size rule a sound streams through a small ring: from a place far
+// into its file to its end, where it reports position 0, and as a copy on
+// another device sharing its file.
+TEST_F(SoundBufferTest, ALongSoundStreamsFromAnywhereToItsEndAndCopiesToAnotherDevice) {
+    constexpr std::uint32_t kSecond = 44100 * 4, kEnd = 75 * kSecond;
+    TempWav wav("sb_long.wav", Tone(75.0));
+    auto sound = audio::LoadSound(wav.path(), device_->get(), audio::kBufferFlags);
+    ASSERT_TRUE(dynamic_cast<audio::StreamedBuffer*>(sound.get()) && sound->IsLoaded());
+    std::uint32_t bytesPerSec = 0, status = 0, cursor = 0;
+    EXPECT_GE(sound->GetAvgBytesPerSec(bytesPerSec), 0);
+    EXPECT_EQ(kSecond, bytesPerSec);
+    ASSERT_GE(sound->SetCurrentPosition(kEnd - kSecond / 2), 0);
+    ASSERT_GE(sound->Play(false), 0);
+    EXPECT_TRUE(wintest::WaitUntil([&] { return SUCCEEDED(sound->GetCurrentPosition(cursor)) && cursor > kEnd - kSecond / 4; }));
+    EXPECT_TRUE(wintest::WaitUntil([&] { return SUCCEEDED(sound->GetStatus(status)) && !(status & audio::kStatusPlaying); }));
+    ASSERT_GE(sound->GetCurrentPosition(cursor), 0);
+    EXPECT_EQ(0u, cursor) << "the board detects the end of a sound by position 0";
+
+    audio::SoundError error = audio::SoundError::None;
+    auto other = DirectSoundDevice::Create(window_, "", audio::OutputChoice::Exactly, error);
+    ASSERT_TRUE(other);
+    auto copy = other->CopyBuffer(*sound);
+    ASSERT_TRUE(copy && copy->IsLoaded());
+    ASSERT_GE(copy->SetCurrentPosition(40 * kSecond), 0);
+    ASSERT_GE(copy->Play(true), 0);
+    EXPECT_TRUE(wintest::WaitUntil([&] { return SUCCEEDED(copy->GetCurrentPosition(cursor)) && cursor > 40 * kSecond + kSecond / 2; }));
+    EXPECT_LT(cursor, 45 * kSecond);
+    EXPECT_TRUE(messages_.texts().empty());
 }
 
 TEST_F(SoundBufferTest, MissingOrTruncatedFilesFailSilently) {

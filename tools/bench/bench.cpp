@@ -3,12 +3,14 @@
 // scripts/with-test-env.sh. Each figure is the median of several windows;
 // board and floor take turns, so both see the same machine.
 //   clangster-bench [--quick] [--out FILE] [--rounds N] [--window S]
-//                   [--cpu-only] [--hold S]
+//                   [--cpu-only] [--hold S] [--stream-only]
 // --quick runs every step once with short sounds and windows (the smoke
 // test); --out names the Markdown file whose bench section is rewritten.
 // --cpu-only measures only the CPU with none and with 18 sounds playing,
 // and the load times (for a quick look at a change); --hold waits that long with 18 playing
 // before measuring them and prints the program's pid, for a profiler.
+// --stream-only runs only the streaming part (StreamBench.cpp), which the
+// full run does last.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/utsname.h>
@@ -32,6 +34,7 @@
 
 #include "BenchStats.h"
 #include "DecodeBench.h"
+#include "StreamBench.h"
 #include "Harness.h"
 #include "Wav.h"
 #include "scheme/SchemeFormat.h"
@@ -57,6 +60,7 @@ struct Options {
   int sinkRuns = 6;        // short runs of each program for the sound at the sink
   bool cpuOnly = false;
   double hold = 0;         // seconds with 18 playing before they are measured
+  bool streamOnly = false;
 };
 
 double Clock(clockid_t id) {
@@ -544,6 +548,23 @@ std::vector<Row> Rows(Program& board, Program& floor, double soundMb) {
 
 void WriteSection(const std::string& path, const std::string& section) { e2e::WriteMarkedSection(path, "bench", section); }
 
+// The streaming part, with its own section of the file.
+bool RunStreaming(const Options& o) {
+  StreamBenchOptions so;
+  so.quick = o.quick;
+  so.rounds = o.rounds;
+  so.window = o.window;
+  so.windows = o.windows;
+  if (o.quick) so.stressSeconds = 5;
+  bool ok = true;
+  const std::string section =
+      RunStreamBench(so, e2e::HostBuildDir() + (o.quick ? "/bench-stream-quick" : "/bench-stream"), ok);
+  e2e::ResetSettings();
+  std::printf("%s", section.c_str());
+  if (!o.out.empty()) e2e::WriteMarkedSection(o.out, "stream-bench", section);
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -567,12 +588,14 @@ int main(int argc, char** argv) {
       o.window = std::max(0.1, std::atof(argv[++i]));
     } else if (a == "--cpu-only") {
       o.cpuOnly = true;
+    } else if (a == "--stream-only") {
+      o.streamOnly = true;
     } else if (a == "--hold" && i + 1 < argc) {
       o.hold = std::max(0.0, std::atof(argv[++i]));
     } else {
       std::fprintf(stderr,
                    "usage: clangster-bench [--quick] [--out FILE] [--rounds N] [--window S] [--cpu-only] "
-                   "[--hold S]\n");
+                   "[--hold S] [--stream-only]\n");
       return 2;
     }
   }
@@ -580,6 +603,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "clangster-bench: run inside scripts/with-test-env.sh (make bench)\n");
     return 2;
   }
+  if (o.streamOnly) return RunStreaming(o) ? 0 : 1;
   const std::string dir = e2e::HostBuildDir() + (o.quick ? "/bench-quick" : "/bench");
   const std::string schemePath = MakeScheme(dir + "/sounds", o.soundSeconds);
   const double soundMb = kSounds * (44.0 + o.soundSeconds * kRate * 4.0) / (1024 * 1024);
@@ -674,5 +698,6 @@ int main(int argc, char** argv) {
       ok = false;
     }
   }
+  if (!o.cpuOnly) ok = RunStreaming(o) && ok;
   return ok ? 0 : 1;
 }

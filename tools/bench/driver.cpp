@@ -4,9 +4,12 @@
 //   fire NAME...                 one WM_COPYDATA per name, as clangster-trigger sends it
 //   toggle NAME COUNT GAP_MS     COUNT triggers of one name, GAP_MS to 1.5 x GAP_MS apart
 //   keys VK COUNT GAP_MS         COUNT presses of a key through SendInput
+//   seek SLOT COUNT GAP_MS NAME  COUNT releases of the slot's position slider at places far apart,
+//                                each right after a trigger of NAME
 //   close                        asks the window to close
 // Output: "sent COUNT" lines. Exit code 3 when no board runs.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SlotIds.h"
 #include "tools/trigger/FindBoard.h"
 
 namespace {
@@ -88,6 +92,17 @@ int main(int argc, char** argv) {
             Key(vk, false);
         }
         ::Sleep(200);  // the last key reaches the board before the driver goes
+    } else if (command == "seek" && argc == 6) {
+        HWND slider = ::GetDlgItem(board, app::kSlotIds[number(2) % board::kSlotCount].position);
+        const int count = number(3), gap = number(4);
+        for (int i = 0; i < count; ++i) {
+            if (i) Pause(gap, seed);
+            const int value = 20 + (i * 397) % 960;
+            sent.push_back(Now());
+            if (!SendName(board, argv[5])) return 1;
+            ::SendMessageA(slider, TBM_SETPOS, TRUE, value);
+            ::SendMessageA(board, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, value), reinterpret_cast<LPARAM>(slider));
+        }
     } else if (command == "close") {
         ::PostMessageA(board, WM_CLOSE, 0, 0);
     } else {

@@ -1,14 +1,14 @@
-#include "scheme/SettingsFormat.h"
+#include "framework/RegistryValue.h"
 
 #include <cstring>
 
-namespace scheme {
+namespace fw {
 
-std::string ValueText(const char* bytes, std::size_t count) {
+std::string RegValueText(const char* bytes, std::size_t count) {
     if (!bytes) return std::string();
-    if (count > kValueBufferSize) count = kValueBufferSize;
+    if (count > kRegValueBufferSize) count = kRegValueBufferSize;
     const void* zero = std::memchr(bytes, 0, count);
     return std::string(bytes, zero ? static_cast<const char*>(zero) : bytes + count);
 }
 
-}  // namespace scheme
+}  // namespace fw

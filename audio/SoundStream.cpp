@@ -1,0 +1,276 @@
+#include "audio/SoundStream.h"
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
+namespace audio {
+
+namespace {
+constexpr Result kOk = 0;
+constexpr Result kFailed = static_cast<Result>(0x80004005u);        // E_FAIL
+constexpr Result kInvalidParam = static_cast<Result>(0x80070057u);  // DSERR_INVALIDPARAM
+constexpr std::uint32_t kStatusLooping = 4;                         // DSBSTATUS_LOOPING
+}  // namespace
+
+StreamSizes StreamSizes::For(std::uint32_t bytesPerSec, std::uint32_t frame) {
+    StreamSizes s;
+    s.frame = std::max<std::uint32_t>(frame, 1);
+    auto seconds = [&](double t) {
+        auto bytes = static_cast<std::uint32_t>(bytesPerSec * t);
+        return std::max(bytes - bytes % s.frame, s.frame);
+    };
+    // A disk may take well over a second to answer now and then; the UI's
+    // 100 ms refresh sees a dry ring long before its half second of silence
+    // is through.
+    s.ring = seconds(2.0);
+    s.ahead = seconds(1.5);
+    s.guard = s.ring - s.ahead;
+    s.chunk = seconds(0.25);
+    s.head = seconds(4.0);
+    return s;
+}
+
+SoundStream::SoundStream(std::shared_ptr<PcmSource> source, std::shared_ptr<const std::vector<std::uint8_t>> head,
+                         std::unique_ptr<SoundRing> ring, const StreamSizes& sizes)
+    : source_(std::move(source)),
+      head_(std::move(head)),
+      sizes_(sizes),
+      size_(source_->Size() - source_->Size() % sizes.frame),
+      ring_(std::move(ring)),
+      scratch_(sizes.ahead) {}
+
+Result SoundStream::Play(bool looping) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (closed_) return kFailed;
+    Observe();
+    if (looping != looping_ && seamWritten_ && seam_ >= played_) {
+        // The ring holds what follows the end for the other setting: the
+        // start again, or silence. Written again from there.
+        while (!runs_.empty() && runs_.back().at >= seam_) runs_.pop_back();
+        runs_.push_back({seam_, looping ? 0 : size_, !looping});
+        written_ = silentTo_ = seam_;
+        next_ = looping ? 0 : size_;
+        pastEnd_ = !looping;
+        ++epoch_;
+    }
+    looping_ = looping;
+    playing_ = true;
+    FillFromMemory();
+    StartWhenReady();
+    if (!running_ && !waiting_) {
+        playing_ = false;  // the card would not start
+        return kFailed;
+    }
+    return kOk;
+}
+
+Result SoundStream::Stop() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (closed_) return kFailed;
+    playing_ = false;
+    if (!running_) return kOk;
+    const bool halted = ring_->Halt();
+    Observe();  // the cursor where it stopped; the end may have come first
+    running_ = false;
+    return halted ? kOk : kFailed;
+}
+
+Result SoundStream::SetPosition(std::uint32_t bytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (closed_) return kFailed;
+    if (bytes >= size_) return kInvalidParam;
+    Prime(bytes - bytes % sizes_.frame);
+    return kOk;
+}
+
+Result SoundStream::GetPosition(std::uint32_t& bytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (closed_) return kFailed;
+    Observe();
+    bytes = static_cast<std::uint32_t>(SoundAt(played_));
+    return kOk;
+}
+
+Result SoundStream::GetStatus(std::uint32_t& status) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (closed_) return kFailed;
+    Observe();
+    status = playing_ ? kStatusPlaying | (looping_ ? kStatusLooping : 0) : 0;
+    return kOk;
+}
+
+SoundError SoundStream::TakeError() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(error_, SoundError::None);
+}
+
+void SoundStream::Close() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closed_ = true;
+    playing_ = false;
+    Halt();
+}
+
+bool SoundStream::Pump() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (closed_) return false;
+    Observe();
+    FillFromMemory();
+    StartWhenReady();
+    const Plan plan = NextWrite();
+    // Reads come in chunks; a ring being primed, or the last bytes of the sound, at once.
+    const bool due = plan.source == Source::Disk &&
+                     (waiting_ || plan.bytes >= sizes_.chunk || plan.from + plan.bytes == size_);
+    if (!due) return running_ || waiting_;
+    const std::uint32_t epoch = epoch_;
+    lock.unlock();
+    const std::size_t got = source_->ReadAt(plan.from, scratch_.data(), plan.bytes);
+    lock.lock();
+    if (closed_) return false;
+    // Primed again (a seek, a rewind) while the disk answered: this was read for another place.
+    if (epoch != epoch_) return true;
+    if (got != plan.bytes) {
+        Fail(SoundError::StreamRead);
+        return false;
+    }
+    Observe();
+    if (epoch != epoch_) return true;
+    if (Commit(plan, scratch_.data())) {
+        FillFromMemory();
+        StartWhenReady();
+    }
+    return running_ || waiting_;
+}
+
+void SoundStream::Observe() {
+    if (!running_) return;
+    std::uint32_t at = 0;
+    bool lapped = false;
+    if (!ring_->Cursor(at, lapped)) return;
+    played_ += (at + sizes_.ring - cursor_) % sizes_.ring;
+    cursor_ = at;
+    if (pastEnd_ && (lapped || played_ >= seam_)) {
+        // The end of a sound that does not loop: stopped, and back at the start.
+        playing_ = false;
+        Prime(0);
+    } else if (lapped || played_ >= written_) {
+        // Ran dry: the card plays the silence after the sound until the ring
+        // is primed again where the sound broke off.
+        Prime(next_);
+    } else {
+        while (runs_.size() > 1 && runs_[1].at <= played_) runs_.pop_front();
+    }
+}
+
+void SoundStream::Prime(std::uint64_t from) {
+    Halt();
+    std::uint32_t at = 0;
+    bool lapped = false;
+    if (ring_->Cursor(at, lapped)) cursor_ = at;
+    base_ = cursor_;
+    written_ = played_ = silentTo_ = 0;
+    runs_.assign(1, Run{0, from, false});
+    next_ = from;
+    pastEnd_ = seamWritten_ = false;
+    waiting_ = true;
+    ++epoch_;
+    FillFromMemory();
+    StartWhenReady();
+}
+
+SoundStream::Plan SoundStream::NextWrite() const {
+    Plan plan;
+    const std::uint64_t inRing = written_ - played_;
+    if (inRing + sizes_.frame > sizes_.ahead) return plan;
+    std::uint64_t room = sizes_.ahead - inRing;
+    room -= room % sizes_.frame;
+    if (pastEnd_) return {Source::Silence, size_, static_cast<std::uint32_t>(room)};
+    const std::uint64_t head = std::min<std::uint64_t>(head_->size(), size_);
+    plan.from = next_;
+    plan.bytes = static_cast<std::uint32_t>(std::min(room, size_ - next_));
+    if (next_ < head) {
+        plan.source = Source::Head;
+        plan.bytes = static_cast<std::uint32_t>(std::min<std::uint64_t>(plan.bytes, head - next_));
+    } else {
+        plan.source = Source::Disk;
+    }
+    return plan;
+}
+
+bool SoundStream::Commit(const Plan& plan, const std::uint8_t* bytes) {
+    auto ringAt = [&](std::uint64_t n) {
+        return static_cast<std::uint32_t>((base_ + n % sizes_.ring) % sizes_.ring);
+    };
+    if (!ring_->Write(ringAt(written_), bytes, plan.bytes)) {
+        Fail(SoundError::ReadingData);
+        return false;
+    }
+    const bool silent = plan.source == Source::Silence;
+    const Run& last = runs_.back();
+    if (last.silent != silent || (!silent && last.from + (written_ - last.at) != plan.from))
+        runs_.push_back({written_, plan.from, silent});
+    written_ += plan.bytes;
+    if (!silent) {
+        next_ = plan.from + plan.bytes;
+        if (next_ == size_) {
+            seam_ = written_;
+            seamWritten_ = true;
+            if (looping_)
+                next_ = 0;  // the start follows the end without a gap
+            else
+                pastEnd_ = true;
+        }
+    }
+    silentTo_ = std::max(silentTo_, written_);
+    const std::uint64_t guardEnd = written_ + sizes_.guard;
+    if (silentTo_ < guardEnd) {
+        if (!ring_->Write(ringAt(silentTo_), nullptr, static_cast<std::uint32_t>(guardEnd - silentTo_))) {
+            Fail(SoundError::ReadingData);
+            return false;
+        }
+        silentTo_ = guardEnd;
+    }
+    return true;
+}
+
+void SoundStream::FillFromMemory() {
+    for (;;) {
+        const Plan plan = NextWrite();
+        if (plan.source != Source::Head && plan.source != Source::Silence) return;
+        if (!Commit(plan, plan.source == Source::Head ? head_->data() + plan.from : nullptr)) return;
+    }
+}
+
+void SoundStream::StartWhenReady() {
+    if (waiting_ && (written_ - played_ >= sizes_.chunk || pastEnd_)) waiting_ = false;
+    if (!waiting_ && playing_ && !running_ && !closed_) {
+        running_ = ring_->Start();
+        if (!running_) playing_ = false;
+    }
+}
+
+void SoundStream::Halt() {
+    if (!running_) return;
+    ring_->Halt();
+    running_ = false;
+}
+
+void SoundStream::Fail(SoundError error) {
+    error_ = error;
+    playing_ = false;
+    // Back at the start, from memory, ready to be played again; a ring that
+    // refuses that too is left as it is.
+    if (failing_) return;
+    failing_ = true;
+    Prime(0);
+    failing_ = false;
+}
+
+std::uint64_t SoundStream::SoundAt(std::uint64_t at) const {
+    auto run = runs_.rbegin();
+    while (std::next(run) != runs_.rend() && run->at > at) ++run;
+    return run->silent ? run->from : run->from + (at - run->at);
+}
+
+}  // namespace audio

@@ -1,0 +1,270 @@
+#include "audio/StreamedBuffer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <thread>
+
+#include "audio/SoundBuffer.h"
+#include "framework/Trace.h"
+
+namespace audio {
+
+namespace {
+
+constexpr Result kFailed = E_FAIL;
+// How often the pump looks at the rings while any plays or waits for sound.
+constexpr DWORD kPumpPeriodMs = 100;
+
+// A looping DirectSound buffer as a stream's ring. It keeps a reference to
+// its device, so that the buffer stays valid while the pump may still use
+// it after the board has let the device go.
+class DirectSoundRing : public SoundRing {
+public:
+    DirectSoundRing(IDirectSound* device, IDirectSoundBuffer* buffer, DWORD size, DWORD lapMs, std::uint8_t silence)
+        : device_(device), buffer_(buffer), size_(size), lapMs_(lapMs), silence_(silence) {
+        device_->AddRef();
+        buffer_->AddRef();
+    }
+    ~DirectSoundRing() override { buffer_->Stop(); }
+
+    std::uint32_t Size() const override { return size_; }
+    bool Cursor(std::uint32_t& at, bool& lapped) override {
+        DWORD play = 0;
+        if (FAILED(buffer_->GetCurrentPosition(&play, nullptr))) return false;
+        const DWORD now = ::GetTickCount();
+        lapped = running_ && now - seen_ > lapMs_;
+        seen_ = now;
+        at = play % size_;
+        return true;
+    }
+    bool Write(std::uint32_t at, const std::uint8_t* bytes, std::uint32_t count) override {
+        void* first = nullptr;
+        void* second = nullptr;
+        DWORD firstBytes = 0, secondBytes = 0;
+        if (FAILED(buffer_->Lock(at, count, &first, &firstBytes, &second, &secondBytes, 0))) return false;
+        // A lock that hands back no memory, or less than was asked, is a failure.
+        const bool whole = (first || !firstBytes) && (second || !secondBytes) && firstBytes + secondBytes == count;
+        if (whole) {
+            Put(first, bytes, firstBytes);
+            Put(second, bytes ? bytes + firstBytes : nullptr, secondBytes);
+        }
+        return SUCCEEDED(buffer_->Unlock(first, firstBytes, second, secondBytes)) && whole;
+    }
+    bool Start() override {
+        seen_ = ::GetTickCount();
+        running_ = SUCCEEDED(buffer_->Play(0, 0, DSBPLAY_LOOPING));
+        return running_;
+    }
+    bool Halt() override {
+        running_ = false;
+        return SUCCEEDED(buffer_->Stop());
+    }
+
+private:
+    void Put(void* to, const std::uint8_t* bytes, DWORD count) {
+        if (bytes)
+            std::memcpy(to, bytes, count);
+        else
+            std::memset(to, silence_, count);
+    }
+
+    fw::ComPtr<IDirectSound> device_;  // released last
+    fw::ComPtr<IDirectSoundBuffer> buffer_;
+    const DWORD size_, lapMs_;
+    const std::uint8_t silence_;
+    bool running_ = false;
+    DWORD seen_ = 0;  // when the cursor was last read
+};
+
+// The one thread that reads every stream's source and fills its ring, at a
+// raised priority, every kPumpPeriodMs while any stream needs it and at once
+// when woken (a start, a seek).
+class StreamPump {
+public:
+    // Null when no thread could be had. Made once and never destroyed: at
+    // exit the thread may still be inside a read of a file on a share that
+    // has gone, and nothing may wait for it.
+    static StreamPump* Get() {
+        static StreamPump* pump = [] {
+            auto* p = new StreamPump;
+            try {
+                std::thread([p] { p->Run(); }).detach();
+                return p;
+            } catch (...) {
+                delete p;
+                return static_cast<StreamPump*>(nullptr);
+            }
+        }();
+        return pump;
+    }
+
+    void Add(std::shared_ptr<SoundStream> stream) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            streams_.push_back(std::move(stream));
+        }
+        Wake();
+    }
+    // The pump lets go of it after its round, which may be inside a read.
+    void Remove(const SoundStream* stream) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        streams_.erase(std::remove_if(streams_.begin(), streams_.end(),
+                                      [&](const std::shared_ptr<SoundStream>& s) { return s.get() == stream; }),
+                       streams_.end());
+    }
+    void Wake() { ::SetEvent(wake_); }
+
+private:
+    StreamPump() : wake_(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+
+    void Run() {
+        ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+        std::vector<std::shared_ptr<SoundStream>> round;
+        bool busy = false;
+        for (;;) {
+            ::WaitForSingleObject(wake_, busy ? kPumpPeriodMs : INFINITE);
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                round = streams_;
+            }
+            busy = false;
+            for (const auto& stream : round) busy = stream->Pump() || busy;
+            round.clear();  // a stream removed meanwhile goes here
+        }
+    }
+
+    HANDLE wake_;
+    std::mutex mutex_;
+    std::vector<std::shared_ptr<SoundStream>> streams_;
+};
+
+}  // namespace
+
+StreamedBuffer::StreamedBuffer(std::shared_ptr<PcmSource> source, IDirectSound* device, DWORD flags)
+    : flags_(flags), source_(std::move(source)) {
+    // Positions are 32-bit byte counts.
+    const PcmFormat& format = source_->Layout().format;
+    if (source_->Size() > 0xFFFFFFFFu) {
+        error_ = SoundError::TooLarge;
+        return;
+    }
+    if (!format.avgBytesPerSec || !format.blockAlign) return;
+    const StreamSizes sizes = StreamSizes::For(format.avgBytesPerSec, format.blockAlign);
+    try {
+        auto head = std::make_shared<std::vector<std::uint8_t>>(std::min<std::uint64_t>(sizes.head, source_->Size()));
+        if (source_->ReadAt(0, head->data(), head->size()) != head->size()) {
+            error_ = SoundError::ReadingData;
+            return;
+        }
+        head_ = std::move(head);
+    } catch (const std::bad_alloc&) {
+        error_ = SoundError::TooLarge;
+        return;
+    }
+    Open(device);
+}
+
+StreamedBuffer::StreamedBuffer(const StreamedBuffer& from, IDirectSound* device)
+    : flags_(from.flags_), source_(from.source_), head_(from.head_) {
+    if (head_) Open(device);
+}
+
+void StreamedBuffer::Open(IDirectSound* device) {
+    error_ = SoundError::CreateSoundBuffer;
+    StreamPump* pump = StreamPump::Get();
+    if (!device || !pump) return;
+    const PcmLayout& layout = source_->Layout();
+    const StreamSizes sizes = StreamSizes::For(layout.format.avgBytesPerSec, layout.format.blockAlign);
+    WAVEFORMATEXTENSIBLE format;
+    DescribeFormat(layout, format);
+    DSBUFFERDESC desc{};
+    desc.dwSize = 20;  // as every buffer of the program is described
+    desc.dwFlags = flags_ | DSBCAPS_GETCURRENTPOSITION2;
+    desc.dwBufferBytes = sizes.ring;
+    desc.lpwfxFormat = &format.Format;
+    if (FAILED(device->CreateSoundBuffer(&desc, buffer_.put(), nullptr)) || !buffer_) {
+        buffer_.reset();
+        return;
+    }
+    // Past this the cursor may have come round twice: the ring ran dry long before.
+    const DWORD lapMs = static_cast<DWORD>((sizes.ring - sizes.guard / 2) * 1000ull / layout.format.avgBytesPerSec);
+    try {
+        auto ring = std::make_unique<DirectSoundRing>(device, buffer_.get(), sizes.ring, lapMs,
+                                                      layout.format.bitsPerSample == 8 ? 0x80 : 0);
+        stream_ = std::make_shared<SoundStream>(source_, head_, std::move(ring), sizes);
+        error_ = SoundError::ReadingData;
+        if (FAILED(stream_->SetPosition(0)) || stream_->TakeError() != SoundError::None) {
+            stream_.reset();
+            return;
+        }
+        pump->Add(stream_);
+    } catch (const std::bad_alloc&) {
+        stream_.reset();
+        error_ = SoundError::TooLarge;
+        return;
+    }
+    error_ = SoundError::None;
+}
+
+StreamedBuffer::~StreamedBuffer() {
+    if (!stream_) return;
+    stream_->Close();
+    StreamPump::Get()->Remove(stream_.get());
+}
+
+Result StreamedBuffer::Play(bool looping) {
+    fw::trace::Stamp("play");
+    if (!stream_) return kFailed;
+    const Result r = stream_->Play(looping);
+    StreamPump::Get()->Wake();
+    return r;
+}
+
+Result StreamedBuffer::Stop() { return stream_ ? stream_->Stop() : kFailed; }
+
+Result StreamedBuffer::SetCurrentPosition(std::uint32_t bytes) {
+    if (!stream_) return kFailed;
+    const Result r = stream_->SetPosition(bytes);
+    StreamPump::Get()->Wake();
+    return r;
+}
+
+Result StreamedBuffer::GetCurrentPosition(std::uint32_t& playCursor) {
+    return stream_ ? stream_->GetPosition(playCursor) : kFailed;
+}
+
+Result StreamedBuffer::GetStatus(std::uint32_t& status) { return stream_ ? stream_->GetStatus(status) : kFailed; }
+
+Result StreamedBuffer::SetVolume(std::int32_t hundredthsDb) {
+    return buffer_ ? buffer_->SetVolume(hundredthsDb) : kFailed;
+}
+
+Result StreamedBuffer::GetVolume(std::int32_t& hundredthsDb) {
+    if (!buffer_) return kFailed;
+    LONG v = 0;
+    const HRESULT hr = buffer_->GetVolume(&v);
+    hundredthsDb = v;
+    return hr;
+}
+
+Result StreamedBuffer::GetAvgBytesPerSec(std::uint32_t& bytesPerSec) {
+    if (!buffer_) return kFailed;
+    WAVEFORMATEXTENSIBLE format;
+    const HRESULT hr = ReadFormat(buffer_.get(), format);
+    bytesPerSec = format.Format.nAvgBytesPerSec;
+    return hr;
+}
+
+Result StreamedBuffer::GetBlockAlign(std::uint32_t& bytes) {
+    if (!buffer_) return kFailed;
+    WAVEFORMATEXTENSIBLE format;
+    const HRESULT hr = ReadFormat(buffer_.get(), format);
+    bytes = format.Format.nBlockAlign;
+    return hr;
+}
+
+SoundError StreamedBuffer::TakePlaybackError() { return stream_ ? stream_->TakeError() : SoundError::None; }
+
+}  // namespace audio

@@ -1,0 +1,61 @@
+#pragma once
+// What the board tells its OSC subscribers: each slot's name, state and
+// times, and the scheme's name, sent only when something changed, at most
+// once a tick (the board's 100 ms), one bundle per slot.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "board/Keys.h"
+
+namespace remote {
+
+struct SlotFeedback {
+    std::string name;
+    std::string state;  // "empty", "idle", "playing", "paused", "fading"
+    double elapsed = 0, remaining = 0;  // seconds
+};
+
+struct BoardFeedback {
+    std::array<SlotFeedback, board::kSlotCount> slots;
+    std::string scheme;  // as the window's title names it
+};
+
+// An IPv4 address and port, in host byte order.
+struct Endpoint {
+    std::uint32_t address = 0;
+    std::uint16_t port = 0;
+    bool operator==(const Endpoint& o) const { return address == o.address && port == o.port; }
+};
+
+struct Datagram {
+    Endpoint to;
+    std::string bytes;
+};
+
+class FeedbackSender {
+public:
+    static constexpr std::uint64_t kSubscriptionMs = 60000;
+    // A controller may hold on to a few; a flood of subscribers is not served.
+    static constexpr std::size_t kMaxSubscribers = 16;
+
+    // A new subscriber (which then hears everything once) or a renewed one.
+    void Subscribe(const Endpoint& who, std::uint64_t nowMs);
+    // Each tick: the datagrams for what changed since the last tick, and
+    // everything for new subscribers; subscriptions that ran out end here.
+    std::vector<Datagram> Update(const BoardFeedback& board, std::uint64_t nowMs);
+    std::size_t subscriberCount() const { return subscribers_.size(); }
+
+private:
+    struct Subscriber {
+        Endpoint who;
+        std::uint64_t until;
+        bool fresh;
+    };
+    std::vector<Subscriber> subscribers_;
+    BoardFeedback last_;
+    bool sentAny_ = false;
+};
+
+}  // namespace remote

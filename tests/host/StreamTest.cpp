@@ -1,0 +1,206 @@
+// A streamed sound through a fake ring: what the card hears across the
+// ring's wrap, the loop seam, seeks, the end, a dry ring and a read error.
+// Each frame of the fake sound holds its number + 1, so what is heard tells
+// where in the sound it came from; silence is 0.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+#include "audio/SoundSize.h"
+#include "audio/SoundStream.h"
+
+namespace {
+
+constexpr std::uint32_t kFrames = 1000, kHeadFrames = 80;
+
+class FakeSource : public audio::PcmSource {
+public:
+    const audio::PcmLayout& Layout() const override { return layout_; }
+    std::uint64_t Size() const override { return kFrames * 4; }
+    std::uint64_t LengthBytes() const override { return Size(); }
+    std::size_t ReadAt(std::uint64_t offset, void* to, std::size_t bytes) override {
+        for (std::size_t i = 0; i < bytes; i += 4) {
+            if (offset + i >= failFrom * 4) return i;
+            const auto value = static_cast<std::uint32_t>((offset + i) / 4 + 1);
+            std::memcpy(static_cast<char*>(to) + i, &value, 4);
+        }
+        return bytes;
+    }
+    std::uint64_t failFrom = kFrames;
+
+private:
+    audio::PcmLayout layout_;
+};
+
+class FakeRing : public audio::SoundRing {
+public:
+    std::uint32_t Size() const override { return static_cast<std::uint32_t>(bytes.size()); }
+    bool Cursor(std::uint32_t& at, bool& lapped) override {
+        at = cursor;
+        lapped = std::exchange(lapNext, false);
+        return true;
+    }
+    bool Write(std::uint32_t at, const std::uint8_t* from, std::uint32_t count) override {
+        for (std::uint32_t i = 0; i < count; ++i) bytes[(at + i) % Size()] = from ? from[i] : 0;
+        return true;
+    }
+    bool Start() override { return running = true; }
+    bool Halt() override { return !(running = false); }
+    // The card plays one frame, if the ring runs.
+    void PlayFrame(std::vector<std::uint32_t>& heard) {
+        if (!running) return;
+        std::uint32_t value;
+        std::memcpy(&value, &bytes[cursor], 4);
+        heard.push_back(value);
+        cursor = (cursor + 4) % Size();
+    }
+    std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(64 * 4, 0xEE);  // old sound, never to be heard
+    std::uint32_t cursor = 4 * 13;
+    bool running = false, lapNext = false;
+};
+
+struct Rig {
+    Rig() {
+        audio::StreamSizes sizes;
+        sizes.frame = 4;
+        sizes.ring = 64 * 4;
+        sizes.ahead = 48 * 4;
+        sizes.guard = 16 * 4;
+        sizes.chunk = 8 * 4;
+        sizes.head = kHeadFrames * 4;
+        auto head = std::make_shared<std::vector<std::uint8_t>>(sizes.head);
+        source->ReadAt(0, head->data(), head->size());
+        auto owned = std::make_unique<FakeRing>();
+        ring = owned.get();
+        stream = std::make_unique<audio::SoundStream>(source, head, std::move(owned), sizes);
+        EXPECT_EQ(0, stream->SetPosition(0));
+    }
+    // The card plays `frames` frames; every 8 the UI refreshes and, when
+    // `pumping`, the pump takes its turn.
+    void Listen(int frames, bool pumping = true) {
+        for (int i = 0; i < frames; ++i) {
+            ring->PlayFrame(heard);
+            if (i % 8) continue;
+            std::uint32_t status = 0;
+            stream->GetStatus(status);
+            if (pumping) stream->Pump();
+        }
+    }
+    std::uint32_t Position() {
+        std::uint32_t bytes = 0;
+        EXPECT_EQ(0, stream->GetPosition(bytes));
+        return bytes / 4;
+    }
+    bool Playing() {
+        std::uint32_t status = 0;
+        stream->GetStatus(status);
+        return status & audio::kStatusPlaying;
+    }
+    std::shared_ptr<FakeSource> source = std::make_shared<FakeSource>();
+    FakeRing* ring;
+    std::unique_ptr<audio::SoundStream> stream;
+    std::vector<std::uint32_t> heard;
+};
+
+// Frame values "a-b,c-d" (a to b, then c to d).
+std::vector<std::uint32_t> Frames(const std::string& ranges) {
+    std::vector<std::uint32_t> out;
+    unsigned a = 0, b = 0;
+    for (const char* p = ranges.c_str(); std::sscanf(p, "%u-%u", &a, &b) == 2; p = std::strchr(p, ',') + 1) {
+        for (unsigned v = a; v <= b; ++v) out.push_back(v);
+        if (!std::strchr(p, ',')) break;
+    }
+    return out;
+}
+
+TEST(SoundStream, PlaysWhatTheSoundHoldsWhereverItIsAndWhateverBefalls) {
+    struct Case {
+        const char* what;
+        std::function<void(Rig&)> act;
+        const char* heard;       // without the silence
+        bool gapless;            // and no silence within it
+        std::uint32_t position;  // in frames, when done
+        bool playing;
+    };
+    const Case cases[] = {
+        {"round the ring many times", [](Rig& r) { r.stream->Play(false); r.Listen(600); }, "1-600", true, 600, true},
+        {"over the loop's seam from the end to the start",
+         [](Rig& r) { r.stream->SetPosition(950 * 4); r.stream->Play(true); r.Listen(8, false); r.Listen(192); },
+         "951-1000,1-141", true, 141, true},
+        {"to the end without looping: stopped and rewound",
+         [](Rig& r) { r.stream->SetPosition(950 * 4); r.stream->Play(false); r.Listen(120); }, "951-1000", true, 0,
+         false},
+        {"from the start again after the end, before the pump's turn",
+         [](Rig& r) { r.stream->SetPosition(990 * 4); r.stream->Play(false); r.Listen(60); r.stream->Play(false);
+             r.Listen(8, false); }, "991-1000,1-8", false, 8, true},
+        {"a seek far from the head while playing waits for the pump, then goes on there",
+         [](Rig& r) { r.stream->Play(false); r.Listen(20); r.stream->SetPosition(700 * 4); r.Listen(4, false);
+             EXPECT_EQ(700u, r.Position()); r.Listen(10); }, "1-20,701-709", true, 709, true},
+        {"a seek within the head starts at once",
+         [](Rig& r) { r.stream->SetPosition(10 * 4); r.stream->Play(false); r.Listen(30, false); }, "11-40", true, 40,
+         true},
+        {"a seek at or past the end is refused",
+         [](Rig& r) { r.stream->SetPosition(5 * 4); EXPECT_NE(0, r.stream->SetPosition(kFrames * 4)); }, "", true, 5,
+         false},
+        {"a ring that ran dry plays silence, then goes on where the sound broke off",
+         [](Rig& r) { r.stream->SetPosition(200 * 4); r.stream->Play(false); r.Listen(9); r.Listen(100, false);
+             r.Listen(60); }, "201-315", false, 315, true},
+        {"after a cursor that may have lapped the ring, the sound goes on after what was written",
+         [](Rig& r) { r.stream->Play(false); r.Listen(16); for (int i = 0; i < 200; ++i) r.ring->PlayFrame(r.heard);
+             r.ring->lapNext = true; r.Playing(); r.heard.clear(); r.Listen(15); }, "58-72", true, 72, true},
+        {"switching the loop on at the end's doorstep plays the start after it",
+         [](Rig& r) { r.stream->SetPosition(990 * 4); r.stream->Play(false); r.Listen(5); r.stream->Stop();
+             r.stream->Play(true); r.Listen(20, false); }, "991-1000,1-14", true, 14, true},
+        {"pausing keeps the place; the next start goes on from it",
+         [](Rig& r) { r.stream->Play(false); r.Listen(300); r.stream->Stop(); r.Listen(50); r.stream->Play(false);
+             r.Listen(50); }, "1-350", true, 350, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig rig;
+        c.act(rig);
+        std::vector<std::uint32_t> sound;
+        for (std::uint32_t v : rig.heard)
+            if (v) sound.push_back(v);
+        EXPECT_EQ(Frames(c.heard), sound);
+        const auto first = std::find_if(rig.heard.begin(), rig.heard.end(), [](auto v) { return v != 0; });
+        const auto last = std::find_if(rig.heard.rbegin(), rig.heard.rend(), [](auto v) { return v != 0; }).base();
+        if (c.gapless && first < last) {
+            EXPECT_EQ(std::find(first, last, 0u), last) << "silence within the sound";
+        }
+        EXPECT_EQ(c.position, rig.Position());
+        EXPECT_EQ(c.playing, rig.Playing());
+        EXPECT_EQ(audio::SoundError::None, rig.stream->TakeError());
+    }
+}
+
+TEST(SoundStream, AReadErrorStopsTheSoundRewoundAndSaysSoOnce) {
+    Rig rig;
+    rig.source->failFrom = 400;
+    rig.stream->Play(true);
+    rig.Listen(600);
+    const std::vector<std::uint32_t> upToTheError = Frames("1-" + std::to_string(rig.heard.size()));
+    EXPECT_EQ(upToTheError, rig.heard) << "nothing but the sound, in order, and then nothing";
+    EXPECT_LE(rig.heard.size(), 400u);
+    EXPECT_FALSE(rig.Playing());
+    EXPECT_EQ(0u, rig.Position());
+    EXPECT_EQ(audio::SoundError::StreamRead, rig.stream->TakeError());
+    EXPECT_EQ(audio::SoundError::None, rig.stream->TakeError());
+}
+
+TEST(SoundStream, SizesAreWholeFramesAndHoldTheirOrder) {
+    EXPECT_TRUE(audio::StaysResident(audio::kResidentBytes));
+    EXPECT_FALSE(audio::StaysResident(audio::kResidentBytes + 1));
+    for (const auto& [perSec, frame] : {std::pair{176400u, 4u}, {8000u, 1u}, {288000u, 6u}, {11025u, 3u}}) {
+        const audio::StreamSizes s = audio::StreamSizes::For(perSec, frame);
+        for (std::uint32_t bytes : {s.ring, s.ahead, s.guard, s.chunk, s.head}) EXPECT_EQ(0u, bytes % frame) << perSec;
+        EXPECT_LE(s.ahead + s.guard, s.ring);
+        EXPECT_LT(s.chunk, s.ahead);
+        EXPECT_GE(s.head, s.ahead) << "a start from the head fills the ring without the disk";
+        EXPECT_LE(s.head, audio::kResidentBytes);
+    }
+}
+
+}  // namespace

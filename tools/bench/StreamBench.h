@@ -1,0 +1,35 @@
+// The streaming part of the benchmark: the board with 18 hour-long sounds
+// against itself with 18 thirty-second ones, and both against a floor
+// program that streams the least way (stream_floor.cpp).
+#pragma once
+
+#include <string>
+
+#include "Audio.h"
+
+namespace bench {
+
+// The sine the stream is checked with: 100 samples a cycle.
+constexpr double kSineHz = 441;
+
+// A capture of a streamed sine of kSineHz on the left and the same sine held
+// whole on the right: the breaks of the stream's own (silence on the left
+// alone, a lasting change of the channels' distance), with `gaps` the
+// seconds of silence on both (the sound server's, taken out) and `heard` the
+// seconds judged. -1 when too little was heard.
+int PhaseBreaks(const e2e::Pcm& captured, double& heard, double& gaps);
+
+struct StreamBenchOptions {
+  bool quick = false;        // every step once, with short sounds and runs
+  int rounds = 2;
+  double window = 2.0;       // seconds of one CPU window
+  int windows = 3;           // per round
+  double stressSeconds = 600;  // the streamed sine under load
+};
+
+// Writes the sounds (and removes the hour-long ones afterwards), runs the
+// programs and returns the Markdown section; ok is false when a step left
+// no figures.
+std::string RunStreamBench(const StreamBenchOptions& options, const std::string& dir, bool& ok);
+
+}  // namespace bench
