@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "audio/SoundKind.h"
 #include "framework/FileStatus.h"
 
 namespace audio {
@@ -47,6 +48,13 @@ OpenedSound OpenWav(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return sound;
     FileByteSource bytes(file);
+    std::uint8_t head[12];
+    if (!ReadsAsWav(path, head, bytes.ReadAt(0, head, sizeof head))) {
+        std::fclose(file);
+        sound.error = SoundError::Undecodable;
+        sound.needsDecoding = true;
+        return sound;
+    }
     WavInfo wav;
     const WavResult read = ReadWavInfo(bytes, wav);
     if (read != WavResult::Ok) {

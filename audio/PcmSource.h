@@ -42,7 +42,8 @@ struct OpenedSound {
 };
 
 // A WAV file's samples, read in place: the RIFF chunks, or the fixed 44-byte
-// header when none are found (audio/WavFormat.h).
+// header when none are found (audio/WavFormat.h). A file that is not read as
+// a WAV (audio/SoundKind.h) needs decoding.
 OpenedSound OpenWav(const std::string& path);
 
 }  // namespace audio

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace audio {
 
@@ -29,11 +30,21 @@ enum class SoundError {
     SetCooperativeLevel,  // the device would not take the window
     OutputUnavailable,    // the chosen output could not be opened
     OutputRefusedSounds,  // the chosen output did not take every loaded sound
+    // A sound file that is not a PCM WAV could not be decoded; the user is
+    // told its path and why (IsDecodeError).
+    Undecodable,          // no decoder of this system reads the file
+    DecodeFailed,         // a decoder took the file but could not decode it to its end
+    SpoolFailed,          // the decoded samples found no room in memory or on disk
     StreamRead,           // a streamed sound's file could not be read as it played: it stopped
     TooLarge,             // no memory for the sound, or more samples than a position can count
 };
 
-// The message the user is shown; empty for the errors nothing is said about.
+inline bool IsDecodeError(SoundError error) {
+    return error == SoundError::Undecodable || error == SoundError::DecodeFailed || error == SoundError::SpoolFailed;
+}
+
+// The message the user is shown (for a decode error, why: the board names
+// the file); empty for the errors nothing is said about.
 const char* SoundErrorText(SoundError error);
 
 // One sound: held whole in memory, or streamed from its file.
@@ -74,6 +85,10 @@ public:
     // it is in memory, without reading its file again. Its position and
     // volume are the new buffer's own. Null, or not loaded, when it cannot be made.
     virtual std::unique_ptr<ISoundBuffer> CopyBuffer(ISoundBuffer& source) = 0;
+    // The paths CreateBuffer will be asked for next, in that order: a device
+    // may start reading them ahead, until EndReadAhead().
+    virtual void ReadAhead(const std::vector<std::string>& /*paths*/) {}
+    virtual void EndReadAhead() {}
 };
 
 inline const char* SoundErrorText(SoundError error) {
@@ -89,6 +104,10 @@ inline const char* SoundErrorText(SoundError error) {
     case SoundError::OutputRefusedSounds:
         return "The chosen sound output could not take every loaded sound.\n\n"
                "The sounds go on playing where they were.";
+    case SoundError::Undecodable: return "This system has no decoder for this kind of file.";
+    case SoundError::DecodeFailed: return "The file is damaged or holds no sound: it could not be decoded to its end.";
+    case SoundError::SpoolFailed:
+        return "There is no room for the decoded sound, in memory or in the folder for temporary files.";
     case SoundError::StreamRead: return "The sound's file could not be read any more, so the sound was stopped.";
     case SoundError::TooLarge: return "Error - The sound is too large to be played.";
     case SoundError::None:

@@ -233,4 +233,8 @@ std::unique_ptr<ISoundBuffer> DirectSoundDevice::CopyBuffer(ISoundBuffer& source
 
 void DirectSoundDevice::EndPrefetch() { prefetch_.reset(); }
 
+void DirectSoundDevice::ReadAhead(const std::vector<std::string>& paths) {
+    if (!prefetch_) prefetch_ = std::make_unique<SoundPrefetch>(device_.get(), paths);
+}
+
 }  // namespace audio

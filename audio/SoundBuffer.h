@@ -83,6 +83,9 @@ public:
     std::unique_ptr<ISoundBuffer> CopyBuffer(ISoundBuffer& source) override;
     // Releases what the prefetch made and the board did not take.
     void EndPrefetch();
+    // A read-ahead on this device, unless one runs already (start-up's).
+    void ReadAhead(const std::vector<std::string>& paths) override;
+    void EndReadAhead() override { EndPrefetch(); }
     IDirectSound* get() const { return device_.get(); }
 
 private:

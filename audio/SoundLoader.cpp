@@ -1,7 +1,10 @@
 #include "audio/SoundLoader.h"
 
+#include <mutex>
+
 #include "audio/PcmSource.h"
 #include "audio/SoundBuffer.h"
+#include "audio/SoundDecoders.h"
 #include "audio/SoundSize.h"
 #include "audio/StreamedBuffer.h"
 
@@ -32,7 +35,12 @@ private:
 
 std::unique_ptr<ISoundBuffer> LoadSound(const std::string& path, IDirectSound* device, DWORD flags) {
     OpenedSound sound = OpenWav(path);
+    if (sound.needsDecoding) sound = DecodeSoundFile(path);
     if (!sound.source) return std::make_unique<UnloadedSound>(sound.error);
+    // Decoding keeps a core busy and goes on side by side; filling a buffer
+    // is bound by memory, and fills side by side only slow each other down.
+    static std::mutex filling;
+    const std::lock_guard<std::mutex> lock(filling);
     if (!StaysResident(sound.source->Size()))
         return std::make_unique<StreamedBuffer>(std::move(sound.source), device, flags);
     return std::make_unique<CSoundBuffer>(*sound.source, device, flags);

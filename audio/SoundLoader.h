@@ -1,6 +1,6 @@
 #pragma once
 // Turns a sound file into a buffer on a DirectSound device: a PCM WAV as it
-// is, held whole in one buffer.
+// is, any other sound file decoded by the system first; held whole in one buffer.
 #include <windows.h>
 #include <mmsystem.h>
 #include <dsound.h>

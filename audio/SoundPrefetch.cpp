@@ -1,5 +1,6 @@
 #include "audio/SoundPrefetch.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "audio/SoundBuffer.h"
@@ -10,12 +11,28 @@
 namespace audio {
 
 SoundPrefetch::SoundPrefetch(std::string output, std::vector<std::string> paths) : output_(std::move(output)) {
-    for (std::string& path : paths) entries_.push_back({std::move(path), nullptr});
+    Start(std::move(paths), true);
+}
+
+SoundPrefetch::SoundPrefetch(IDirectSound* device, std::vector<std::string> paths) {
+    if (device) device->AddRef();
+    device_ = fw::ComPtr<IDirectSound>(device);
+    deviceTaken_ = deviceDone_ = true;
+    Start(std::move(paths), false);
+}
+
+void SoundPrefetch::Start(std::vector<std::string> paths, bool makeDevice) {
+    for (std::string& path : paths) entries_.push_back({std::move(path), nullptr, false});
+    // Decoding keeps a core busy per sound: one worker per core, none idle.
+    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t count = std::max<std::size_t>(1, std::min(cores, entries_.size()));
     try {
-        worker_ = std::thread([this] { Run(); });
+        for (std::size_t i = 0; i < count; ++i) workers_.emplace_back([this, makeDevice, i] { Work(makeDevice && i == 0); });
     } catch (const std::system_error&) {
-        Finish();  // no thread to be had: the board makes everything itself
+        // No more threads to be had: the ones started do the work; without
+        // any, the board makes everything itself.
     }
+    if (workers_.empty()) Finish();
 }
 
 SoundPrefetch::~SoundPrefetch() {
@@ -23,56 +40,69 @@ SoundPrefetch::~SoundPrefetch() {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
     }
-    if (worker_.joinable()) worker_.join();
+    for (std::thread& worker : workers_) worker.join();
     entries_.clear();  // the buffers before the device they were made on
 }
 
-void SoundPrefetch::Run() {
+void SoundPrefetch::Work(bool makeDevice) {
     try {
-        Load();
+        if (makeDevice) MakeDevice();
+        LoadEntries();
     } catch (...) {
         // Out of memory, say: whatever is missing the board makes itself.
+        Finish();
     }
-    Finish();
 }
 
 void SoundPrefetch::Finish() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         deviceDone_ = true;
-        done_ = entries_.size();
+        for (Entry& entry : entries_) entry.done = true;
+        next_ = entries_.size();
     }
     progress_.notify_all();
 }
 
-void SoundPrefetch::Load() {
+void SoundPrefetch::MakeDevice() {
     fw::ComPtr<IDirectSound> device = CreateDirectSound(output_, OutputChoice::OrDefault);
     // The level is set right after the device is made, before any buffer:
     // the desktop stands in for the board's window, which sets it again.
     if (device && FAILED(device->SetCooperativeLevel(::GetDesktopWindow(), DSSCL_NORMAL))) device.reset();
-    IDirectSound* raw = device.get();
     {
         std::lock_guard<std::mutex> lock(mutex_);
         device_ = std::move(device);
         deviceDone_ = true;
     }
     progress_.notify_all();
-    for (std::size_t i = 0; raw; ++i) {
+}
+
+void SoundPrefetch::LoadEntries() {
+    IDirectSound* device = nullptr;
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        progress_.wait(lock, [this] { return deviceDone_; });
+        device = device_.get();  // kept until every worker has ended
+    }
+    if (!device) return Finish();
+    for (;;) {
+        std::size_t i = 0;
         std::string path;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            if (stopping_ || i == entries_.size()) break;
+            if (stopping_ || next_ >= entries_.size()) return;
+            i = next_++;
             path = entries_[i].path;
         }
         // Only what the board would open: a regular file (a pipe or a device
         // name could block the open).
         std::uint64_t size = 0;
         std::unique_ptr<ISoundBuffer> buffer;
-        if (fw::QueryFileSize(path, size)) buffer = LoadSound(path, raw, kBufferFlags);
+        if (fw::QueryFileSize(path, size)) buffer = LoadSound(path, device, kBufferFlags);
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (buffer && buffer->IsLoaded()) entries_[i].buffer = std::move(buffer);
-            done_ = i + 1;
+            entries_[i].done = true;
         }
         progress_.notify_all();
     }
@@ -90,10 +120,10 @@ fw::ComPtr<IDirectSound> SoundPrefetch::TakeDevice(const std::string& output) {
 std::unique_ptr<ISoundBuffer> SoundPrefetch::TakeBuffer(const std::string& path, std::uint32_t flags) {
     if (flags != kBufferFlags) return nullptr;
     std::unique_lock<std::mutex> lock(mutex_);
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        if (entries_[i].path != path || (done_ > i && !entries_[i].buffer)) continue;
-        progress_.wait(lock, [&] { return done_ > i; });
-        if (entries_[i].buffer) return std::move(entries_[i].buffer);
+    for (Entry& entry : entries_) {
+        if (entry.path != path || (entry.done && !entry.buffer)) continue;
+        progress_.wait(lock, [&] { return entry.done; });
+        if (entry.buffer) return std::move(entry.buffer);
     }
     return nullptr;
 }

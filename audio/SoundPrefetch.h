@@ -1,9 +1,11 @@
 #pragma once
-// Reads the sounds of the scheme the board starts with into DirectSound
-// buffers on a worker thread, while the main thread builds the window. The
-// board then takes each buffer as it loads that slot instead of reading the
-// file again. Nothing here reports: whatever the worker could not make, the
-// board makes itself the usual way and tells the user what failed.
+// Reads the sounds of a scheme into DirectSound buffers on worker threads,
+// one per core, ahead of the board: at start-up while the main thread builds
+// the window, and whenever a scheme is opened, while the board goes through
+// its slots in order. The board then takes each buffer as it loads that slot
+// instead of reading (and decoding) the file again. Nothing here reports:
+// whatever the workers could not make, the board makes itself the usual way
+// and tells the user what failed.
 #include <windows.h>
 #include <mmsystem.h>
 #include <dsound.h>
@@ -23,40 +25,45 @@ namespace audio {
 
 class SoundPrefetch {
 public:
-    // Starts the worker: the device for `output` (as DirectSoundDevice::Create
-    // reads it), then each of `paths` in turn.
+    // Starts the workers: the device for `output` (as DirectSoundDevice::Create
+    // reads it), then each of `paths`.
     SoundPrefetch(std::string output, std::vector<std::string> paths);
-    ~SoundPrefetch();  // waits for the worker; what was not taken is released
+    // The same on a device that exists already.
+    SoundPrefetch(IDirectSound* device, std::vector<std::string> paths);
+    ~SoundPrefetch();  // waits for the workers; what was not taken is released
     SoundPrefetch(const SoundPrefetch&) = delete;
     SoundPrefetch& operator=(const SoundPrefetch&) = delete;
 
     // The device made for `output`, once; null when it was made for another
     // output or could not be made.
     fw::ComPtr<IDirectSound> TakeDevice(const std::string& output);
-    // The buffer read from `path` with `flags`, once, waiting until the worker
-    // has come to it; null for a path it was not given or could not read.
+    // The buffer read from `path` with `flags`, once, waiting until a worker
+    // has made it; null for a path it was not given or could not read.
     std::unique_ptr<ISoundBuffer> TakeBuffer(const std::string& path, std::uint32_t flags);
 
 private:
     struct Entry {
         std::string path;
         std::unique_ptr<ISoundBuffer> buffer;
+        bool done = false;
     };
-    void Run();
-    void Load();
-    // Marks everything done, so that nothing waits for the worker any more.
+    void Start(std::vector<std::string> paths, bool makeDevice);
+    void Work(bool makeDevice);
+    void MakeDevice();
+    void LoadEntries();
+    // Marks everything done, so that nothing waits for the workers any more.
     void Finish();
 
     const std::string output_;
     std::mutex mutex_;
     std::condition_variable progress_;
-    fw::ComPtr<IDirectSound> device_;    // the worker's reference, kept until it ends
+    fw::ComPtr<IDirectSound> device_;    // the workers' reference, kept until they end
     bool deviceTaken_ = false;
     std::vector<Entry> entries_;
-    std::size_t done_ = 0;               // entries the worker has finished
+    std::size_t next_ = 0;               // the next entry a worker takes on
     bool deviceDone_ = false;
     bool stopping_ = false;
-    std::thread worker_;                 // last: starts once everything above exists
+    std::vector<std::thread> workers_;   // last: start once everything above exists
 };
 
 }  // namespace audio

@@ -127,6 +127,13 @@ std::size_t FileByteSource::ReadAt(std::uint64_t offset, void* to, std::size_t b
     return std::fread(to, 1, bytes, file_);
 }
 
+bool FindWavChunks(ByteSource& file, WavChunks& chunks) {
+    Chunk fmt, data;
+    if (!FindChunks(file, fmt, data)) return false;
+    chunks = {fmt.offset, data.offset, fmt.size, data.size};
+    return true;
+}
+
 WavResult ReadWavInfo(ByteSource& file, WavInfo& info) {
     info = WavInfo{};
     const std::uint64_t size = file.Size();

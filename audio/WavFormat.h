@@ -79,6 +79,15 @@ struct WavInfo {
 
 WavResult ReadWavInfo(ByteSource& file, WavInfo& info);
 
+// Where a RIFF WAVE file keeps its "fmt " and "data" chunks' bodies, for a
+// decoder of the formats the card does not take. False when the file has
+// no such chunks.
+struct WavChunks {
+    std::uint64_t fmtOffset = 0, dataOffset = 0;
+    std::uint32_t fmtBytes = 0, dataBytes = 0;
+};
+bool FindWavChunks(ByteSource& file, WavChunks& chunks);
+
 // Formats past 16 bits per sample or with fewer valid bits than their
 // container are only described by the extensible wave format.
 inline bool NeedsExtensibleFormat(const WavInfo& info) {

@@ -29,11 +29,13 @@ std::string CleanSlotName(const std::string& name, const std::string& path) {
 }
 
 std::string NameFromPath(const std::string& path) {
-    // Paths shorter than an extension give an empty name rather than a bad read.
-    std::string stem = path.size() >= 4 ? path.substr(0, path.size() - 4) : std::string();
-    const auto slash = fw::FindLastAnsi(stem, '\\');
-    if (slash != std::string::npos) stem = stem.substr(slash + 1);
-    return fw::ToUpperAnsi(stem);
+    std::string name = path;
+    const auto slash = fw::FindLastAnsi(name, '\\');
+    if (slash != std::string::npos) name.erase(0, slash + 1);
+    // The extension is whatever follows the last dot, however long.
+    const auto dot = fw::FindLastAnsi(name, '.');
+    if (dot != std::string::npos) name.erase(dot);
+    return fw::ToUpperAnsi(name);
 }
 
 Board::Board(IBoardView& view, audio::ISoundDevice* device) : m_view(view), m_directSound(device) {
@@ -76,8 +78,9 @@ void Board::ReleaseBuffer(int i) {
     s.buffer.reset();
 }
 
-void Board::Report(audio::SoundError error) {
-    const std::string text = audio::SoundErrorText(error);
+void Board::Report(audio::SoundError error, const std::string& path) {
+    std::string text = audio::SoundErrorText(error);
+    if (audio::IsDecodeError(error)) text = "Error decoding " + path + ":\n\n" + text;
     if (!text.empty()) m_view.ShowMessage(text);
 }
 
@@ -95,7 +98,7 @@ void Board::LoadSlot(int i, const std::string& path, const std::string& name) {
     std::uint32_t bytesPerSec = 0;
     if (!s.buffer || !s.buffer->IsLoaded() ||
         !audio::Succeeded(s.buffer->GetAvgBytesPerSec(bytesPerSec)) || bytesPerSec == 0) {
-        if (s.buffer) Report(s.buffer->LoadError());
+        if (s.buffer) Report(s.buffer->LoadError(), path);
         s.buffer.reset();
         return KeepSound(i);
     }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "audio/SoundApi.h"
 #include "board/Action.h"
@@ -64,9 +65,17 @@ public:
     // sound, nothing changes and the user is told once (false). The old
     // device may go once this returned true.
     bool MoveToDevice(audio::ISoundDevice* device);
-    // Tells the user what went wrong with the sound card; nothing for the
-    // errors that are silent.
-    void Report(audio::SoundError error);
+    // The sound files the next loads will ask for, in order, for the device
+    // to read ahead; and the end of that.
+    void ReadAhead(const std::vector<std::string>& paths) {
+        if (m_directSound) m_directSound->ReadAhead(paths);
+    }
+    void EndReadAhead() {
+        if (m_directSound) m_directSound->EndReadAhead();
+    }
+    // Tells the user what went wrong with the sound card, or why the sound
+    // file at path could not be decoded; nothing for the errors that are silent.
+    void Report(audio::SoundError error, const std::string& path = std::string());
 
     // Slots.
     void LoadSlot(int slot, const std::string& path, const std::string& name);
@@ -175,8 +184,9 @@ private:
 // stays within the longest line a scheme is read with.
 std::string CleanSlotName(const std::string& name, const std::string& path);
 
-// The display name derived from a WAV path: the file name less its
-// extension, in upper case ("...\sounds\Door bell.wav" gives "DOOR BELL").
+// The display name derived from a sound's path: the file name less its
+// extension (what follows its last dot), in upper case
+// ("...\sounds\Door bell.wav" gives "DOOR BELL", "beep.aiff" gives "BEEP").
 std::string NameFromPath(const std::string& path);
 
 }  // namespace board

@@ -18,6 +18,9 @@ add_library(clangster_win STATIC
   audio/SoundOutputs.cpp
   audio/SoundPrefetch.cpp
   audio/SoundLoader.cpp
+  audio/SoundDecoders.cpp
+  audio/MfDecoder.cpp
+  audio/AcmDecoder.cpp
   audio/StreamedBuffer.cpp
   scheme/Settings.cpp
   controls/MatrixStatic.cpp
@@ -31,7 +34,7 @@ add_library(clangster_win STATIC
   app/BoardDlg.cpp
 )
 target_compile_options(clangster_win PRIVATE -Wall -Wextra)
-target_link_libraries(clangster_win PUBLIC clangster_core dsound comctl32 comdlg32 shell32 advapi32 gdi32 user32)
+target_link_libraries(clangster_win PUBLIC clangster_core dsound msacm32 mfuuid ole32 comctl32 comdlg32 shell32 advapi32 gdi32 user32)
 
 # The resources, compiled once for the program and for tests that open its dialogs.
 set(CLANGSTER_RESOURCES ${CMAKE_SOURCE_DIR}/res/Clangster.rc)

@@ -84,6 +84,12 @@ bool SaveScheme(Board& board, const std::string& path) {
 
 bool LoadScheme(Board& board, const std::string& path) {
     board.NewScheme();
+    // The sounds are read (and decoded) on every core while the slots are filled in order.
+    board.ReadAhead(ReadSchemeSoundPaths(path));
+    struct EndReadAhead {
+        Board& board;
+        ~EndReadAhead() { board.EndReadAhead(); }
+    } endReadAhead{board};
     fw::TextFileReader file;
     int lineNumber = 0;
     auto fail = [&] {

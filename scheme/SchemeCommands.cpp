@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "audio/SoundKind.h"
 #include "framework/AnsiText.h"
 #include "framework/FileStatus.h"
 #include "scheme/Scheme.h"
@@ -57,7 +58,7 @@ DropPlan PlanDrop(int slot, const std::vector<std::string>& paths, const std::ve
     if (slot < 0) return plan;
     int next = slot;  // the first sound goes into the slot under the pointer, full or not
     for (const std::string& path : paths) {
-        if (!EndsWith(path, ".wav")) continue;
+        if (!audio::IsSoundFileName(path)) continue;
         while (next < static_cast<int>(emptySlots.size()) && next != slot &&
                !emptySlots[static_cast<std::size_t>(next)])
             ++next;

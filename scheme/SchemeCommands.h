@@ -36,8 +36,9 @@ public:
     void RunSlotCommand(int slot, SlotCommand command);
 
     // Files dropped onto the board, over `slot` (-1 when over no slot): a
-    // scheme among them opens; WAV files fill that slot and then the empty
-    // slots after it, and the board says how many did not fit.
+    // scheme among them opens; sound files (audio/SoundKind.h) fill that
+    // slot and then the empty slots after it, and the board says how many
+    // did not fit.
     void DropFiles(int slot, const std::vector<std::string>& paths);
 
     // The sound output: the stored choice (a device's GUID as text, empty for
@@ -74,8 +75,8 @@ private:
 // slots are empty: the scheme to open, or the sounds to load and where.
 struct DropPlan {
     std::string scheme;
-    std::vector<std::pair<int, std::string>> loads;  // slot, WAV path
-    int leftOut = 0;                                // WAV files with no empty slot left
+    std::vector<std::pair<int, std::string>> loads;  // slot, sound path
+    int leftOut = 0;                                // sound files with no empty slot left
 };
 DropPlan PlanDrop(int slot, const std::vector<std::string>& paths, const std::vector<bool>& emptySlots);
 // The message for sounds that did not fit.

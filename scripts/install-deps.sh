@@ -12,7 +12,11 @@ PACKAGES=(
   xvfb x11-utils                  # headless X display; xdpyinfo probes a display
   xdotool                         # e2e tests find windows and send input
   pulseaudio pulseaudio-utils     # sound server with the null sink; parec/paplay/pactl
-  sox                             # e2e tests generate test sounds
+  sox libsox-fmt-base             # e2e tests generate test sounds; Ogg Vorbis and FLAC writers for sox
+  lame                            # e2e tests and the bench encode MP3s
+  gstreamer1.0-plugins-base:i386  # Wine's Media Foundation decoders: Ogg Vorbis, and the pipeline itself
+  gstreamer1.0-plugins-good:i386  # ... MP3 and FLAC
+  gstreamer1.0-libav:i386         # ... AAC
   stress-ng                       # the bench plays a streamed sound with both cores busy
   imagemagick                     # asset checks read the generated bitmaps and icon
   clang libclang-rt-dev           # fuzz targets: clang with libFuzzer and the sanitizer runtimes

@@ -3,8 +3,13 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "audio/SoundKind.h"
+
 const char kSchemeFilter[] = "Scheme files (*.scheme)|*.scheme|All files (*.*)|*.*||";
-const char kSoundFilter[] = "Sound files (*.wav)|*.wav|All files (*.*)|*.*||";
+namespace {
+const std::string kSoundFilterText = audio::SoundFileFilter();
+}  // namespace
+const char* const kSoundFilter = kSoundFilterText.c_str();
 
 namespace {
 // Room for long paths; the dialog needs the size up front.

@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-// Filters in the "description|pattern|...||" form.
+// Filters in the "description|pattern|...||" form. The sound filter lists
+// every kind of sound file the board reads first, then WAV files alone.
 extern const char kSchemeFilter[];
-extern const char kSoundFilter[];
+extern const char* const kSoundFilter;
 
 class CFileDialogEx {
 public:

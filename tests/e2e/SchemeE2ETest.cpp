@@ -20,7 +20,8 @@
 namespace e2e {
 namespace {
 
-constexpr int kSaveAs = ID_FILE_SAVE_AS, kOptions = ID_TOOLS_OPTIONS, kFirstFavourite = ID_SCHEME_1, kSave = ID_FILE_SAVE;
+constexpr int kOpen = ID_FILE_OPEN, kSaveAs = ID_FILE_SAVE_AS, kOptions = ID_TOOLS_OPTIONS, kFirstFavourite = ID_SCHEME_1,
+              kSave = ID_FILE_SAVE;
 constexpr int kIdOk = 1, kIdYes = 6, kIdNo = 7;
 constexpr int kBrowse = 1, kLoop = 2, kReload = 4, kRename = 5;  // slot menu items
 
@@ -130,7 +131,8 @@ TEST_F(SchemeTest, ABoardBuiltInTheWindowIsSavedAndComesBackAtTheNextStart) {
 
 TEST_F(SchemeTest, AFavouriteOpensFromTheSchemesMenuAndWithShiftInASecondBoard) {
     WriteTone(dir_ + "/bell.wav", 1.0, 880);
-    { std::ofstream(dir_ + "/Friday night.scheme") << Win("bell.wav") << "|BELL|0|0|0|0|\r\n"; }
+    ASSERT_EQ(0, RunCommand({"lame", "--quiet", dir_ + "/bell.wav", dir_ + "/bell.mp3"}).exitCode);
+    { std::ofstream(dir_ + "/Friday night.scheme") << Win("bell.mp3") << "|BELL|0|0|0|0|\r\n"; }
     ASSERT_NO_FATAL_FAILURE(StartBoard({}, "New scheme - Clangster"));
 
     // Favourite 1 set through the Options dialog's Browse button and the file dialog.
@@ -144,7 +146,7 @@ TEST_F(SchemeTest, AFavouriteOpensFromTheSchemesMenuAndWithShiftInASecondBoard) 
 
     Probe({"command", std::to_string(kFirstFavourite)});
     ASSERT_TRUE(WaitForTitle("Friday night - Clangster"));
-    EXPECT_EQ(Title(0).substr(0, 5), "BELL ");
+    EXPECT_EQ(Title(0), "BELL                00;01") << "decoded, with its length";
 
     Probe({"command", std::to_string(kFirstFavourite + 1)});  // an empty favourite does nothing
     Probe({"command", std::to_string(ID_FILE_NEW)});
@@ -202,6 +204,60 @@ TEST_F(SchemeTest, MissingSoundsKeepTheirLinesAndPlayAfterAReload) {
     ASSERT_TRUE(start) << "the reloaded sound was not heard";
     EXPECT_NEAR(DominantFrequency(pcm, *start + 0.2, *start + 0.8), hz[2], 5);
     EXPECT_EQ(ReadBoard().slots[4].title, "SOUND 4             --;--");
+}
+
+// A sound of every kind the system decodes, made by Debian's encoders, from
+// a scheme opened with File > Open and from Browse...: each plays at its
+// pitch for its length. A file no decoder reads is told once, named, and
+// keeps its line.
+TEST_F(SchemeTest, EveryKindOfSoundPlaysAndOneThatCannotBeDecodedKeepsItsLine) {
+    ASSERT_EQ(0, RunCommand({SourceDir() + "/tests/common/make-test-sounds.sh", dir_}).exitCode);
+    const std::pair<const char*, double> kinds[] = {{"tone-330.mp3", 330},       {"tone-392.ogg", 392},
+                                                    {"tone-440.flac", 440},      {"tone-494-float.wav", 494},
+                                                    {"tone-523-adpcm.wav", 523}, {"tone-587-ulaw.wav", 587}};
+    std::string text;
+    for (const auto& kind : kinds) text += Win(kind.first) + "||0.000000|0|0|0|\r\n";
+    const std::string broken = Win("broken.mp3") + "|BROKEN|0.000000|2000|0|1|";
+    text += broken + "\r\n";
+    for (int i = 7; i < 18; ++i) text += "||||\r\n";
+    text += "Colours=0,255,50,0,58,15\r\nCompact=0\r\n";
+    { std::ofstream(dir_ + "/Kinds.scheme", std::ios::binary) << text; }
+
+    ASSERT_NO_FATAL_FAILURE(StartBoard({}, "New scheme - Clangster"));
+    Probe({"command", std::to_string(kOpen)});
+    ChooseInFileDialog(Win("Kinds.scheme"));
+    const std::string message = ProbeText({"dialog", "Clangster", "get", "65535"});
+    EXPECT_EQ(message.rfind("Error decoding " + Win("broken.mp3") + ":\r\n\r\n", 0), 0u) << message;
+    PressDialogButton("Clangster", kIdOk);
+    ASSERT_TRUE(WaitForTitle("Kinds - Clangster"));
+    EXPECT_EQ(0, Probe({"gone", "Clangster"}).exitCode) << "told more than once";
+    EXPECT_EQ(Title(6), "BROKEN              --;--");
+
+    // Browse... takes decoded kinds too.
+    ChooseSlotMenuItem(7, kBrowse);
+    ChooseInFileDialog(Win("tone-330.mp3"));
+    ASSERT_TRUE(WaitUntil([] { return Title(7) == "TONE-330            00;02"; })) << Title(7);
+
+    std::vector<std::pair<int, double>> plays;
+    for (int i = 0; i < 6; ++i) plays.emplace_back(i, kinds[i].second);
+    plays.emplace_back(7, 330);
+    for (const auto& [slot, hz] : plays) {
+        SinkCapture capture;
+        std::string error;
+        ASSERT_TRUE(capture.start(&error)) << error;
+        Probe({"key", std::to_string(0x31 + slot)});  // keys 1 to 9
+        ASSERT_TRUE(WaitUntil([&] { return capture.capturedSeconds() > 1 && ReadBoard().slots[slot].image == "idle"; }, 15));
+        const Pcm pcm = WithoutGaps(capture.stop());
+        const auto start = FirstTimeAbove(pcm, -30);
+        ASSERT_TRUE(start) << "slot " << slot << " was not heard";
+        EXPECT_NEAR(DominantFrequency(pcm, *start + 0.2, *start + 1.5), hz, 3) << "slot " << slot;
+        EXPECT_NEAR(SecondsAbove(pcm, -30), 2.0, 0.1) << "slot " << slot;
+    }
+
+    Probe({"command", std::to_string(kSaveAs)});
+    ChooseInFileDialog(Win("Kinds copy"));
+    ASSERT_TRUE(WaitForTitle("Kinds copy - Clangster"));
+    EXPECT_EQ(ReadLines(dir_ + "/Kinds copy.scheme")[6], broken + "\r") << "the line as it was read";
 }
 
 // A save onto a disk without a free file entry, then onto one without free

@@ -59,17 +59,22 @@ TEST_F(LoadSlotTest, EmptyNameComesFromTheFileNameInUpperCase) {
     EXPECT_EQ(Title("DOOR BELL", "00;02"), view.at(0).title);
 }
 
-TEST(NameFromPath, DropsFourCharactersAndTheFolders) {
-    EXPECT_EQ("DOOR BELL", board::NameFromPath("C:\\sounds\\Door bell.wav"));
-    EXPECT_EQ("A", board::NameFromPath("a.wav"));
-    EXPECT_EQ("N", board::NameFromPath("C:\\dir.x\\noext"));  // no extension: four characters all the same
-    EXPECT_EQ("C:/X/Y", board::NameFromPath("C:/x/y.wav"));     // a forward slash is not a separator
-    EXPECT_EQ("", board::NameFromPath("abcd"));
-    EXPECT_EQ("", board::NameFromPath("ab"));
-    EXPECT_EQ("", board::NameFromPath(""));
+TEST(NameFromPath, DropsTheFoldersAndTheExtensionWhateverItsLength) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\sounds\\Door bell.wav", "DOOR BELL"},
+        {"a.wav", "A"},
+        {"C:\\Sounds\\beep.aiff", "BEEP"},
+        {"C:\\Sounds\\Theme.tune.flac", "THEME.TUNE"},  // only the last dot
+        {"C:\\dir.x\\noext", "NOEXT"},                 // a dot in a folder is no extension
+        {"C:/x/y.wav", "C:/X/Y"},                        // a forward slash is not a separator
+        {"C:\\Sounds\\.mp3", ""},
+        {"ab", "AB"},
+        {"", ""},
+    };
+    for (const auto& [path, name] : cases) EXPECT_EQ(name, board::NameFromPath(path)) << path;
 }
 
-TEST_F(LoadSlotTest, PathShorterThanAnExtensionGivesAnEmptyName) {
+TEST_F(LoadSlotTest, ARelativePathWithoutExtensionIsNamedWhole) {
     char* previous = getcwd(nullptr, 0);
     ASSERT_EQ(0, chdir(dir.dir().c_str()));
     testfiles::WriteSound(dir, "ab", 1.0);
@@ -77,8 +82,8 @@ TEST_F(LoadSlotTest, PathShorterThanAnExtensionGivesAnEmptyName) {
     ASSERT_EQ(0, chdir(previous));
     std::free(previous);
     EXPECT_TRUE(board.slot(1).loaded);
-    EXPECT_EQ("", board.slot(1).name);
-    EXPECT_EQ(Title("", "00;01"), view.at(1).title);
+    EXPECT_EQ("AB", board.slot(1).name);
+    EXPECT_EQ(Title("AB", "00;01"), view.at(1).title);
 }
 
 TEST_F(LoadSlotTest, MissingFileOrEmptyPathChangesNothing) {
@@ -186,6 +191,15 @@ TEST_F(LoadSlotTest, UnreadableSoundIsKeptWithPathAndName) {
     board.LoadSlot(3, locked, "Locked");
     for (int i : {2, 3}) EXPECT_TRUE(!board.slot(i).loaded && board.slot(i).kept) << i;
     EXPECT_EQ(1u, view.messages.size());
+
+    // A file the system cannot decode is named in its message, with why.
+    const std::string broken = dir.WriteBytes("broken.mp3", "not an mp3");
+    device.failing[broken] = audio::SoundError::DecodeFailed;
+    board.LoadSlot(4, broken, "");
+    EXPECT_TRUE(!board.slot(4).loaded && board.slot(4).kept);
+    EXPECT_EQ("Error decoding " + broken + ":\n\n" + audio::SoundErrorText(audio::SoundError::DecodeFailed),
+              view.messages.back());
+    EXPECT_EQ(2u, view.messages.size());
 
     const auto made = device.buffers.size();
     board.OnPlayButton(0);

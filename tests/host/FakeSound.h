@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -136,6 +137,7 @@ public:
         state->flags = flags;
         buffers.push_back(state);
         auto notLoaded = [&](audio::SoundError error) { return std::make_unique<FakeBuffer>(state, error); };
+        if (failing.count(path)) return notLoaded(failing[path]);
         std::FILE* f = std::fopen(path.c_str(), "rb");
         if (!f || unreadable.count(path)) {
             if (f) std::fclose(f);
@@ -185,10 +187,19 @@ public:
         }
     }
 
+    void ReadAhead(const std::vector<std::string>& paths) override {
+        readAhead = paths;
+        readAheadCalls.push_back("ahead " + std::to_string(paths.size()));
+    }
+    void EndReadAhead() override { readAheadCalls.push_back("end"); }
+
     BufferState& last() { return *buffers.back(); }
 
     std::set<std::string> refused;                     // files CreateSoundBuffer turns down
     std::set<std::string> unreadable;                  // files that cannot be opened (locked, no access)
+    std::map<std::string, audio::SoundError> failing;  // files that fail to load with that error
+    std::vector<std::string> readAhead;                // the paths of the last read-ahead
+    std::vector<std::string> readAheadCalls;
     bool refuseCopies = false;                         // CopyBuffer fails
     std::vector<std::shared_ptr<BufferState>> buffers;  // every buffer ever made, oldest first
 };

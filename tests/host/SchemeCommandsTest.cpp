@@ -388,7 +388,7 @@ TEST_F(SchemeCommandsTest, DroppedSoundsFillTheSlotThenTheEmptySlotsAfterIt) {
     auto& old = device.last();
     Load(16, "KEPT");
     const std::string note = dir.WriteBytes("Sounds\\notes.txt", "not a sound");
-    commands.DropFiles(15, {Sound("Door bell.wav"), note, Sound("b.WAV"), Sound("c.wav"), Sound("d.wav")});
+    commands.DropFiles(15, {Sound("Door bell.mp3"), note, Sound("b.WAV"), Sound("c.ogg"), Sound("d.wav")});
 
     EXPECT_FALSE(old.playing);
     EXPECT_EQ("DOOR BELL", board.slot(15).name);

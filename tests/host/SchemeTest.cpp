@@ -115,6 +115,12 @@ TEST_F(SchemeTest, RoundTripRestoresEverySlotAndTheLook) {
     fake::FakeView view2;
     board::Board board2(view2, &device);
     ASSERT_TRUE(scheme::LoadScheme(board2, At("Round.scheme")));
+    // The sounds were read ahead in slot order, and the read-ahead ended with the load.
+    std::vector<std::string> paths(18);
+    paths[0] = bell;
+    paths[5] = horn;
+    EXPECT_EQ((std::vector<std::string>{"ahead " + std::to_string(paths.size()), "end"}), device.readAheadCalls);
+    EXPECT_EQ(paths, device.readAhead);
     const auto& s0 = board2.slot(0);
     EXPECT_EQ(bell, s0.path);
     EXPECT_EQ("Bell", s0.name);

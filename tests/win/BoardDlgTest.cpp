@@ -15,6 +15,7 @@
 
 #include "ControlHost.h"
 #include "WinTestSupport.h"
+#include "audio/SoundDecoders.h"
 #include "app/BoardDlg.h"
 #include "app/SlotIds.h"
 #include "framework/App.h"
@@ -341,8 +342,8 @@ HGLOBAL MakeDrop(POINT at, const std::vector<std::string>& files) {
 }
 
 TEST_F(BoardDlgTest, FilesDroppedOnASlotFillItAndTheEmptySlotsAfterIt) {
-    const wintest::TempWav bell("door bell.wav", wintest::Tone(0.5)), b("b.wav", wintest::Tone(0.5)),
-        c("c.wav", wintest::Tone(0.5));
+    const wintest::TempWav bell("door bell.wav", wintest::Tone(0.5)), b("b.wav", wintest::Tone(0.5));
+    const std::string mp3 = wintest::TestSound("tone-330.mp3");
     const std::string note = wintest::TempPath("notes.txt"), scheme = wintest::TempPath("dropped.scheme");
     ::DeleteFileA(scheme.c_str());
     { std::FILE* f = std::fopen(note.c_str(), "wb"); std::fputs("text", f); std::fclose(f); }
@@ -363,9 +364,14 @@ TEST_F(BoardDlgTest, FilesDroppedOnASlotFillItAndTheEmptySlotsAfterIt) {
     EXPECT_TRUE(messages_.texts().empty());
 
     Command(ID_VIEW_COMPACT);
-    drop({300, 500}, {b.path(), note, c.path(), bell.path()});  // slot 16's row
+    drop({300, 500}, {b.path(), note, mp3, bell.path()});  // slot 16's row
     EXPECT_EQ(board.slot(16).name, "B");
-    EXPECT_EQ(board.slot(17).name, "C");
+    EXPECT_EQ(board.slot(17).name, "TONE-330");
+    EXPECT_TRUE(board.slot(17).loaded) << "decoded";
+    const auto decoded = audio::DecodeSoundFile(mp3).source;  // the same decoder, on its own
+    ASSERT_TRUE(decoded);
+    EXPECT_NEAR(board.slot(17).duration, double(decoded->Size()) / decoded->Layout().format.avgBytesPerSec,
+                1.0 / 44100) << "within a frame";
     EXPECT_EQ(messages_.texts(),
               std::vector<std::string>{"1 sound was left out: there was no empty slot left for it."});
 
@@ -374,7 +380,7 @@ TEST_F(BoardDlgTest, FilesDroppedOnASlotFillItAndTheEmptySlotsAfterIt) {
     drop({5, 5}, {scheme});  // outside every slot: a scheme opens wherever it lands
     EXPECT_EQ(board_.Text(), "dropped - Clangster");
     EXPECT_EQ(board.slot(7).name, "DOOR BELL");
-    EXPECT_EQ(board.slot(17).name, "C");
+    EXPECT_EQ(board.slot(17).name, "TONE-330");
     ::DeleteFileA(note.c_str());
     ::DeleteFileA(scheme.c_str());
 }

@@ -280,16 +280,16 @@ TEST_F(SoundBufferTest, DestroyingAPlayingBufferStopsIt) {
 
 // The first scheme's sounds, read on a worker while the window is built: each
 // buffer is handed over once, in any order; what the worker could not make
-// (a missing file, a folder, a compressed format) is left for the board to
+// (a missing file, a folder, a format no codec reads) is left for the board to
 // make and report, so the worker itself says nothing.
 TEST_F(SoundBufferTest, APrefetchHandsEachBufferOverOnceAndLeavesFailuresToTheBoard) {
     using namespace riffwav;
     TempWav first("pf_first.wav", Tone(0.25));
     TempWav second("pf_second.wav", Tone(0.5));
-    TempWav adpcm("pf_adpcm.wav", wintest::FileBytes{Riff({Fmt({2, 1, 22050, 4, 20, 0}), Data(Bytes(100, 0))})});
+    TempWav unknown("pf_unknown.wav", wintest::FileBytes{Riff({Fmt({0x1234, 1, 22050, 4, 20, 0}), Data(Bytes(100, 0))})});
     const std::string missing = wintest::TempPath("pf_no_such_file.wav");
     const std::string folder = wintest::TempPath("");
-    audio::SoundPrefetch prefetch("", {first.path(), missing, second.path(), first.path(), adpcm.path(), folder});
+    audio::SoundPrefetch prefetch("", {first.path(), missing, second.path(), first.path(), unknown.path(), folder});
 
     fw::ComPtr<IDirectSound> device = prefetch.TakeDevice("");
     ASSERT_TRUE(device);
@@ -302,7 +302,7 @@ TEST_F(SoundBufferTest, APrefetchHandsEachBufferOverOnceAndLeavesFailuresToTheBo
         ASSERT_GE(buffer->GetAvgBytesPerSec(bytesPerSec), 0);
         EXPECT_EQ(bytesPerSec, 44100u * 4);
     }
-    for (const std::string& path : {first.path(), missing, adpcm.path(), folder, std::string("pf_never_asked.wav")})
+    for (const std::string& path : {first.path(), missing, unknown.path(), folder, std::string("pf_never_asked.wav")})
         EXPECT_FALSE(prefetch.TakeBuffer(path, audio::kBufferFlags)) << path;
     EXPECT_TRUE(messages_.texts().empty());
 

@@ -100,4 +100,11 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     return condition();
 }
 
+std::string TestSound(const std::string& name) {
+    std::string path = std::string(CLANGSTER_TEST_SOUNDS) + "/" + name;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
 }  // namespace wintest

@@ -36,6 +36,9 @@ std::vector<std::uint8_t> Tone(double seconds, double hz = 440.0, std::uint32_t 
 
 std::string TempPath(const std::string& name);
 
+// A sound Debian's encoders made for this run (tests/common/make-test-sounds.sh).
+std::string TestSound(const std::string& name);
+
 // Records every message box text instead of showing it while alive.
 class RecordedMessages {
 public:

@@ -33,6 +33,7 @@
 #include <thread>
 
 #include "BenchStats.h"
+#include "DecodeBench.h"
 #include "StreamBench.h"
 #include "Harness.h"
 #include "Wav.h"
@@ -657,6 +658,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bench: sink run %d\n", run + 1);
     for (Program* p : order) ok = RunForSink(*p, o) && ok;
   }
+  if (!o.cpuOnly) ok = RunDecodeBench(o.quick, o.rounds, o.out) && ok;
   const double elapsed = Mono() - started;
   e2e::ResetSettings();  // what the bench set up, and what the board stored at its close
   const auto machine1 = MachineJiffies();

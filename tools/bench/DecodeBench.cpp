@@ -1,0 +1,159 @@
+#include "DecodeBench.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "BenchStats.h"
+#include "BoardDriver.h"
+#include "Harness.h"
+#include "scheme/SchemeFormat.h"
+
+namespace fs = std::filesystem;
+
+namespace bench {
+
+namespace {
+
+constexpr int kCount = 18;
+
+double Hz(int i) { return 220.0 + 20.0 * i; }
+std::string Name(int i) { return "DECODE " + std::to_string(i + 1); }
+
+// 18 stereo MP3s of a tone each, made once by Debian's encoders.
+std::vector<std::string> MakeMp3s(const std::string& dir, int seconds) {
+    fs::create_directories(dir);
+    std::vector<std::string> paths;
+    for (int i = 0; i < kCount; ++i) {
+        const std::string mp3 = dir + "/decode-" + std::to_string(i + 1) + ".mp3", wav = mp3 + ".wav";
+        if (!fs::exists(mp3)) {
+            e2e::RunCommand({"sox", "-q", "-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth",
+                             std::to_string(seconds), "sine", std::to_string(Hz(i)), "vol", "0.5"});
+            e2e::RunCommand({"lame", "--quiet", "-b", "192", wav, mp3}, 120);
+            fs::remove(wav);
+        }
+        paths.push_back(mp3);
+    }
+    return paths;
+}
+
+// Seconds from the program's start to its "ready" stamp.
+std::optional<double> ReadySeconds(const std::string& tracePath) {
+    return ParseTrace(e2e::ReadWholeFile(tracePath)).First("ready");
+}
+
+std::string Fmt(double v, const char* format) {
+    char s[32];
+    std::snprintf(s, sizeof s, format, v);
+    return s;
+}
+
+// "mm;ss" as the board shows a length.
+std::string ShownLength(double seconds) {
+    const int whole = static_cast<int>(seconds);
+    char s[16];
+    std::snprintf(s, sizeof s, "%02d;%02d", whole / 60, whole % 60);
+    return s;
+}
+
+}  // namespace
+
+bool RunDecodeBench(bool quick, int rounds, const std::string& out) {
+    const int seconds = quick ? 2 : 60;
+    const std::string dir = e2e::HostBuildDir() + (quick ? "/bench-quick" : "/bench") + "/mp3";
+    const std::vector<std::string> mp3s = MakeMp3s(dir, seconds);
+    std::string scheme;
+    std::vector<std::string> windowsPaths;
+    for (int i = 0; i < kCount; ++i) {
+        windowsPaths.push_back(e2e::ToWindowsPath(mp3s[static_cast<size_t>(i)]));
+        scheme::SlotLine line;
+        line.path = windowsPaths.back();
+        line.name = Name(i);
+        scheme += scheme::FormatSlotFields(line) + "\r\n";
+    }
+    const std::string schemePath = dir + "/decode.scheme";
+    std::ofstream(schemePath, std::ios::binary) << scheme;
+    const std::string trace = dir + "/decode.trace";
+    setenv("CLANGSTER_TRACE", e2e::ToWindowsPath(trace).c_str(), 1);
+
+    std::vector<double> board, floor;
+    std::vector<double> frames;  // as the decoder gives them, per sound
+    int lengths = 0, pitches = 0;  // sounds shown with the decoded length, heard at their pitch
+    double worst = 0;              // the largest pitch error, as a fraction
+    bool ok = true;
+    for (int round = 0; round < rounds && ok; ++round) {
+        // Floor: the same decoder, one sound after another on one thread.
+        fs::remove(trace);
+        const e2e::RunResult r =
+            e2e::RunWindows(e2e::WinBuildDir() + "/tools/bench/clangster-decode-floor.exe", windowsPaths, 600);
+        std::istringstream lines(r.output);
+        frames.clear();
+        for (std::string line; std::getline(lines, line);) {
+            double n = 0, rate = 0;
+            if (std::sscanf(line.c_str(), "%lf %lf", &n, &rate) == 2 && rate > 0) frames.push_back(n);
+        }
+        if (auto t = ReadySeconds(trace)) floor.push_back(*t);
+        ok = r.exitCode == 0 && frames.size() == kCount;
+        if (!ok) std::fprintf(stderr, "bench: the decode floor failed: %s\n", r.output.c_str());
+
+        // Board: the scheme named on the command line, loaded before the window shows.
+        fs::remove(trace);
+        auto process = e2e::StartWindows(e2e::ClangsterExe(), {e2e::ToWindowsPath(schemePath)});
+        if (!process || !e2e::WaitForWindow("^decode - Clangster$", *process, 600)) {
+            std::fprintf(stderr, "bench: the board did not load the MP3 scheme\n");
+            ok = false;
+            break;
+        }
+        const bool last = round + 1 == rounds;
+        if (last) {
+            // Lengths as shown, and the pitch of each sound as heard.
+            const e2e::BoardState state = e2e::ReadBoard();
+            for (int i = 0; i < kCount && ok; ++i) {
+                const double decoded = frames[static_cast<size_t>(i)] / 44100.0;
+                const std::string title = state.slots.count(i) ? state.slots.at(i).title : "";
+                if (title.size() >= 25 && title.substr(20) == ShownLength(decoded)) ++lengths;
+                e2e::SinkCapture capture;
+                if (!capture.start() || !capture.waitUntilCaptured(0.2, 10)) break;
+                e2e::RunWindows(e2e::WinBuildDir() + "/tools/bench/clangster-bench-driver.exe", {"fire", Name(i)});
+                const auto onset = capture.waitForSound(-30, 0.2, 10);
+                if (onset) capture.waitUntilCaptured(*onset + 0.8, 10);
+                e2e::RunWindows(e2e::WinBuildDir() + "/tools/bench/clangster-bench-driver.exe", {"fire", Name(i)});
+                const e2e::Pcm pcm = capture.stop();
+                const double hz = onset ? e2e::DominantFrequency(pcm, *onset + 0.1, *onset + 0.7) : 0;
+                worst = std::max(worst, std::fabs(hz / Hz(i) - 1));
+                if (std::fabs(hz / Hz(i) - 1) >= 0.005)
+                    std::fprintf(stderr, "bench: %s heard at %.1f Hz, made at %.1f Hz\n", Name(i).c_str(), hz, Hz(i));
+                if (std::fabs(hz / Hz(i) - 1) < 0.005) ++pitches;
+            }
+            std::fprintf(stderr, "bench: decoded sounds: %d of %d lengths as decoded, %d of %d pitches within 0.5%% "
+                         "(worst %.2f%%)\n", lengths, kCount, pitches, kCount, worst * 100);
+            ok = ok && lengths == kCount && pitches == kCount;
+        }
+        e2e::RunWindows(e2e::WinBuildDir() + "/tools/bench/clangster-bench-driver.exe", {"close"});
+        if (!process->wait(60)) process->kill();
+        if (auto t = ReadySeconds(trace)) board.push_back(*t);
+    }
+    unsetenv("CLANGSTER_TRACE");
+    e2e::ResetSettings();
+
+    const auto b = Median(board), f = Median(floor);
+    std::string section = "18 stereo MP3s of " + std::to_string(seconds) +
+                          " s each (192 kbit/s), decoded by the system's decoder (Media Foundation). Median of " +
+                          std::to_string(board.size()) + " runs each, from process start to loaded.\n\n";
+    section += "| figure | board | floor | board vs floor | target | met |\n|---|---|---|---|---|---|\n";
+    const bool met = b && f && *b <= *f;
+    section += "| Scheme of 18 MP3s loaded (s); floor: one thread decoding them in turn | " +
+               (b ? Fmt(*b, "%.2f") : "–") + " | " + (f ? Fmt(*f, "%.2f") : "–") + " | " +
+               (b && f ? Fmt(*b / *f, "%.2f") + "×" : "–") + " | ≤ 1.0× | " + (met ? "yes" : "**no**") + " |\n";
+    section += "| Shown length as decoded (to the second) | " + std::to_string(lengths) + " of 18 | | | 18 of 18 | " +
+               (lengths == kCount ? "yes" : "**no**") + " |\n";
+    section += "| Pitch as heard within 0.5 % | " + std::to_string(pitches) + " of 18 (worst " + Fmt(worst * 100, "%.2f") +
+               " %) | | | 18 of 18 | " + (pitches == kCount ? "yes" : "**no**") + " |\n";
+    std::printf("\n%s", section.c_str());
+    if (!out.empty()) e2e::WriteMarkedSection(out, "decode", section);
+    return ok && b && f;
+}
+
+}  // namespace bench
