@@ -27,7 +27,10 @@ constexpr COLORREF kKeyColour = RGB(255, 0, 255);
 CBoardDlg::CBoardDlg(std::string commandLine)
     : fw::Dialog(IDD_BOARD),
       m_board(*this, nullptr),
-      m_commands(m_board, *this, m_settings),
+      m_preferences(m_board, *this, m_settings),
+      m_files(m_board, *this, m_settings, m_preferences),
+      m_slotEditing(m_board, *this),
+      m_actions(m_board, m_files),
       m_commandLine(std::move(commandLine)),
       m_allSoundsMessage(::RegisterWindowMessageA(app::kAllSoundsMessage)),
       m_hIcon(::LoadIconA(fw::App::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {
@@ -61,19 +64,19 @@ bool CBoardDlg::OnInitDialog() {
     }
     m_board.SetLedColours(board::kLedOnGreen, board::kLedOffGreen);
     StyleButtons();
-    m_commands.LoadFavourites();
+    m_preferences.LoadFavourites();
     m_board.SetSchemePath("");
     m_board.SetLayout(false);
     m_fadeTimer = ::SetTimer(hwnd_, board::kFadeTimerId, board::kTimerPeriodMs, nullptr);
     m_blackBrush.reset(::CreateSolidBrush(RGB(0, 0, 0)));
     audio::SoundError error = audio::SoundError::None;
-    m_directSound = audio::DirectSoundDevice::Create(hwnd_, m_commands.ReadSoundOutput(), audio::OutputChoice::OrDefault,
+    m_directSound = audio::DirectSoundDevice::Create(hwnd_, m_preferences.ReadSoundOutput(), audio::OutputChoice::OrDefault,
                                                      error, std::move(m_prefetch));
     m_board.Report(error);
     m_board.SetSoundDevice(m_directSound.get());
     ::DragAcceptFiles(hwnd_, TRUE);
-    m_commands.NewScheme();
-    m_commands.OpenFirstScheme(m_commandLine);
+    m_files.NewScheme();
+    m_files.OpenFirstScheme(m_commandLine);
     if (m_directSound) m_directSound->EndPrefetch();
     return true;
 }
@@ -161,7 +164,7 @@ bool CBoardDlg::PreTranslateMessage(MSG& msg) {
     if (msg.hwnd != hwnd_ && !::IsChild(hwnd_, msg.hwnd)) return false;
     if (msg.message == WM_KEYDOWN) {
         if (const auto action = board::KeyAction(static_cast<unsigned>(msg.wParam), ::GetAsyncKeyState(VK_SHIFT) < 0)) {
-            m_commands.Perform(*action);
+            m_actions.Perform(*action);
             return true;
         }
     }
@@ -202,19 +205,19 @@ bool CBoardDlg::OnMenuCommand(int id) {
         return true;
     }
     if (const int favourite = app::FavouriteFor(id); favourite >= 0) {
-        m_commands.OpenFavourite(favourite);
+        m_files.OpenFavourite(favourite);
         return true;
     }
     switch (id) {
-    case ID_FILE_NEW: m_commands.NewScheme(); return true;
-    case ID_FILE_OPEN: m_commands.Open(); return true;
-    case ID_FILE_SAVE: m_commands.Save(); return true;
-    case ID_FILE_SAVE_AS: m_commands.SaveSchemeAs(); return true;
+    case ID_FILE_NEW: m_files.NewScheme(); return true;
+    case ID_FILE_OPEN: m_files.Open(); return true;
+    case ID_FILE_SAVE: m_files.Save(); return true;
+    case ID_FILE_SAVE_AS: m_files.SaveSchemeAs(); return true;
     case ID_FILE_EXIT: CloseBoard(); return true;
     case ID_VIEW_NORMAL: m_board.SetLayout(false); return true;
     case ID_VIEW_COMPACT: m_board.SetLayout(true); return true;
-    case ID_TOOLS_OPTIONS: m_commands.Options(); return true;
-    case ID_TOOLS_STOP_ALL: m_commands.Perform({board::Action::StopAll}); return true;
+    case ID_TOOLS_OPTIONS: m_preferences.Options(); return true;
+    case ID_TOOLS_STOP_ALL: m_actions.Perform({board::Action::StopAll}); return true;
     case ID_HELP_ABOUT: {
         CAboutDlg about;
         about.DoModal(hwnd_);
@@ -231,7 +234,7 @@ void CBoardDlg::OnPlayClicked(int slot) {
         return;
     }
     // The menu zone opens the slot menu; a press there never plays.
-    m_commands.SlotMenu(slot);
+    m_slotEditing.SlotMenu(slot);
     if (button.IsValid()) button.ClearDropDownPress();
 }
 
@@ -259,14 +262,14 @@ void CBoardDlg::OnVolumeScroll(int code, HWND slider) {
 
 void CBoardDlg::OnCopyData(const COPYDATASTRUCT* data) {
     if (!data) return;
-    m_commands.Perform(board::NameAction(data->lpData, data->cbData));
+    m_actions.Perform(board::NameAction(data->lpData, data->cbData));
 }
 
 void CBoardDlg::OnAllSounds(WPARAM action) {
     if (action == app::FadeAllSounds)
-        m_commands.Perform({board::Action::FadeAll});
+        m_actions.Perform({board::Action::FadeAll});
     else if (action == app::StopAllSounds)
-        m_commands.Perform({board::Action::StopAll});
+        m_actions.Perform({board::Action::StopAll});
 }
 
 void CBoardDlg::OnDropFiles(HDROP drop) {
@@ -280,7 +283,7 @@ void CBoardDlg::OnDropFiles(HDROP drop) {
         paths.push_back(path);
     }
     ::DragFinish(drop);
-    m_commands.DropFiles(ui::SlotAt({at.x, at.y}, m_board.compact()), paths);
+    m_slotEditing.DropFiles(ui::SlotAt({at.x, at.y}, m_board.compact()), paths);
 }
 
 void CBoardDlg::OnPaint() {

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: 18 sound slots on a dark LED panel. The slot logic lives
-// in board::Board and the scheme commands in scheme::SchemeCommands; this
+// in board::Board, the commands in scheme::SchemeFiles, SlotEditing and
+// Preferences, and what is asked from outside in scheme::BoardActions; this
 // class wires them to the dialog's controls, timers, keys, menus, the file
 // dialogs and the remote trigger.
 #include <windows.h>
@@ -18,7 +19,10 @@
 #include "controls/ZipSliderCtl.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
-#include "scheme/SchemeCommands.h"
+#include "scheme/BoardActions.h"
+#include "scheme/Preferences.h"
+#include "scheme/SchemeFiles.h"
+#include "scheme/SlotEditing.h"
 #include "scheme/Settings.h"
 
 class CBoardDlg : public fw::Dialog, private board::IBoardView, private scheme::ICommandHost {
@@ -33,10 +37,9 @@ public:
     static bool RegisterControlClasses();
 
     board::Board& Board() { return m_board; }
-    scheme::SchemeCommands& Commands() { return m_commands; }
 
     // Stores the settings, empties every slot and ends the dialog.
-    void CloseBoard() { m_commands.CloseBoard(); }
+    void CloseBoard() { m_files.CloseBoard(); }
     void PlaceSlotControls(int slot, int x, int y, bool compact);
 
 protected:
@@ -103,7 +106,10 @@ private:
     std::unique_ptr<audio::DirectSoundDevice> m_directSound;
     board::Board m_board;
     scheme::RegistrySettings m_settings;
-    scheme::SchemeCommands m_commands;
+    scheme::Preferences m_preferences;
+    scheme::SchemeFiles m_files;
+    scheme::SlotEditing m_slotEditing;
+    scheme::BoardActions m_actions;
     std::string m_commandLine;
     // Reads the first scheme's sounds while the window is built, until the
     // device takes it over.

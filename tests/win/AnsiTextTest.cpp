@@ -8,7 +8,7 @@
 #include "framework/AnsiText.h"
 #include "framework/FileReplace.h"
 #include "framework/FileStatus.h"
-#include "scheme/SchemeCommands.h"
+#include "scheme/Preferences.h"
 #include "scheme/SchemeFormat.h"
 
 namespace {

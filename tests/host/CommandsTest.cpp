@@ -1,6 +1,9 @@
 // The File menu, the slot menu, the favourites and the stored settings,
 // driven through a scripted window and an in-memory settings store.
-#include "scheme/SchemeCommands.h"
+#include "scheme/BoardActions.h"
+#include "scheme/Preferences.h"
+#include "scheme/SchemeFiles.h"
+#include "scheme/SlotEditing.h"
 
 #include <deque>
 
@@ -96,7 +99,7 @@ public:
     int writes = 0;
 };
 
-class SchemeCommandsTest : public BoardFixture {
+class CommandsTest : public BoardFixture {
 protected:
     std::string At(const std::string& file) const { return dir.Path("Shows\\" + file); }
     std::string Sound(const std::string& file, double seconds = 10.0) {
@@ -106,12 +109,15 @@ protected:
 
     FakeHost host;
     FakeSettings settings;
-    scheme::SchemeCommands commands{board, host, settings};
+    scheme::Preferences preferences{board, host, settings};
+    scheme::SchemeFiles files{board, host, settings, preferences};
+    scheme::SlotEditing slots{board, host};
+    scheme::BoardActions actions{board, files};
 };
 
 // ---- File menu ----
 
-TEST_F(SchemeCommandsTest, SaveAsCompletesTheExtensionAndNamesTheBoard) {
+TEST_F(CommandsTest, SaveAsCompletesTheExtensionAndNamesTheBoard) {
     const std::pair<const char*, const char*> cases[] = {
         {"Friday", "Friday.scheme"},
         {"Friday.Scheme", "Friday.Scheme"},
@@ -119,7 +125,7 @@ TEST_F(SchemeCommandsTest, SaveAsCompletesTheExtensionAndNamesTheBoard) {
     };
     for (const auto& c : cases) {
         host.files.push_back(At(c.first));
-        commands.SaveSchemeAs();
+        files.SaveSchemeAs();
         EXPECT_EQ(At(c.second), board.schemePath()) << c.first;
         EXPECT_FALSE(Saved(At(c.second)).empty()) << c.first;
     }
@@ -128,28 +134,28 @@ TEST_F(SchemeCommandsTest, SaveAsCompletesTheExtensionAndNamesTheBoard) {
     EXPECT_EQ(scheme::FileKind::Scheme, host.chosenKinds.at(0));
 }
 
-TEST_F(SchemeCommandsTest, SaveOnANewSchemeAsksForANameAndSaveAfterThatDoesNot) {
+TEST_F(CommandsTest, SaveOnANewSchemeAsksForANameAndSaveAfterThatDoesNot) {
     Load(0, "Bell");
     host.files.push_back(At("Show"));
-    commands.Save();
+    files.Save();
     ASSERT_EQ(1u, host.chosenKinds.size());
     EXPECT_EQ(At("Show.scheme"), board.schemePath());
 
     board.RenameSlot(0, "DING");
-    commands.Save();  // no dialog, no question: the same file again
+    files.Save();  // no dialog, no question: the same file again
     EXPECT_EQ(1u, host.chosenKinds.size());
     EXPECT_NE(std::string::npos, Saved(At("Show.scheme")).find("|DING|"));
 }
 
-TEST_F(SchemeCommandsTest, OverwriteIsAskedOnceAndNoKeepsFileTitleAndPath) {
+TEST_F(CommandsTest, OverwriteIsAskedOnceAndNoKeepsFileTitleAndPath) {
     const std::string old = dir.WriteBytes("Shows\\Old.scheme", "old content\r\n");
     host.files.push_back(At("Mine"));
-    commands.SaveSchemeAs();
+    files.SaveSchemeAs();
     const std::string title = view.title;
 
     host.files.push_back(old);
     host.answers.push_back(false);
-    commands.SaveSchemeAs();
+    files.SaveSchemeAs();
     EXPECT_EQ(std::vector<std::string>{"Do you want to overwrite the existing file?"}, host.questions);
     EXPECT_EQ("old content\r\n", Saved(old));
     EXPECT_EQ(title, view.title);
@@ -157,35 +163,35 @@ TEST_F(SchemeCommandsTest, OverwriteIsAskedOnceAndNoKeepsFileTitleAndPath) {
 
     host.files.push_back(old);
     host.answers.push_back(true);
-    commands.SaveSchemeAs();
+    files.SaveSchemeAs();
     EXPECT_EQ(2u, host.questions.size());
     EXPECT_EQ(0u, Saved(old).find("||||\r\n"));
     EXPECT_EQ(old, board.schemePath());
 }
 
-TEST_F(SchemeCommandsTest, CancelledDialogsChangeNothing) {
+TEST_F(CommandsTest, CancelledDialogsChangeNothing) {
     Load(0, "Bell");
     board.SetSchemePath(At("Kept.scheme"));
-    commands.Open();
-    commands.SaveSchemeAs();
+    files.Open();
+    files.SaveSchemeAs();
     host.menuChoices.push_back(scheme::SlotCommand::Browse);
-    commands.SlotMenu(0);
+    slots.SlotMenu(0);
     EXPECT_EQ(3u, host.chosenKinds.size());
     EXPECT_TRUE(board.slot(0).loaded);
     EXPECT_EQ(At("Kept.scheme"), board.schemePath());
     EXPECT_TRUE(view.messages.empty());
 }
 
-TEST_F(SchemeCommandsTest, OpenReadsTheChosenSchemeAndAFailureLeavesANewScheme) {
+TEST_F(CommandsTest, OpenReadsTheChosenSchemeAndAFailureLeavesANewScheme) {
     const std::string bell = Sound("bell.wav");
     const std::string path = dir.WriteBytes("Shows\\Gig.scheme", bell + "|BELL|0|0|0|1|\r\n");
     host.files.push_back(path);
-    commands.Open();
+    files.Open();
     EXPECT_TRUE(board.slot(0).loaded);
     EXPECT_EQ("Gig - Clangster", view.title);
 
     host.files.push_back(At("Gone.scheme"));
-    commands.Open();
+    files.Open();
     EXPECT_FALSE(board.slot(0).loaded);
     EXPECT_EQ("New scheme - Clangster", view.title);
     EXPECT_EQ(1u, view.messages.size());
@@ -193,13 +199,13 @@ TEST_F(SchemeCommandsTest, OpenReadsTheChosenSchemeAndAFailureLeavesANewScheme) 
 
 // ---- Slot menu ----
 
-TEST_F(SchemeCommandsTest, BrowseNamesTheSoundAfterItsFileAndKeepsTheSwitches) {
+TEST_F(CommandsTest, BrowseNamesTheSoundAfterItsFileAndKeepsTheSwitches) {
     auto& old = Load(4, "Old");
     board.SetLoop(4, true);
     board.OnPlayButton(4);
     host.menuChoices.push_back(scheme::SlotCommand::Browse);
     host.files.push_back(Sound("door bell.wav"));
-    commands.SlotMenu(4);
+    slots.SlotMenu(4);
     EXPECT_FALSE(old.playing);
     EXPECT_EQ("DOOR BELL", board.slot(4).name);
     EXPECT_TRUE(board.slot(4).loop);
@@ -207,59 +213,59 @@ TEST_F(SchemeCommandsTest, BrowseNamesTheSoundAfterItsFileAndKeepsTheSwitches) {
     EXPECT_EQ("", host.initialNames.at(0));
 }
 
-TEST_F(SchemeCommandsTest, LoopIsCheckedWhenOnAndSwitchesTheCaptionEvenOnAnEmptySlot) {
+TEST_F(CommandsTest, LoopIsCheckedWhenOnAndSwitchesTheCaptionEvenOnAnEmptySlot) {
     for (bool expected : {false, true, false}) {
         host.menuChoices.push_back(scheme::SlotCommand::Loop);
-        commands.SlotMenu(9);
+        slots.SlotMenu(9);
         EXPECT_EQ(expected, host.loopChecks.back());
         EXPECT_EQ(expected ? "Play" : "Loop", view.at(9).caption);
     }
     host.menuChoices.push_back(scheme::SlotCommand::None);  // dismissed
-    commands.SlotMenu(9);
+    slots.SlotMenu(9);
     EXPECT_TRUE(board.slot(9).loop);  // three switches
 }
 
-TEST_F(SchemeCommandsTest, ReloadReadsTheFileAgainUnderItsNameAtFullVolume) {
+TEST_F(CommandsTest, ReloadReadsTheFileAgainUnderItsNameAtFullVolume) {
     const std::string path = Sound("horn.wav", 4.0);
     board.LoadSlot(2, path, "HOOTER");
     board.OnVolumeSliderMoved(2, 6000, true);
     Sound("horn.wav", 8.0);  // changed on disk
-    commands.RunSlotCommand(2, scheme::SlotCommand::Reload);
+    slots.RunSlotCommand(2, scheme::SlotCommand::Reload);
     EXPECT_EQ("HOOTER", board.slot(2).name);
     EXPECT_NEAR(8.0, board.slot(2).duration, 0.1);
     EXPECT_EQ(0, view.at(2).volume);
     EXPECT_EQ(0, board.slot(2).volume);
 
     std::remove(path.c_str());
-    commands.RunSlotCommand(2, scheme::SlotCommand::Reload);
+    slots.RunSlotCommand(2, scheme::SlotCommand::Reload);
     EXPECT_FALSE(board.slot(2).loaded);
 }
 
-TEST_F(SchemeCommandsTest, RenameShowsTheNameDropsBarsAndCancelKeepsIt) {
+TEST_F(CommandsTest, RenameShowsTheNameDropsBarsAndCancelKeepsIt) {
     Load(1, "Bell", 65.0);
     host.names.push_back(std::string("DING|DONG"));
-    commands.RunSlotCommand(1, scheme::SlotCommand::Rename);
+    slots.RunSlotCommand(1, scheme::SlotCommand::Rename);
     EXPECT_EQ("Bell", host.shownName);
     EXPECT_EQ("DINGDONG", board.slot(1).name);
     EXPECT_EQ(0u, view.at(1).title.find("DINGDONG"));
     EXPECT_NE(std::string::npos, view.at(1).title.find("01;05"));  // the length stays shown
 
     host.names.push_back(std::nullopt);
-    commands.RunSlotCommand(1, scheme::SlotCommand::Rename);
+    slots.RunSlotCommand(1, scheme::SlotCommand::Rename);
     EXPECT_EQ("DINGDONG", board.slot(1).name);
 
     host.names.push_back(std::string());
-    commands.RunSlotCommand(1, scheme::SlotCommand::Rename);
+    slots.RunSlotCommand(1, scheme::SlotCommand::Rename);
     EXPECT_EQ("", board.slot(1).name);
 
     host.shownName = "not asked";
-    commands.RunSlotCommand(5, scheme::SlotCommand::Rename);  // empty slot: nothing happens
+    slots.RunSlotCommand(5, scheme::SlotCommand::Rename);  // empty slot: nothing happens
     EXPECT_EQ("not asked", host.shownName);
 }
 
 // ---- Favourites and Options ----
 
-TEST_F(SchemeCommandsTest, FavouriteCaptionsAreFileNamesLessTheirExtension) {
+TEST_F(CommandsTest, FavouriteCaptionsAreFileNamesLessTheirExtension) {
     const std::pair<const char*, const char*> cases[] = {
         {"C:\\Shows\\Friday.scheme", "Friday"},  {"C:\\Shows\\Friday.late.scheme", "Friday.late"},
         {"C:\\Shows\\Friday", " < none > "},     {"Friday.scheme", "Friday"},
@@ -268,14 +274,14 @@ TEST_F(SchemeCommandsTest, FavouriteCaptionsAreFileNamesLessTheirExtension) {
     for (const auto& c : cases) EXPECT_EQ(c.second, scheme::FavouriteCaption(c.first)) << c.first;
 }
 
-TEST_F(SchemeCommandsTest, OptionsOkKeepsFavouritesAtOnceAndTheModeUntilClose) {
-    commands.LoadFavourites();
+TEST_F(CommandsTest, OptionsOkKeepsFavouritesAtOnceAndTheModeUntilClose) {
+    preferences.LoadFavourites();
     EXPECT_EQ(" < none > ", host.captions[11]);
     scheme::Favourites chosen;
     chosen[0] = "C:\\Shows\\Friday.scheme";
     chosen[11] = "C:\\Shows\\Last.scheme";
     host.options = std::make_pair(chosen, 1);
-    commands.Options();
+    preferences.Options();
     EXPECT_EQ(board::FadeOthers, host.shownMode);
     EXPECT_EQ(board::PauseOthers, board.onPlayMode());
     EXPECT_EQ("Friday", host.captions[0]);
@@ -286,17 +292,17 @@ TEST_F(SchemeCommandsTest, OptionsOkKeepsFavouritesAtOnceAndTheModeUntilClose) {
     EXPECT_EQ(0u, settings.values.count("onplay"));
 
     host.options.reset();  // Cancel
-    commands.Options();
-    EXPECT_EQ(chosen, commands.favourites());
+    preferences.Options();
+    EXPECT_EQ(chosen, preferences.favourites());
     EXPECT_EQ(1, settings.writes);
 }
 
-TEST_F(SchemeCommandsTest, AFavouriteThatCannotBeOpenedIsRemovedAndTheRestMoveUp) {
+TEST_F(CommandsTest, AFavouriteThatCannotBeOpenedIsRemovedAndTheRestMoveUp) {
     settings.exists = true;
     for (int i = 0; i < 5; ++i) settings.values["MRU" + std::to_string(i)] = At("S" + std::to_string(i) + ".scheme");
     dir.WriteBytes("Shows\\S3.scheme", "");
-    commands.LoadFavourites();
-    commands.OpenFavourite(2);  // S2 is gone
+    preferences.LoadFavourites();
+    files.OpenFavourite(2);  // S2 is gone
     EXPECT_EQ(1u, view.messages.size());
     EXPECT_EQ("New scheme - Clangster", view.title);
     EXPECT_EQ(At("S3.scheme"), settings.values["MRU2"]);
@@ -305,28 +311,28 @@ TEST_F(SchemeCommandsTest, AFavouriteThatCannotBeOpenedIsRemovedAndTheRestMoveUp
     EXPECT_EQ("", settings.values["MRU11"]);
     EXPECT_EQ("S3", host.captions[2]);
 
-    commands.NewScheme();
+    files.NewScheme();
     host.shift = true;  // asked from outside the window, it opens here whatever the keys
-    commands.Perform({board::Action::OpenFavourite, 2});
+    actions.Perform({board::Action::OpenFavourite, 2});
     EXPECT_EQ(At("S3.scheme"), board.schemePath());
     EXPECT_TRUE(host.copies.empty());
-    for (int index : {7, 12, -1}) commands.Perform({board::Action::OpenFavourite, index});  // empty or none
+    for (int index : {7, 12, -1}) actions.Perform({board::Action::OpenFavourite, index});  // empty or none
     EXPECT_EQ(At("S3.scheme"), board.schemePath());
 }
 
-TEST_F(SchemeCommandsTest, ShiftStartsASecondCopyWithTheQuotedPathAndLeavesTheBoard) {
+TEST_F(CommandsTest, ShiftStartsASecondCopyWithTheQuotedPathAndLeavesTheBoard) {
     settings.exists = true;
     settings.values["MRU6"] = "C:\\My Shows\\Friday.scheme";
-    commands.LoadFavourites();
+    preferences.LoadFavourites();
     Load(0, "Bell");
     host.shift = true;
-    commands.OpenFavourite(6);
-    commands.OpenFavourite(5);  // empty: no copy
+    files.OpenFavourite(6);
+    files.OpenFavourite(5);  // empty: no copy
     EXPECT_EQ(std::vector<std::string>{"\"C:\\My Shows\\Friday.scheme\""}, host.copies);
     EXPECT_TRUE(board.slot(0).loaded);
 }
 
-TEST_F(SchemeCommandsTest, ProgramPathComesFromTheCommandLine) {
+TEST_F(CommandsTest, ProgramPathComesFromTheCommandLine) {
     const std::pair<const char*, const char*> cases[] = {
         {"\"C:\\Program Files\\Clangster.exe\" x.scheme", "C:\\Program Files\\Clangster.exe"},
         {"\"C:\\Clangster.exe", "C:\\Clangster.exe"},
@@ -339,36 +345,36 @@ TEST_F(SchemeCommandsTest, ProgramPathComesFromTheCommandLine) {
 
 // ---- Settings at start-up and close ----
 
-TEST_F(SchemeCommandsTest, CloseStoresTheSchemeAndModeAndANewSchemeKeepsTheOldLastFile) {
+TEST_F(CommandsTest, CloseStoresTheSchemeAndModeAndANewSchemeKeepsTheOldLastFile) {
     Load(0, "Bell");
     board.OnPlayButton(0);
     board.SetSchemePath(At("Gig.scheme"));
     board.SetOnPlayMode(board::PauseOthers);
-    commands.CloseBoard();
+    files.CloseBoard();
     EXPECT_EQ(At("Gig.scheme"), settings.values["LastFile"]);
     EXPECT_EQ("1", settings.values["onplay"]);
     EXPECT_FALSE(device.last().playing);
     EXPECT_TRUE(host.ended);
 
     board.SetOnPlayMode(board::FadeOthers);
-    commands.CloseBoard();  // after a new scheme
+    files.CloseBoard();  // after a new scheme
     EXPECT_EQ(At("Gig.scheme"), settings.values["LastFile"]);
     EXPECT_EQ("2", settings.values["onplay"]);
 }
 
-TEST_F(SchemeCommandsTest, StartUpOpensTheCommandLineOrElseTheLastSchemeAndMode) {
+TEST_F(CommandsTest, StartUpOpensTheCommandLineOrElseTheLastSchemeAndMode) {
     const std::string gig = dir.WriteBytes("Shows\\Gig.scheme", "");
     const std::string other = dir.WriteBytes("Shows\\Other.scheme", "");
     settings.exists = true;
     settings.values = {{"LastFile", other}, {"onplay", "0"}};
-    commands.OpenFirstScheme("\"" + gig + "\"");
+    files.OpenFirstScheme("\"" + gig + "\"");
     EXPECT_EQ(gig, board.schemePath());
     EXPECT_EQ(board::FadeOthers, board.onPlayMode());
 
     const std::pair<const char*, int> modes[] = {{"1", 1}, {"7", 7}, {"x", 0}, {"12abc", 12}};
     for (const auto& m : modes) {
         settings.values["onplay"] = m.first;
-        commands.OpenFirstScheme("");
+        files.OpenFirstScheme("");
         EXPECT_EQ(other, board.schemePath());
         EXPECT_EQ(m.second, board.onPlayMode()) << m.first;
     }
@@ -381,14 +387,14 @@ TEST_F(SchemeCommandsTest, StartUpOpensTheCommandLineOrElseTheLastSchemeAndMode)
 
 // ---- Files dropped onto the board ----
 
-TEST_F(SchemeCommandsTest, DroppedSoundsFillTheSlotThenTheEmptySlotsAfterIt) {
+TEST_F(CommandsTest, DroppedSoundsFillTheSlotThenTheEmptySlotsAfterIt) {
     Load(15, "PLAYING");
     board.SetLoop(15, true);
     board.OnPlayButton(15);
     auto& old = device.last();
     Load(16, "KEPT");
     const std::string note = dir.WriteBytes("Sounds\\notes.txt", "not a sound");
-    commands.DropFiles(15, {Sound("Door bell.mp3"), note, Sound("b.WAV"), Sound("c.ogg"), Sound("d.wav")});
+    slots.DropFiles(15, {Sound("Door bell.mp3"), note, Sound("b.WAV"), Sound("c.ogg"), Sound("d.wav")});
 
     EXPECT_FALSE(old.playing);
     EXPECT_EQ("DOOR BELL", board.slot(15).name);
@@ -401,33 +407,33 @@ TEST_F(SchemeCommandsTest, DroppedSoundsFillTheSlotThenTheEmptySlotsAfterIt) {
 
 // ---- The sound output ----
 
-TEST_F(SchemeCommandsTest, AnotherSoundOutputIsStoredOnceItIsInUse) {
+TEST_F(CommandsTest, AnotherSoundOutputIsStoredOnceItIsInUse) {
     const std::string second = "{12345678-9ABC-DEF0-1234-56789ABCDEF0}";
-    EXPECT_EQ("", commands.ReadSoundOutput()) << "no settings: the default device";
+    EXPECT_EQ("", preferences.ReadSoundOutput()) << "no settings: the default device";
     host.options = std::make_pair(scheme::Favourites{}, 2);
-    commands.Options();  // the same output
+    preferences.Options();  // the same output
     EXPECT_EQ(0u, settings.values.count("SoundOutput"));
     EXPECT_TRUE(host.usedOutputs.empty());
 
     host.chosenOutput = second;
     host.outputWorks = false;  // the device cannot be opened, or refuses the sounds
-    commands.Options();
+    preferences.Options();
     EXPECT_EQ(0u, settings.values.count("SoundOutput"));
-    commands.Options();
+    preferences.Options();
     EXPECT_EQ("", host.shownOutput) << "Options shows the output in use";
     host.usedOutputs.clear();
     host.outputWorks = true;
-    commands.Options();
+    preferences.Options();
     EXPECT_EQ(second, settings.values["SoundOutput"]);
     EXPECT_EQ(std::vector<std::string>{second}, host.usedOutputs);
-    EXPECT_EQ(second, commands.ReadSoundOutput());
-    commands.Options();
+    EXPECT_EQ(second, preferences.ReadSoundOutput());
+    preferences.Options();
     EXPECT_EQ(second, host.shownOutput);
     EXPECT_EQ(1u, host.usedOutputs.size());
 
     host.options.reset();  // Cancel
     host.chosenOutput = "";
-    commands.Options();
+    preferences.Options();
     EXPECT_EQ(second, settings.values["SoundOutput"]);
 }
 

@@ -1,0 +1,56 @@
+#pragma once
+// What the user chooses for the board beyond a scheme, kept in the settings:
+// the favourite schemes with the Schemes menu that lists them, the on-play
+// mode and the sound output, and the Options dialog that edits them.
+// Window-free: the user is asked through ICommandHost, the settings kept
+// through ISettingsStore.
+#include <string>
+
+#include "board/Board.h"
+#include "scheme/CommandHost.h"
+#include "scheme/SettingsStore.h"
+
+namespace scheme {
+
+class Preferences {
+public:
+    Preferences(board::Board& board, ICommandHost& host, ISettingsStore& settings);
+
+    // Start-up: the favourites and the Schemes menu.
+    void LoadFavourites();
+    // Start-up without a scheme on the command line: the stored on-play mode.
+    void ReadOnPlayMode();
+    // The stored sound output (a device's GUID as text, empty for the
+    // system's default), read at start-up before the device is made.
+    const std::string& ReadSoundOutput();
+    // Closing: the last scheme (when there is one) and the on-play mode.
+    void StoreAtClose(const std::string& lastScheme);
+
+    // Favourites, the on-play mode and the sound output.
+    void Options();
+    const Favourites& favourites() const { return m_favourites; }
+    // A favourite that could not be opened goes; the ones after it move up.
+    void RemoveFavourite(int index);
+
+private:
+    void UpdateSchemesMenu();
+    void SaveFavourites();
+
+    board::Board& m_board;
+    ICommandHost& m_host;
+    ISettingsStore& m_settings;
+    Favourites m_favourites;
+    std::string m_soundOutput;
+};
+
+// The stored sound output, before the window exists.
+std::string StoredSoundOutput(ISettingsStore& settings);
+// The last scheme stored at close; empty when there is none.
+std::string StoredLastScheme(ISettingsStore& settings);
+// The Schemes menu caption of a favourite: its file name less the extension,
+// " < none > " when that leaves nothing.
+std::string FavouriteCaption(const std::string& path);
+// The registry value names of the favourites, "MRU0" to "MRU11".
+std::string FavouriteValueName(int index);
+
+}  // namespace scheme
