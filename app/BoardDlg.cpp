@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/CommandIds.h"
+#include "app/HotkeysDlg.h"
 #include "app/RemoteMessage.h"
 #include "app/SlotIds.h"
 #include "framework/App.h"
@@ -28,6 +29,7 @@ CBoardDlg::CBoardDlg(std::string commandLine)
     : fw::Dialog(IDD_BOARD),
       m_board(*this, nullptr),
       m_preferences(m_board, *this, m_settings),
+      m_hotkeys(m_board, *this, m_settings),
       m_files(m_board, *this, m_settings, m_preferences),
       m_slotEditing(m_board, *this),
       m_actions(m_board, m_files),
@@ -78,8 +80,12 @@ bool CBoardDlg::OnInitDialog() {
     m_files.NewScheme();
     m_files.OpenFirstScheme(m_commandLine);
     if (m_directSound) m_directSound->EndPrefetch();
+    // Last, so that a message about refused hotkeys names the slots' sounds.
+    m_hotkeys.Load();
     return true;
 }
+
+void CBoardDlg::OnDestroy() { RegisterHotkeys({}); }
 
 void CBoardDlg::AttachControls() {
     for (int i = 0; i < kSlotCount; ++i) {
@@ -217,6 +223,7 @@ bool CBoardDlg::OnMenuCommand(int id) {
     case ID_VIEW_NORMAL: m_board.SetLayout(false); return true;
     case ID_VIEW_COMPACT: m_board.SetLayout(true); return true;
     case ID_TOOLS_OPTIONS: m_preferences.Options(); return true;
+    case ID_TOOLS_HOTKEYS: m_hotkeys.Edit(); return true;
     case ID_TOOLS_STOP_ALL: m_actions.Perform({board::Action::StopAll}); return true;
     case ID_HELP_ABOUT: {
         CAboutDlg about;
@@ -335,6 +342,9 @@ bool CBoardDlg::OnMessage(UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(w));
         return true;
+    case WM_HOTKEY:
+        if (const int index = app::HotkeyFor(w); index >= 0) m_actions.Perform(board::HotkeyAction(index));
+        return true;
     default:
         if (msg == m_allSoundsMessage) {
             OnAllSounds(w);
@@ -449,6 +459,26 @@ bool CBoardDlg::UseSoundOutput(const std::string& soundOutput) {
     // The old device goes only after every buffer made on it has been released.
     m_directSound = std::move(device);
     return true;
+}
+
+bool CBoardDlg::EditHotkeys(board::Hotkeys& hotkeys, const std::array<std::string, board::kHotkeyCount>& owners) {
+    CHotkeysDlg dialog;
+    dialog.m_hotkeys = hotkeys;
+    dialog.m_owners = owners;
+    if (dialog.DoModal(hwnd_) != IDOK) return false;
+    hotkeys = dialog.m_hotkeys;
+    return true;
+}
+
+std::vector<int> CBoardDlg::RegisterHotkeys(const board::Hotkeys& hotkeys) {
+    for (int i = 0; i < board::kHotkeyCount; ++i) ::UnregisterHotKey(hwnd_, app::HotkeyIdOf(i));
+    std::vector<int> refused;
+    for (int i = 0; i < board::kHotkeyCount; ++i) {
+        const std::uint16_t hotkey = hotkeys[static_cast<size_t>(i)];
+        if (hotkey && !::RegisterHotKey(hwnd_, app::HotkeyIdOf(i), board::HotkeyModifiers(hotkey), board::HotkeyKey(hotkey)))
+            refused.push_back(i);
+    }
+    return refused;
 }
 
 void CBoardDlg::ShowFavouriteCaptions(const scheme::Favourites& captions) {

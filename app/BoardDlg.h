@@ -1,15 +1,17 @@
 #pragma once
 // The main window: 18 sound slots on a dark LED panel. The slot logic lives
-// in board::Board, the commands in scheme::SchemeFiles, SlotEditing and
-// Preferences, and what is asked from outside in scheme::BoardActions; this
-// class wires them to the dialog's controls, timers, keys, menus, the file
-// dialogs and the remote trigger.
+// in board::Board, the commands in scheme::SchemeFiles, SlotEditing,
+// Preferences and HotkeyPreferences, and what is asked from outside in
+// scheme::BoardActions; this class wires them to the dialog's controls,
+// timers, keys, menus, the file dialogs, the remote trigger and the
+// system-wide hotkeys.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "audio/SoundBuffer.h"
 #include "audio/SoundPrefetch.h"
@@ -20,6 +22,7 @@
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
 #include "scheme/BoardActions.h"
+#include "scheme/HotkeyPreferences.h"
 #include "scheme/Preferences.h"
 #include "scheme/SchemeFiles.h"
 #include "scheme/SlotEditing.h"
@@ -50,6 +53,7 @@ protected:
     void OnTimer(UINT_PTR id) override;
     void OnOK() override { CloseBoard(); }
     void OnCancel() override { CloseBoard(); }
+    void OnDestroy() override;
 
 private:
     // One slot's seven controls.
@@ -97,6 +101,8 @@ private:
     bool EditName(std::string& name) override;
     bool EditOptions(scheme::Favourites& favourites, int& onPlayMode, std::string& soundOutput) override;
     bool UseSoundOutput(const std::string& soundOutput) override;
+    bool EditHotkeys(board::Hotkeys& hotkeys, const std::array<std::string, board::kHotkeyCount>& owners) override;
+    std::vector<int> RegisterHotkeys(const board::Hotkeys& hotkeys) override;
     void ShowFavouriteCaptions(const scheme::Favourites& captions) override;
     bool IsShiftDown() override;
     void StartProgramCopy(const std::string& arguments) override;
@@ -107,6 +113,7 @@ private:
     board::Board m_board;
     scheme::RegistrySettings m_settings;
     scheme::Preferences m_preferences;
+    scheme::HotkeyPreferences m_hotkeys;
     scheme::SchemeFiles m_files;
     scheme::SlotEditing m_slotEditing;
     scheme::BoardActions m_actions;

@@ -1,7 +1,11 @@
 #pragma once
 // Where the window's resource ids meet the logic's own names: the only place
 // that maps one to the other. Each table is checked when it is compiled.
+#include <windows.h>
+#include <commctrl.h>
+
 #include "board/BoardView.h"
+#include "board/Hotkey.h"
 #include "res/resource.h"
 #include "scheme/CommandHost.h"
 #include "ui/Themes.h"
@@ -46,6 +50,22 @@ static_assert(std::size(kSlotCommandIds) == static_cast<std::size_t>(scheme::Slo
               "every slot command has its menu id");
 static_assert(std::size(kPlayImageIds) == static_cast<std::size_t>(board::PlayImage::Paused) + 1,
               "every Play image has its bitmap");
+
+// The hot-key control's flags and the system's hotkey modifiers, as the logic names them.
+static_assert(board::kHotkeyShift == HOTKEYF_SHIFT && board::kHotkeyControl == HOTKEYF_CONTROL &&
+                  board::kHotkeyAlt == HOTKEYF_ALT && board::kHotkeyExtended == HOTKEYF_EXT,
+              "hot-key control flags");
+static_assert(board::kModAlt == MOD_ALT && board::kModControl == MOD_CONTROL && board::kModShift == MOD_SHIFT,
+              "hotkey modifiers");
+
+// The ids the hotkeys are registered with: entry i as i + 1.
+constexpr int kFirstHotkeyId = 1;
+inline int HotkeyIdOf(int index) { return kFirstHotkeyId + index; }
+// The entry of a WM_HOTKEY's id, or -1 for the system's own.
+inline int HotkeyFor(WPARAM id) {
+    const auto index = static_cast<INT_PTR>(id) - kFirstHotkeyId;
+    return index >= 0 && index < board::kHotkeyCount ? static_cast<int>(index) : -1;
+}
 
 inline scheme::SlotCommand SlotCommandFor(int id) {
     return static_cast<scheme::SlotCommand>(IndexOf(kSlotCommandIds, id) + 1);  // -1 gives None

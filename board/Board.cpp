@@ -424,7 +424,8 @@ void Board::OnControlKey(bool down) {
     for (int i = 0; i < kSlotCount; ++i) {
         const SoundSlot& s = at(i);
         if (down)
-            SetDisplayText(i, DisplayKind::Title, s.name + "|  " + KeyLabel(kSlotKeys[i]) + "  ");
+            SetDisplayText(i, DisplayKind::Title,
+                           ControlKeyTitle(s.name, kSlotKeys[i], m_hotkeys[static_cast<std::size_t>(i)]));
         else if (s.loaded)
             ShowLengthTitle(i);
         else if (s.kept)

@@ -13,6 +13,7 @@
 #include "audio/SoundApi.h"
 #include "board/Action.h"
 #include "board/BoardView.h"
+#include "board/Hotkey.h"
 #include "board/Keys.h"
 
 namespace board {
@@ -130,7 +131,11 @@ public:
     // Moves a loaded slot's sound to `seconds` from its start, as letting go
     // of its position slider there would; a place past its end is refused.
     void SeekSlot(int slot, double seconds);
+    // Ctrl down shows every slot's key label (and its hotkey), Ctrl up its
+    // length again.
     void OnControlKey(bool down);
+    // The system-wide hotkeys in force, shown while Ctrl is held.
+    void SetHotkeys(const Hotkeys& hotkeys) { m_hotkeys = hotkeys; }
 
     // Scheme-level state.
     void NewScheme();
@@ -177,6 +182,7 @@ private:
     std::uint32_t m_ledOffColour = kLedOffGreen;
     bool m_compact = false;
     int m_onPlayMode = FadeOthers;
+    Hotkeys m_hotkeys{};
 };
 
 // A name as a slot may hold it: without the scheme file's field separator,

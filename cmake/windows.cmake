@@ -31,6 +31,7 @@ add_library(clangster_win STATIC
   ui/FileDialog.cpp
   scheme/RenameDlg.cpp
   scheme/OptionsDlg.cpp
+  app/HotkeysDlg.cpp
   app/BoardDlg.cpp
 )
 target_compile_options(clangster_win PRIVATE -Wall -Wextra)

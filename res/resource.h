@@ -45,6 +45,7 @@
 #define ID_SCHEME_11 32817
 #define ID_SCHEME_12 32818
 #define ID_TOOLS_STOP_ALL 32819
+#define ID_TOOLS_HOTKEYS 32840
 
 // The slot menu and its commands.
 #define IDR_SLOTMENU 135
@@ -85,3 +86,9 @@
 #define IDC_BROWSE_12 1034
 #define IDC_ONPLAY_MODE 1149
 #define IDC_SOUND_OUTPUT 1150
+
+// Hotkeys: a name and a hot-key control for each of the 18 slots, then
+// Stop all and Fade all, in that order from the first id on.
+#define IDD_HOTKEYS 160
+#define IDC_HOTKEY_FIRST 1600
+#define IDC_HOTKEY_NAME_FIRST 1620

@@ -1,11 +1,15 @@
 #pragma once
 // What the scheme commands need from the window and the system: file choices,
-// the overwrite question, the slot menu, the Rename and Options dialogs, the
-// Schemes menu, the Shift key and a second running copy of the program. The
-// main window implements it with real dialogs; host tests with a scripted fake.
+// the overwrite question, the slot menu, the Rename, Options and Hotkeys
+// dialogs, the Schemes menu, the Shift key, a second running copy of the
+// program and the system's hotkeys. The main window implements it with real
+// dialogs; host tests with a scripted fake.
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "board/Hotkey.h"
 
 namespace scheme {
 
@@ -35,6 +39,13 @@ public:
     // it); false, after telling the user, when that output could not be had
     // and the sounds play on where they were.
     virtual bool UseSoundOutput(const std::string& soundOutput) = 0;
+    // The Hotkeys dialog, entry i labelled owners[i]; false when cancelled.
+    // It lets no two entries share a combination.
+    virtual bool EditHotkeys(board::Hotkeys& hotkeys,
+                             const std::array<std::string, board::kHotkeyCount>& owners) = 0;
+    // Registers the hotkeys with the system in place of any registered
+    // before (all 0: none); the entries the system refused.
+    virtual std::vector<int> RegisterHotkeys(const board::Hotkeys& hotkeys) = 0;
     virtual void ShowFavouriteCaptions(const Favourites& captions) = 0;
     virtual bool IsShiftDown() = 0;
     // Starts another copy of this program with the given argument text.

@@ -1,6 +1,7 @@
 // The File menu, the slot menu, the favourites and the stored settings,
 // driven through a scripted window and an in-memory settings store.
 #include "scheme/BoardActions.h"
+#include "scheme/HotkeyPreferences.h"
 #include "scheme/Preferences.h"
 #include "scheme/SchemeFiles.h"
 #include "scheme/SlotEditing.h"
@@ -47,6 +48,18 @@ public:
         usedOutputs.push_back(output);
         return outputWorks;
     }
+    bool EditHotkeys(board::Hotkeys& hotkeys, const std::array<std::string, board::kHotkeyCount>& owners) override {
+        hotkeyOwners = owners;
+        if (chosenHotkeys) hotkeys = *chosenHotkeys;
+        return chosenHotkeys.has_value();
+    }
+    std::vector<int> RegisterHotkeys(const board::Hotkeys& hotkeys) override {
+        registered.push_back(hotkeys);
+        std::vector<int> refused;
+        for (int i = 0; i < board::kHotkeyCount; ++i)
+            if (hotkeys[i] == heldElsewhere) refused.push_back(i);
+        return refused;
+    }
     void ShowFavouriteCaptions(const scheme::Favourites& shown) override { captions = shown; }
     bool IsShiftDown() override { return shift; }
     void StartProgramCopy(const std::string& arguments) override { copies.push_back(arguments); }
@@ -59,6 +72,8 @@ public:
     std::optional<std::string> chosenOutput;
     bool outputWorks = true;
     bool shift = false;
+    std::optional<board::Hotkeys> chosenHotkeys;
+    std::uint16_t heldElsewhere = 0xFFFF;
 
     std::vector<scheme::FileKind> chosenKinds;
     std::vector<std::string> initialNames, questions, copies, usedOutputs;
@@ -68,6 +83,8 @@ public:
     int shownMode = -99;
     scheme::Favourites captions;
     bool ended = false;
+    std::array<std::string, board::kHotkeyCount> hotkeyOwners;
+    std::vector<board::Hotkeys> registered;
 
 private:
     template <typename T, typename D>
@@ -113,6 +130,7 @@ protected:
     scheme::SchemeFiles files{board, host, settings, preferences};
     scheme::SlotEditing slots{board, host};
     scheme::BoardActions actions{board, files};
+    scheme::HotkeyPreferences hotkeys{board, host, settings};
 };
 
 // ---- File menu ----
@@ -435,6 +453,41 @@ TEST_F(CommandsTest, AnotherSoundOutputIsStoredOnceItIsInUse) {
     host.chosenOutput = "";
     preferences.Options();
     EXPECT_EQ(second, settings.values["SoundOutput"]);
+}
+
+// ---- Hotkeys ----
+
+TEST_F(CommandsTest, HotkeysAreRegisteredAtStartAndAfterTheDialogAndTheRefusedAreTold) {
+    Load(0, "Bell");
+    settings.exists = true;
+    settings.values = {{"Hotkey1", "628"}, {"Hotkey2", "x"}, {"HotkeyStopAll", "629"}, {"HotkeyFadeAll", "2595"}};
+    host.heldElsewhere = 629;  // Ctrl+F6
+    hotkeys.Load();
+    board::Hotkeys stored{};
+    stored[0] = 628, stored[18] = 629, stored[19] = 2595;
+    EXPECT_EQ(std::vector<board::Hotkeys>{stored}, host.registered);
+    ASSERT_EQ(1u, view.messages.size());
+    EXPECT_NE(std::string::npos, view.messages[0].find("registered: another program holds it")) << view.messages[0];
+    EXPECT_NE(std::string::npos, view.messages[0].find("\n\nStop all: Ctrl+F6\n\n")) << view.messages[0];
+    board.OnControlKey(true);
+    EXPECT_EQ("Bell        Ctrl+F5   1  ", view.at(0).title);
+
+    // While the dialog is open none is registered; Cancel keeps them, OK keeps what was chosen.
+    hotkeys.Edit();
+    EXPECT_EQ("Slot 1 (Bell)", host.hotkeyOwners[0]);
+    EXPECT_EQ("Slot 2", host.hotkeyOwners[1]);
+    EXPECT_EQ("Fade all", host.hotkeyOwners[19]);
+    EXPECT_EQ((std::vector<board::Hotkeys>{stored, {}, stored}), host.registered);
+    EXPECT_EQ(0, settings.writes);
+    host.chosenHotkeys = board::Hotkeys{};
+    (*host.chosenHotkeys)[17] = 1105;
+    hotkeys.Edit();
+    EXPECT_EQ(*host.chosenHotkeys, host.registered.back());
+    EXPECT_EQ(20u, settings.values.size()) << "every hotkey written";
+    EXPECT_EQ("0", settings.values["Hotkey1"]);
+    EXPECT_EQ("1105", settings.values["Hotkey18"]);
+    EXPECT_EQ("0", settings.values["HotkeyStopAll"]);
+    EXPECT_EQ(2u, view.messages.size()) << "the refused one told again after Cancel, none after OK";
 }
 
 }  // namespace
