@@ -1,5 +1,7 @@
 // Ending a scene on the real Clangster.exe under Wine: Esc, Shift+Esc and the
-// trigger tool's --stop-all on three sounds at once; and the sound output
+// trigger tool's --stop-all on three sounds at once; system-wide hotkeys
+// fire a slot, stop all and fade all while another program has the focus,
+// and one that another program holds is told; and the sound output
 // chosen in Options, heard on a second PulseAudio sink (every sound moved
 // there as it plays, one whose file was deleted too), kept across a restart,
 // and given up for the default when that sink is gone; eighteen hour-long
@@ -19,6 +21,7 @@ namespace {
 
 constexpr double kSoundDb = -30;
 constexpr int kOptions = ID_TOOLS_OPTIONS, kIdOk = 1, kSoundOutputList = IDC_SOUND_OUTPUT;
+constexpr int kModControl = 2, kVkF7 = 0x76;
 const char kKey[] = "HKCU\\Software\\Marrowick\\Clangster";
 const char kSecondSink[] = "clangster_second";
 
@@ -164,6 +167,57 @@ TEST_F(AllSoundsTest, ShiftEscFadesEverySoundOutAtTwoDecibelsATickAndPausesIt) {
     const double b = TypicalLevelDb(pcm, fadeStart + 1.5, fadeStart + 1.7);
     EXPECT_NEAR(a - b, 20.0, 3.0) << "dB per second";
     for (int i = 0; i < 3; ++i) EXPECT_NE(ReadBoard().slots.at(i).position, 0) << "paused, not rewound";
+}
+
+TEST_F(AllSoundsTest, HotkeysFireWhileAnotherProgramHasTheFocusAndOneHeldElsewhereIsTold) {
+    const auto holder = HoldHotkey(kModControl, kVkF7);
+    ASSERT_TRUE(holder);
+    StoreSchemeAndLeaveOthers();
+    RunWindows("reg", {"add", kKey, "/v", "Hotkey2", "/d", "630", "/f"});  // Ctrl+F7
+    board_ = StartWindows(ClangsterExe());
+    ASSERT_TRUE(WaitForWindow("^Clangster$", *board_, 30)) << "a message at start-up";
+    const std::string refused = "\r\nSlot 2 (T1): Ctrl+F7\r\n";  // printed in text mode
+    EXPECT_NE(ProbeText({"dialog", "Clangster", "get", "65535"}).find(refused), std::string::npos) << "at start-up";
+    PressDialogButton("Clangster", kIdOk);
+    ASSERT_TRUE(WaitForWindow("^show - Clangster$", *board_, 30)) << "told more than once";
+
+    // Ctrl+F5 for slot 1, Ctrl with the End key beside Enter to stop all, Ctrl+Shift+F6 to fade all
+    // (with Ctrl+Alt, X turns the F keys into its own console keys).
+    Probe({"command", std::to_string(ID_TOOLS_HOTKEYS)});
+    for (const auto& [entry, value] : {std::pair{0, "628"}, {18, "2595"}, {19, "885"}})
+        Probe({"dialog", "Hotkeys", "hotkey", std::to_string(IDC_HOTKEY_FIRST + entry), value});
+    PressDialogButton("Hotkeys", kIdOk);
+    EXPECT_NE(ProbeText({"dialog", "Clangster", "get", "65535"}).find(refused), std::string::npos) << "after OK";
+    PressDialogButton("Clangster", kIdOk);
+    EXPECT_NE(RunWindows("reg", {"query", kKey, "/v", "HotkeyStopAll"}).output.find("2595"), std::string::npos);
+    Probe({"keydown", "0x11"});
+    EXPECT_EQ(ReadBoard().slots.at(0).title, "T0          Ctrl+F5   1  ");
+    EXPECT_EQ(ReadBoard().slots.at(1).title, "T1" + std::string(20, ' ') + "2  ") << "a refused hotkey is not shown";
+    Probe({"keyup", "0x11"});
+
+    // Keys reach Wine only while one of its windows has the X focus.
+    const auto notepad = StartWindows("notepad");
+    const auto window = WaitForWindow("Notepad", *notepad);
+    ASSERT_TRUE(window);
+    ASSERT_EQ(RunCommand({"xdotool", "windowfocus", "--sync", *window}).exitCode, 0);
+    SinkCapture capture;
+    std::string error;
+    ASSERT_TRUE(capture.start(&error)) << error;
+    auto press = [](const char* keys) { RunCommand({"xdotool", "key", keys}); };
+    press("ctrl+F5");
+    const auto played = capture.waitForSound(kSoundDb, 0);
+    ASSERT_TRUE(played) << "the slot's hotkey";
+    capture.waitUntilCaptured(*played + 0.4);
+    EXPECT_NEAR(DominantFrequency(capture.snapshot(), *played + 0.1, *played + 0.3), 440, 5);
+    press("ctrl+End");
+    ASSERT_TRUE(WaitUntil([] { return ReadBoard().slots.at(0).position == 0; }, 10)) << "Stop all, long before the end";
+    EXPECT_TRUE(capture.waitForSilence(-60, *played, 0.5));
+    press("ctrl+F5");
+    const auto again = capture.waitForSound(kSoundDb, capture.capturedSeconds());
+    ASSERT_TRUE(again);
+    press("ctrl+shift+F6");
+    ASSERT_TRUE(capture.waitForSilence(-60, *again, 0.5)) << "Fade all";
+    EXPECT_NE(ReadBoard().slots.at(0).position, 0) << "paused, not rewound";
 }
 
 TEST_F(AllSoundsTest, TheOutputChosenInOptionsIsUsedKeptAndGivenUpWhenItIsGone) {

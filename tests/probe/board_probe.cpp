@@ -14,10 +14,13 @@
 //   board-probe dismiss               closes the open pop-up menu with Esc
 //   board-probe choose N              chooses the Nth item (separators not counted) of the open pop-up menu
 //   board-probe dialog CAPTION set ID TEXT | press ID | select ID INDEX | get ID | choose ID TEXT
+//                                     | hotkey ID VALUE (a hot-key control's value)
 //                                     (choose: the first drop-down entry that contains TEXT)
 //                                     works a top-level dialog of that caption (waits for it)
 //   board-probe gone CAPTION          waits until no dialog of that caption is shown
 //   board-probe boards                how many boards are running
+//   board-probe hold PATH             holds a file open without sharing, for at most a minute
+//   board-probe hotkey MODS VK        holds that system-wide hotkey (RegisterHotKey's modifiers), for at most a minute
 // An action returns once the board (or the dialog) has handled it, exit code
 // 1 when it did not in time; exit code 3 when no board is running.
 #include <windows.h>
@@ -187,6 +190,14 @@ int main(int argc, char** argv) {
         ::CloseHandle(file);
         return 0;
     }
+    if (std::strcmp(argv[1], "hotkey") == 0 && argc > 3) {
+        if (!::RegisterHotKey(nullptr, 1, std::strtoul(argv[2], nullptr, 0), std::strtoul(argv[3], nullptr, 0)))
+            return 1;
+        std::printf("held\n");
+        std::fflush(stdout);
+        ::Sleep(60000);
+        return 0;
+    }
     HWND board = FindBoardWindow();
     if (!board) {
         std::fprintf(stderr, "board-probe: no board running\n");
@@ -335,6 +346,9 @@ int main(int argc, char** argv) {
             ::SendMessageA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[5]));
         } else if (action == "press") {
             const DWORD thread = ThreadOf(dialog);  // the press may end the dialog
+            // The focus goes to the button, as with a click: the round trip's
+            // marker key must not reach a control that takes any key.
+            ::SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);
             if (!TakeKeyboard(dialog)) return NotHandled();
             ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(item));
             return Handled(thread);
@@ -360,6 +374,8 @@ int main(int argc, char** argv) {
                 return 1;
             }
             ::SendMessageA(item, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+        } else if (action == "hotkey" && argc > 5) {
+            ::SendMessageA(item, HKM_SETHOTKEY, static_cast<WPARAM>(arg(5)), 0);
         } else if (action == "get") {
             std::printf("%s\n", TextOf(item).c_str());
         } else {

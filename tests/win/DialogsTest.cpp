@@ -1,7 +1,9 @@
-// The file chooser, the Rename box and the Options dialog, worked as a user
+// The file chooser, the Rename box, the Options and Hotkeys dialogs, worked as a user
 // would: while the test's thread runs a modal dialog, a second thread finds
 // the dialog's window and types into it and clicks its buttons.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
 
 #include <cstring>
 #include <functional>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "WinTestSupport.h"
+#include "app/HotkeysDlg.h"
 #include "framework/Handles.h"
 #include "framework/Window.h"
 #include "res/resource.h"
@@ -201,6 +204,44 @@ TEST(OptionsDlgTest, BrowseFillsItsRowFromTheFileDialogAndOnlyOkKeepsIt) {
         EXPECT_EQ(dialog.m_favourites[row], close == IDOK ? path : "old.scheme");
         EXPECT_EQ(dialog.m_favourites[other], close == IDOK ? "typed" : "");
     }
+}
+
+// The entries show what they are given; OK refuses one combination twice, and
+// Backspace empties the entry it points to; Cancel gives back what was given.
+TEST(HotkeysDlgTest, OkTakesTheEntriesButNoCombinationTwiceAndCancelKeepsThemAsGiven) {
+    wintest::RecordedMessages messages;
+    for (const int close : {IDOK, IDCANCEL}) {
+        CHotkeysDlg dialog;
+        dialog.m_hotkeys[0] = 0x274, dialog.m_hotkeys[19] = 0xA23;  // Ctrl+F5, Ctrl+End
+        dialog.m_owners[0] = "Slot 1 (DOOR BELL)";
+        dialog.m_owners[5] = "Slot 6";
+        std::string name;
+        LRESULT shown = 0;
+        Driver driver("Hotkeys", [&](HWND d) {
+            auto entry = [d](int i) { return ::GetDlgItem(d, IDC_HOTKEY_FIRST + i); };
+            name = ItemText(d, IDC_HOTKEY_NAME_FIRST);
+            shown = ::SendMessageA(entry(19), HKM_GETHOTKEY, 0, 0);
+            ::SendMessageA(entry(5), HKM_SETHOTKEY, 0x274, 0);
+            Click(d, close);
+            if (close == IDOK) {
+                WaitUntil([&] { return !messages.texts().empty(); });
+                ::PostMessageA(entry(5), WM_KEYDOWN, VK_BACK, 0);
+                WaitUntil([&] { return ::SendMessageA(entry(5), HKM_GETHOTKEY, 0, 0) == 0; });
+                ::SendMessageA(entry(3), HKM_SETHOTKEY, 0x165, 0);  // Shift+Num 5
+                Click(d, IDOK);
+            }
+        });
+        EXPECT_EQ(dialog.DoModal(), close);
+        driver.Join();
+        EXPECT_EQ(name, "Slot 1 (DOOR BELL)");
+        EXPECT_EQ(shown, 0xA23);
+        board::Hotkeys expected{};
+        expected[0] = 0x274, expected[19] = 0xA23;
+        if (close == IDOK) expected[3] = 0x165;
+        EXPECT_EQ(dialog.m_hotkeys, expected);
+    }
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"Slot 1 (DOOR BELL) and Slot 6 have the same hotkey, Ctrl+F5.\n\n"
+                                                          "A hotkey does one thing: give one of them another."});
 }
 
 using Children = std::vector<std::tuple<int, std::string, std::string>>;

@@ -28,6 +28,8 @@ struct BoardState {
 RunResult Probe(const std::vector<std::string>& args, double timeoutSeconds = 30);
 // Another program holding a file open without sharing, until the process is killed.
 std::unique_ptr<Process> HoldOpen(const std::string& windowsPath);
+// Another program holding a system-wide hotkey (RegisterHotKey's modifiers), until it is killed.
+std::unique_ptr<Process> HoldHotkey(int modifiers, int vk);
 // What the probe printed, without its line end.
 std::string ProbeText(const std::vector<std::string>& args);
 BoardState ReadBoard();
