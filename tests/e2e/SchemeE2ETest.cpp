@@ -174,7 +174,7 @@ TEST_F(SchemeTest, MissingSoundsKeepTheirLinesAndPlayAfterAReload) {
     for (int i = 6; i < 18; ++i) text += "||||\r\n";
     text += "Colours=0,255,50,0,58,15\r\nCompact=0\r\n";
     { std::ofstream(dir_ + "/Tour.scheme", std::ios::binary) << text; }
-    auto holder = HoldOpen(Win("s3.wav"));
+    auto holder = Hold({"hold", Win("s3.wav")});
     ASSERT_TRUE(holder);
 
     ASSERT_NO_FATAL_FAILURE(StartBoard({Win("Tour.scheme")}, "Tour - Clangster"));

@@ -846,24 +846,20 @@ TEST_F(KeyTest, CtrlShowsKeyLabelsAndItsReleaseShowsLengthsAgain) {
 
 // A hotkey as stored, registered, named and shown while Ctrl is held.
 TEST(Hotkey, StoredValuesModifiersNamesAndTheCtrlTitle) {
-    struct Case {
-        const char* stored;
+    struct Case {  // modifiers: Alt 1, Ctrl 2, Shift 4; title: slot 9's, "DOOR BELL"
+        const char *stored, *text, *title;
         std::uint16_t value;
-        unsigned modifiers;  // Alt 1, Ctrl 2, Shift 4
-        const char* text;
-        const char* title;  // slot 9, "DOOR BELL"
+        unsigned modifiers;
     } cases[] = {
-        {"628", 0x274, 2, "Ctrl+F5", "DOOR BELL   Ctrl+F5   q  "},
-        {"2595", 0xA23, 2, "Ctrl+End", "DOOR BELL  Ctrl+End   q  "},  // the extended-key flag is not registered
-        {"1915", 0x77B, 7, "Ctrl+Alt+Shift+F12", "DOOR BELL C+A+S+F12   q  "},
-        {"357", 0x165, 4, "Shift+Num 5", "DOOR BE Shift+Num 5   q  "},
-        {"2061", 0x80D, 0, "Num Enter", "DOOR BELL Num Enter   q  "},
-        {"1937", 0x791, 7, "Ctrl+Alt+Shift+Scroll Lock", "DOOR B C+A+S+Scroll   q  "},
-        {"743", 0x2E7, 2, "Ctrl+Key E7", "DOOR BE Ctrl+Key E7   q  "},
+        {"628", "Ctrl+F5", "DOOR BELL   Ctrl+F5   q  ", 0x274, 2},
+        {"2595", "Ctrl+End", "DOOR BELL  Ctrl+End   q  ", 0xA23, 2},  // the extended-key flag is not registered
+        {"1915", "Ctrl+Alt+Shift+F12", "DOOR BELL C+A+S+F12   q  ", 0x77B, 7},
+        {"357", "Shift+Num 5", "DOOR BE Shift+Num 5   q  ", 0x165, 4},
+        {"2061", "Num Enter", "DOOR BELL Num Enter   q  ", 0x80D, 0},
+        {"1937", "Ctrl+Alt+Shift+Scroll Lock", "DOOR B C+A+S+Scroll   q  ", 0x791, 7},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.value, board::HotkeyFromText(c.stored)) << c.stored;
-        EXPECT_EQ(c.stored, board::HotkeyToText(c.value));
         EXPECT_EQ(c.modifiers, board::HotkeyModifiers(c.value)) << c.stored;
         EXPECT_EQ(c.text, board::HotkeyText(c.value));
         EXPECT_EQ(c.title, board::DisplayTextFor(board::DisplayKind::Title,
@@ -871,21 +867,14 @@ TEST(Hotkey, StoredValuesModifiersNamesAndTheCtrlTitle) {
     }
     for (const char* none : {"", "0", "x", "628x", " 628", "-628", "65536", "256", "4181"})
         EXPECT_EQ(0, board::HotkeyFromText(none)) << none;
-    EXPECT_EQ("DOOR BELL|  q  ", board::ControlKeyTitle("DOOR BELL", 'Q', 0));
 }
 
-TEST(Hotkey, EntriesSharingACombinationAndWhatEachAsks) {
+TEST(Hotkey, EntriesOfOneCombinationForTheSystemAreFound) {
     board::Hotkeys hotkeys{};
-    EXPECT_FALSE(board::FindSharedHotkey(hotkeys)) << "none is no combination";
-    hotkeys[2] = 0x223, hotkeys[5] = 0x224, hotkeys[19] = 0x423;
-    EXPECT_FALSE(board::FindSharedHotkey(hotkeys));
+    hotkeys[2] = 0x223, hotkeys[5] = 0x224, hotkeys[19] = 0x423;  // Ctrl+End, Ctrl+Home, Alt+End
+    EXPECT_FALSE(board::FindSharedHotkey(hotkeys)) << "nor are entries without one";
     hotkeys[18] = 0xA23;  // Ctrl+End too, with the extended-key flag
     EXPECT_EQ(std::make_pair(2, 18), board::FindSharedHotkey(hotkeys));
-    using A = board::Action;
-    for (const auto& [index, kind] : {std::pair{0, A::Fire}, {17, A::Fire}, {18, A::StopAll}, {19, A::FadeAll}}) {
-        EXPECT_EQ(kind, board::HotkeyAction(index).kind) << index;
-        EXPECT_EQ(kind == A::Fire ? index : 0, board::HotkeyAction(index).index) << index;
-    }
 }
 
 // ---- Remote trigger ----

@@ -19,8 +19,7 @@
 //                                     works a top-level dialog of that caption (waits for it)
 //   board-probe gone CAPTION          waits until no dialog of that caption is shown
 //   board-probe boards                how many boards are running
-//   board-probe hold PATH             holds a file open without sharing, for at most a minute
-//   board-probe hotkey MODS VK        holds that system-wide hotkey (RegisterHotKey's modifiers), for at most a minute
+//   board-probe hotkey MODS VK        holds that system-wide hotkey, for at most a minute
 // An action returns once the board (or the dialog) has handled it, exit code
 // 1 when it did not in time; exit code 3 when no board is running.
 #include <windows.h>

@@ -36,19 +36,11 @@ RunResult Probe(const std::vector<std::string>& args, double timeoutSeconds) {
     return RunWindows(WinBuildDir() + "/tests/probe/board-probe.exe", args, timeoutSeconds);
 }
 
-namespace {
-// A probe that holds something until it is killed, once it says so.
-std::unique_ptr<Process> Holder(const std::vector<std::string>& args) {
-    auto holder = StartWindows(WinBuildDir() + "/tests/probe/board-probe.exe", args);
+std::unique_ptr<Process> Hold(const std::vector<std::string>& probeArgs) {
+    auto holder = StartWindows(WinBuildDir() + "/tests/probe/board-probe.exe", probeArgs);
     if (holder && !WaitUntil([&] { return holder->output().find("held") != std::string::npos || !holder->running(); }))
         holder.reset();
     return holder && holder->running() ? std::move(holder) : nullptr;
-}
-}  // namespace
-
-std::unique_ptr<Process> HoldOpen(const std::string& windowsPath) { return Holder({"hold", windowsPath}); }
-std::unique_ptr<Process> HoldHotkey(int modifiers, int vk) {
-    return Holder({"hotkey", std::to_string(modifiers), std::to_string(vk)});
 }
 
 std::string ProbeText(const std::vector<std::string>& args) {

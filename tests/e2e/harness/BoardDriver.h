@@ -26,10 +26,9 @@ struct BoardState {
 };
 
 RunResult Probe(const std::vector<std::string>& args, double timeoutSeconds = 30);
-// Another program holding a file open without sharing, until the process is killed.
-std::unique_ptr<Process> HoldOpen(const std::string& windowsPath);
-// Another program holding a system-wide hotkey (RegisterHotKey's modifiers), until it is killed.
-std::unique_ptr<Process> HoldHotkey(int modifiers, int vk);
+// Another program holding a file open without sharing ({"hold", PATH}) or a
+// system-wide hotkey ({"hotkey", MODS, VK}), until the process is killed.
+std::unique_ptr<Process> Hold(const std::vector<std::string>& probeArgs);
 // What the probe printed, without its line end.
 std::string ProbeText(const std::vector<std::string>& args);
 BoardState ReadBoard();
