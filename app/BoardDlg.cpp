@@ -475,7 +475,8 @@ std::vector<int> CBoardDlg::RegisterHotkeys(const board::Hotkeys& hotkeys) {
     std::vector<int> refused;
     for (int i = 0; i < board::kHotkeyCount; ++i) {
         const std::uint16_t hotkey = hotkeys[static_cast<size_t>(i)];
-        if (hotkey && !::RegisterHotKey(hwnd_, app::HotkeyIdOf(i), board::HotkeyModifiers(hotkey), board::HotkeyKey(hotkey)))
+        const UINT modifiers = board::HotkeyModifiers(hotkey);
+        if (hotkey && !::RegisterHotKey(hwnd_, app::HotkeyIdOf(i), modifiers, board::HotkeyKey(hotkey)))
             refused.push_back(i);
     }
     return refused;
