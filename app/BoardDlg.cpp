@@ -8,6 +8,7 @@
 #include "app/RemoteMessage.h"
 #include "app/SlotIds.h"
 #include "framework/App.h"
+#include "framework/Trace.h"
 #include "res/resource.h"
 #include "scheme/OptionsDlg.h"
 #include "scheme/RenameDlg.h"
@@ -15,12 +16,15 @@
 #include "ui/AboutDlg.h"
 #include "ui/FileDialog.h"
 #include "ui/Layout.h"
+#include "ui/RemoteControlDlg.h"
 #include "ui/Themes.h"
 
 using board::kSlotCount;
 
 namespace {
 constexpr COLORREF kKeyColour = RGB(255, 0, 255);
+// Posted by the OSC socket while datagrams wait.
+constexpr UINT kOscWaitingMessage = WM_APP + 1;
 
 }  // namespace
 
@@ -31,6 +35,9 @@ CBoardDlg::CBoardDlg(std::string commandLine)
       m_files(m_board, *this, m_settings, m_preferences),
       m_slotEditing(m_board, *this),
       m_actions(m_board, m_files),
+      m_remoteSettings(m_board, *this, m_settings),
+      m_remote([this](const board::Action& action) { m_actions.Perform(action); }, remote::Utf8ToAnsi,
+               remote::AnsiToUtf8),
       m_commandLine(std::move(commandLine)),
       m_allSoundsMessage(::RegisterWindowMessageA(app::kAllSoundsMessage)),
       m_hIcon(::LoadIconA(fw::App::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {
@@ -78,6 +85,7 @@ bool CBoardDlg::OnInitDialog() {
     m_files.NewScheme();
     m_files.OpenFirstScheme(m_commandLine);
     if (m_directSound) m_directSound->EndPrefetch();
+    m_remoteSettings.ApplyStored();
     return true;
 }
 
@@ -218,6 +226,7 @@ bool CBoardDlg::OnMenuCommand(int id) {
     case ID_VIEW_COMPACT: m_board.SetLayout(true); return true;
     case ID_TOOLS_OPTIONS: m_preferences.Options(); return true;
     case ID_TOOLS_STOP_ALL: m_actions.Perform({board::Action::StopAll}); return true;
+    case ID_TOOLS_REMOTE_CONTROL: m_remoteSettings.Edit(); return true;
     case ID_HELP_ABOUT: {
         CAboutDlg about;
         about.DoModal(hwnd_);
@@ -238,7 +247,23 @@ void CBoardDlg::OnPlayClicked(int slot) {
     if (button.IsValid()) button.ClearDropDownPress();
 }
 
-void CBoardDlg::OnTimer(UINT_PTR id) { m_board.OnTimer(static_cast<unsigned>(id)); }
+void CBoardDlg::OnTimer(UINT_PTR id) {
+    m_board.OnTimer(static_cast<unsigned>(id));
+    if (id != board::kFadeTimerId) return;
+    fw::trace::Stamp("tick");
+    // The feedback rides on the fade tick: no timer of its own wakes the thread.
+    if (m_oscSocket.IsOpen()) SendFeedback();
+}
+
+void CBoardDlg::OnOscWaiting(WPARAM socket) {
+    m_oscSocket.ReadAll(socket, [this](const char* bytes, std::size_t size, const remote::Endpoint& from) {
+        m_remote.Receive(bytes, size, from, remote::NowMs());
+    });
+}
+
+void CBoardDlg::SendFeedback() {
+    for (const remote::Datagram& datagram : m_remote.Tick(m_board, remote::NowMs())) m_oscSocket.Send(datagram);
+}
 
 int CBoardDlg::SlotOfSlider(HWND slider, bool volume) const {
     for (int i = 0; i < kSlotCount; ++i) {
@@ -338,6 +363,10 @@ bool CBoardDlg::OnMessage(UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
     default:
         if (msg == m_allSoundsMessage) {
             OnAllSounds(w);
+            return true;
+        }
+        if (msg == kOscWaitingMessage) {
+            OnOscWaiting(w);
             return true;
         }
         return fw::Dialog::OnMessage(msg, w, l, result);
@@ -467,4 +496,18 @@ void CBoardDlg::StartProgramCopy(const std::string& arguments) {
     // The copy's start is not watched: a failure leaves this board as it is.
     const std::string program = scheme::GetProgramPath(::GetCommandLineA());
     ::ShellExecuteA(hwnd_, "open", program.c_str(), arguments.c_str(), nullptr, SW_SHOWNORMAL);
+}
+
+bool CBoardDlg::EditRemoteControl(scheme::RemoteSettings& settings) {
+    CRemoteControlDlg dialog;
+    dialog.m_settings = settings;
+    if (dialog.DoModal(hwnd_) != IDOK) return false;
+    settings = dialog.m_settings;
+    return true;
+}
+
+std::string CBoardDlg::UseRemoteControl(const scheme::RemoteSettings& settings) {
+    m_oscSocket.Close();
+    if (!settings.on) return {};
+    return m_oscSocket.Open(hwnd_, kOscWaitingMessage, settings.port, settings.fromNetwork);
 }

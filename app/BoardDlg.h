@@ -19,8 +19,11 @@
 #include "controls/ZipSliderCtl.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
+#include "remote/OscSocket.h"
+#include "remote/RemoteControl.h"
 #include "scheme/BoardActions.h"
 #include "scheme/Preferences.h"
+#include "scheme/RemoteSettings.h"
 #include "scheme/SchemeFiles.h"
 #include "scheme/SlotEditing.h"
 #include "scheme/Settings.h"
@@ -71,6 +74,8 @@ private:
     void OnCopyData(const COPYDATASTRUCT* data);
     void OnDropFiles(HDROP drop);
     void OnAllSounds(WPARAM action);
+    void OnOscWaiting(WPARAM socket);
+    void SendFeedback();
     void OnPaint();
     SlotControls& Slot(int slot) { return m_slots[static_cast<size_t>(slot)]; }
     int SlotOfSlider(HWND slider, bool volume) const;
@@ -101,6 +106,8 @@ private:
     bool IsShiftDown() override;
     void StartProgramCopy(const std::string& arguments) override;
     void EndBoard() override { EndDialog(IDOK); }
+    bool EditRemoteControl(scheme::RemoteSettings& settings) override;
+    std::string UseRemoteControl(const scheme::RemoteSettings& settings) override;
 
     // The device outlives the board, whose slots hold buffers made on it.
     std::unique_ptr<audio::DirectSoundDevice> m_directSound;
@@ -110,6 +117,10 @@ private:
     scheme::SchemeFiles m_files;
     scheme::SlotEditing m_slotEditing;
     scheme::BoardActions m_actions;
+    // OSC: the settings, the service and its socket, all on this thread.
+    scheme::RemoteControlSettings m_remoteSettings;
+    remote::RemoteControl m_remote;
+    remote::OscSocket m_oscSocket;
     std::string m_commandLine;
     // Reads the first scheme's sounds while the window is built, until the
     // device takes it over.

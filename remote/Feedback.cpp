@@ -42,18 +42,20 @@ std::vector<Datagram> FeedbackSender::Update(const BoardFeedback& board, std::ui
     subscribers_.erase(std::remove_if(subscribers_.begin(), subscribers_.end(),
                                       [&](const Subscriber& s) { return s.until <= nowMs; }),
                        subscribers_.end());
-    std::vector<Datagram> out;
-    // Each slot's changes, and everything, as bundles of bytes made once.
+    const bool anyFresh =
+        std::any_of(subscribers_.begin(), subscribers_.end(), [](const Subscriber& s) { return s.fresh; });
+    // Each slot's changes, and everything when a newcomer needs it, as bundles of bytes made once.
     std::vector<std::string> changed, everything;
     for (int i = 0; i < board::kSlotCount; ++i) {
         const SlotFeedback& now = board.slots[static_cast<std::size_t>(i)];
         const auto diff = SlotMessages(i, now, last_.slots[static_cast<std::size_t>(i)], !sentAny_);
         if (!diff.empty()) changed.push_back(WriteOscBundle(diff));
-        everything.push_back(WriteOscBundle(SlotMessages(i, now, now, true)));
+        if (anyFresh) everything.push_back(WriteOscBundle(SlotMessages(i, now, now, true)));
     }
     const std::string scheme = WriteOsc(Text("/clangster/scheme", board.scheme));
     if (!sentAny_ || board.scheme != last_.scheme) changed.push_back(scheme);
     everything.push_back(scheme);
+    std::vector<Datagram> out;
     for (Subscriber& s : subscribers_) {
         for (const std::string& bytes : s.fresh ? everything : changed) out.push_back({s.who, bytes});
         s.fresh = false;

@@ -1,14 +1,18 @@
 // OSC as controllers send it and as the board answers: the reader against
-// hand-made datagrams, the board's addresses, and the feedback's rules.
+// hand-made datagrams, the board's addresses, the feedback's rules, and the
+// service on a board: datagrams in, actions done, what subscribers hear.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "BoardFixture.h"
 #include "remote/Feedback.h"
 #include "remote/Osc.h"
 #include "remote/OscCommands.h"
+#include "remote/RemoteControl.h"
 
 namespace {
 
@@ -159,6 +163,68 @@ TEST(Feedback, OnlyWhatChangedAtMostOnceATickAndEverythingForANewcomer) {
     EXPECT_EQ(0u, sender.subscriberCount());
     for (std::uint16_t port = 1; port < 100; ++port) sender.Subscribe({1, port}, 0);
     EXPECT_EQ(remote::FeedbackSender::kMaxSubscribers, sender.subscriberCount());
+}
+
+class RemoteControlTest : public BoardFixture {
+protected:
+    void Send(const OscMessage& m, std::uint16_t fromPort = 50000) {
+        const std::string bytes = remote::WriteOsc(m);
+        remote.Receive(bytes.data(), bytes.size(), {0x7F000001, fromPort}, now);
+    }
+    // One tick's messages, by port heard at and address.
+    std::map<std::uint16_t, std::map<std::string, remote::OscArgument>> Heard() {
+        now += 100;
+        std::map<std::uint16_t, std::map<std::string, remote::OscArgument>> heard;
+        for (const auto& d : remote.Tick(board, now)) {
+            EXPECT_EQ(0x7F000001u, d.to.address);
+            for (const auto& m : remote::ReadOsc(d.bytes.data(), d.bytes.size()))
+                heard[d.to.port][m.address] = m.arguments.at(0);
+        }
+        return heard;
+    }
+    std::uint64_t now = 0;
+    remote::RemoteControl remote{[this](const board::Action& a) { board.Perform(a); }};
+};
+
+TEST_F(RemoteControlTest, DatagramsPlayTheBoardAndSubscribersHearWhatItShows) {
+    Load(0, "Bell");
+    Load(1, "Horn");
+    board.KeepSchemeLine(2, "gone.wav|GONE|0|0|0|0|", "gone.wav", "GONE", 0);
+    board.SetSchemeTitle("C:\\Shows\\Friday.scheme");
+    EXPECT_TRUE(Heard().empty()) << "no subscriber";
+    Send({"/clangster/subscribe", {{'i', 9001, {}}}});
+    Send({"/clangster/slot/1/play", {}});
+    Tick(12);
+    Send({"/clangster/slot/2/play", {}});  // the on-play mode fades slot 1
+    auto heard = Heard();
+    auto& first = heard[9001];
+    EXPECT_EQ(4u * 18 + 1, first.size()) << "a newcomer hears everything";
+    EXPECT_EQ("Friday", first["/clangster/scheme"].text);
+    EXPECT_EQ("Bell", first["/clangster/slot/1/name"].text);
+    EXPECT_EQ("fading", first["/clangster/slot/1/state"].text);
+    EXPECT_NEAR(1.2, first["/clangster/slot/1/elapsed"].number, 1e-6);
+    EXPECT_NEAR(8.8, first["/clangster/slot/1/remaining"].number, 1e-6);  // 10.0055 s less 1.2
+    EXPECT_EQ("playing", first["/clangster/slot/2/state"].text);
+    EXPECT_EQ("GONE", first["/clangster/slot/3/name"].text);
+    EXPECT_EQ("empty", first["/clangster/slot/3/state"].text);
+    EXPECT_EQ("empty", first["/clangster/slot/4/state"].text);
+
+    Send({"/clangster/subscribe", {}}, 50001);  // at the sender's own port
+    Tick(3);
+    Send({"/clangster/slot/2/play", {}});
+    heard = Heard();
+    EXPECT_EQ("paused", heard[9001]["/clangster/slot/2/state"].text);
+    EXPECT_EQ(0u, heard[9001].count("/clangster/slot/2/name")) << "only what changed";
+    EXPECT_EQ(0u, heard[9001].count("/clangster/slot/3/state"));
+    EXPECT_EQ(4u * 18 + 1, heard[50001].size());
+
+    Send({"/clangster/stopall", {}});
+    Send({"/clangster/slot/19/play", {}});  // no such slot: nothing
+    heard = Heard();
+    EXPECT_EQ("idle", heard[9001]["/clangster/slot/1/state"].text);
+    EXPECT_EQ(0.0, heard[9001]["/clangster/slot/1/elapsed"].number);
+    EXPECT_NEAR(10.0, heard[9001]["/clangster/slot/1/remaining"].number, 1e-6);
+    EXPECT_EQ("idle", heard[50001]["/clangster/slot/2/state"].text);
 }
 
 }  // namespace
