@@ -113,6 +113,10 @@ void OscSocket::ReadAll(WPARAM socket, const Take& take) {
         take(buffer, static_cast<std::size_t>(got), {::ntohl(from.sin_addr.s_addr), ::ntohs(from.sin_port)});
         // What was asked may have closed or replaced the socket.
         if (socket_ != static_cast<std::uintptr_t>(s)) return;
+        // Asking whether another datagram waits costs far less than a read
+        // that finds none: under Wine every read is a request to its server.
+        u_long waiting = 0;
+        if (::ioctlsocket(s, FIONREAD, &waiting) == 0 && waiting == 0) return;
     }
 }
 
