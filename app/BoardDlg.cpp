@@ -251,6 +251,7 @@ void CBoardDlg::OnTimer(UINT_PTR id) {
     m_board.OnTimer(static_cast<unsigned>(id));
     if (id != board::kFadeTimerId) return;
     fw::trace::Stamp("tick");
+    DrawDueVolumeSliders();
     // The feedback rides on the fade tick: no timer of its own wakes the thread.
     if (m_oscSocket.IsOpen()) SendFeedback();
 }
@@ -282,7 +283,9 @@ void CBoardDlg::OnPositionScroll(int code, HWND slider) {
 void CBoardDlg::OnVolumeScroll(int code, HWND slider) {
     if (code == SB_ENDSCROLL) return;
     const int slot = SlotOfSlider(slider, true);
-    if (slot >= 0) m_board.OnVolumeSliderMoved(slot, Slot(slot).volume.GetPos(), code == SB_THUMBTRACK);
+    if (slot < 0) return;
+    m_volumeDue[static_cast<size_t>(slot)].reset();  // the hand on the slider wins
+    m_board.OnVolumeSliderMoved(slot, Slot(slot).volume.GetPos(), code == SB_THUMBTRACK);
 }
 
 void CBoardDlg::OnCopyData(const COPYDATASTRUCT* data) {
@@ -406,7 +409,25 @@ void CBoardDlg::SetPositionSlider(int slot, int value) {
     if (!slider.IsDragging()) slider.SetThumbPosition(value);
 }
 
-void CBoardDlg::SetVolumeSlider(int slot, int value) { Slot(slot).volume.SetThumbPosition(value); }
+void CBoardDlg::SetVolumeSlider(int slot, int value) {
+    const auto i = static_cast<size_t>(slot);
+    if (m_volumeDrawnThisTick[i]) {
+        m_volumeDue[i] = value;
+        return;
+    }
+    m_volumeDrawnThisTick[i] = true;
+    m_volumeDue[i].reset();
+    Slot(slot).volume.SetThumbPosition(value);
+}
+
+void CBoardDlg::DrawDueVolumeSliders() {
+    for (int i = 0; i < kSlotCount; ++i) {
+        auto& due = m_volumeDue[static_cast<size_t>(i)];
+        if (due) Slot(i).volume.SetThumbPosition(*due);
+        due.reset();
+    }
+    m_volumeDrawnThisTick.fill(false);
+}
 
 std::uint32_t CBoardDlg::StartSlotTimer(int slot) {
     return static_cast<std::uint32_t>(::SetTimer(hwnd_, board::kFirstSlotTimerId + slot, board::kTimerPeriodMs, nullptr));

@@ -76,6 +76,7 @@ private:
     void OnAllSounds(WPARAM action);
     void OnOscWaiting(WPARAM socket);
     void SendFeedback();
+    void DrawDueVolumeSliders();
     void OnPaint();
     SlotControls& Slot(int slot) { return m_slots[static_cast<size_t>(slot)]; }
     int SlotOfSlider(HWND slider, bool volume) const;
@@ -121,6 +122,11 @@ private:
     scheme::RemoteControlSettings m_remoteSettings;
     remote::RemoteControl m_remote;
     remote::OscSocket m_oscSocket;
+    // A volume slider moved from outside the window (an OSC fader, a scheme)
+    // is drawn at once the first time within a tick and at the tick for the
+    // moves after that: a fader sends far more values than a screen shows.
+    std::array<bool, board::kSlotCount> m_volumeDrawnThisTick{};
+    std::array<std::optional<int>, board::kSlotCount> m_volumeDue{};
     std::string m_commandLine;
     // Reads the first scheme's sounds while the window is built, until the
     // device takes it over.

@@ -26,6 +26,27 @@ std::vector<OscMessage> SlotMessages(int i, const SlotFeedback& now, const SlotF
     return out;
 }
 
+// Packets in order, gathered into bundles of at most kDatagramBytes each; a
+// packet alone goes as it is.
+std::vector<std::string> Pack(const std::vector<std::string>& packets) {
+    constexpr std::size_t kBundleHead = 16, kSizeField = 4;
+    std::vector<std::string> datagrams, group;
+    std::size_t bytes = kBundleHead;
+    auto flush = [&] {
+        if (group.size() == 1) datagrams.push_back(group.front());
+        if (group.size() > 1) datagrams.push_back(WriteOscBundleOf(group));
+        group.clear();
+        bytes = kBundleHead;
+    };
+    for (const std::string& packet : packets) {
+        if (!group.empty() && bytes + kSizeField + packet.size() > FeedbackSender::kDatagramBytes) flush();
+        group.push_back(packet);
+        bytes += kSizeField + packet.size();
+    }
+    flush();
+    return datagrams;
+}
+
 }  // namespace
 
 void FeedbackSender::Subscribe(const Endpoint& who, std::uint64_t nowMs) {
@@ -55,6 +76,8 @@ std::vector<Datagram> FeedbackSender::Update(const BoardFeedback& board, std::ui
     const std::string scheme = WriteOsc(Text("/clangster/scheme", board.scheme));
     if (!sentAny_ || board.scheme != last_.scheme) changed.push_back(scheme);
     everything.push_back(scheme);
+    changed = Pack(changed);
+    if (anyFresh) everything = Pack(everything);
     std::vector<Datagram> out;
     for (Subscriber& s : subscribers_) {
         for (const std::string& bytes : s.fresh ? everything : changed) out.push_back({s.who, bytes});

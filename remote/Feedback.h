@@ -1,7 +1,9 @@
 #pragma once
 // What the board tells its OSC subscribers: each slot's name, state and
 // times, and the scheme's name, sent only when something changed, at most
-// once a tick (the board's 100 ms), one bundle per slot.
+// once a tick (the board's 100 ms), one bundle per slot. A tick's bundles
+// for a subscriber travel together in as few datagrams as fit a network
+// frame: each datagram sent costs the board far more than its bytes.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -39,6 +41,9 @@ public:
     static constexpr std::uint64_t kSubscriptionMs = 60000;
     // A controller may hold on to a few; a flood of subscribers is not served.
     static constexpr std::size_t kMaxSubscribers = 16;
+    // A datagram's most bytes, unless one slot's bundle alone is more:
+    // within an Ethernet frame, so that no datagram is sent in fragments.
+    static constexpr std::size_t kDatagramBytes = 1400;
 
     // A new subscriber (which then hears everything once) or a renewed one.
     void Subscribe(const Endpoint& who, std::uint64_t nowMs);

@@ -176,13 +176,18 @@ std::string WriteOsc(const OscMessage& message) {
 }
 
 std::string WriteOscBundle(const std::vector<OscMessage>& messages) {
+    std::vector<std::string> packets;
+    for (const OscMessage& m : messages) packets.push_back(WriteOsc(m));
+    return WriteOscBundleOf(packets);
+}
+
+std::string WriteOscBundleOf(const std::vector<std::string>& packets) {
     std::string out(kBundleTag, sizeof kBundleTag);
     PutU32(out, 0);
     PutU32(out, 1);  // the time tag meaning "immediately"
-    for (const OscMessage& m : messages) {
-        const std::string element = WriteOsc(m);
-        PutU32(out, static_cast<std::uint32_t>(element.size()));
-        out += element;
+    for (const std::string& packet : packets) {
+        PutU32(out, static_cast<std::uint32_t>(packet.size()));
+        out += packet;
     }
     return out;
 }

@@ -34,5 +34,7 @@ std::vector<OscMessage> ReadOsc(const void* data, std::size_t size);
 std::string WriteOsc(const OscMessage& message);
 // Messages as one bundle to be acted on at once.
 std::string WriteOscBundle(const std::vector<OscMessage>& messages);
+// Packets already written (messages or bundles) as one bundle.
+std::string WriteOscBundleOf(const std::vector<std::string>& packets);
 
 }  // namespace remote

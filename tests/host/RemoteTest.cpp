@@ -132,34 +132,55 @@ TEST(Feedback, OnlyWhatChangedAtMostOnceATickAndEverythingForANewcomer) {
     for (auto& s : board.slots) s.state = "empty";
     board.scheme = "Show";
     const remote::Endpoint a{0x7F000001, 9001}, b{0x7F000001, 9002};
-    EXPECT_TRUE(sender.Update(board, 0).empty()) << "nobody listens";
+    // Each subscriber's messages of one update, and how many datagrams carried them.
+    struct Heard {
+        std::vector<OscMessage> messages;
+        std::size_t datagrams = 0;
+    };
+    auto update = [&](std::uint64_t now) {
+        std::map<std::uint16_t, Heard> heard;
+        for (const auto& d : sender.Update(board, now)) {
+            EXPECT_LE(d.bytes.size(), remote::FeedbackSender::kDatagramBytes);
+            const auto messages = Read(d.bytes);
+            heard[d.to.port].messages.insert(heard[d.to.port].messages.end(), messages.begin(), messages.end());
+            heard[d.to.port].datagrams++;
+        }
+        return heard;
+    };
+    EXPECT_TRUE(update(0).empty()) << "nobody listens";
     sender.Subscribe(a, 100);
-    EXPECT_EQ(19u, sender.Update(board, 100).size()) << "every slot's bundle and the scheme";
-    EXPECT_TRUE(sender.Update(board, 200).empty());
+    auto heard = update(100);
+    EXPECT_EQ(4u * 18 + 1, heard[9001].messages.size()) << "every slot's four and the scheme";
+    EXPECT_LT(heard[9001].datagrams, 19u) << "bundles travel together";
+    EXPECT_TRUE(update(200).empty());
 
     board.slots[4] = {"BELL", "playing", 1.26, 8.74};
     board.slots[5].elapsed = 0.04;  // below a tenth: no change
     sender.Subscribe(b, 300);
-    auto out = sender.Update(board, 300);
-    std::size_t toA = 0, toB = 0;
-    for (const auto& d : out) (d.to == a ? toA : toB)++;
-    EXPECT_EQ(1u, toA);
-    EXPECT_EQ(19u, toB);
-    const auto messages = remote::ReadOsc(out[0].bytes.data(), out[0].bytes.size());
+    heard = update(300);
+    EXPECT_EQ(4u * 18 + 1, heard[9002].messages.size());
+    const auto& messages = heard[9001].messages;
     ASSERT_EQ(4u, messages.size());
+    EXPECT_EQ(1u, heard[9001].datagrams);
     EXPECT_EQ("/clangster/slot/5/name", messages[0].address);
     EXPECT_EQ("playing", messages[1].arguments.at(0).text);
     EXPECT_NEAR(8.7, messages[2].arguments.at(0).number, 1e-6);
     EXPECT_NEAR(1.2, messages[3].arguments.at(0).number, 1e-6);
 
+    // Long names: a slot's bundle stays whole, datagrams stay small.
+    for (auto& s : board.slots) s.name = std::string(300, 'x');
+    heard = update(400);
+    EXPECT_EQ(18u, heard[9001].messages.size());
+    EXPECT_GE(heard[9001].datagrams, 5u);
+
     sender.Subscribe(a, 59000);  // renewed; b runs out at 60300
     board.scheme = "Other";
-    EXPECT_EQ(2u, sender.Update(board, 59100).size());
+    EXPECT_EQ(2u, update(59100).size());
     board.scheme = "Third";
-    out = sender.Update(board, 60300);
-    ASSERT_EQ(1u, out.size());
-    EXPECT_TRUE(out[0].to == a);
-    EXPECT_TRUE(sender.Update(board, 119000).empty());
+    heard = update(60300);
+    ASSERT_EQ(1u, heard.size());
+    EXPECT_EQ(1u, heard.count(9001));
+    EXPECT_TRUE(update(119000).empty());
     EXPECT_EQ(0u, sender.subscriberCount());
     for (std::uint16_t port = 1; port < 100; ++port) sender.Subscribe({1, port}, 0);
     EXPECT_EQ(remote::FeedbackSender::kMaxSubscribers, sender.subscriberCount());

@@ -139,6 +139,39 @@ class CpuMeter {
   double t0_ = 0, raw0_ = 0, b0_ = 0, s0_ = 0;
 };
 
+// The Linux process of a Windows program of this Wine prefix, by its .exe's name.
+std::optional<pid_t> PidOf(const std::string& exe) {
+  std::optional<pid_t> found;
+  DIR* proc = opendir("/proc");
+  while (dirent* e = proc ? readdir(proc) : nullptr) {
+    const pid_t pid = std::atoi(e->d_name);
+    const std::string argv0 = pid > 0 ? e2e::ReadWholeFile("/proc/" + std::to_string(pid) + "/cmdline").c_str() : "";
+    if (argv0.size() >= exe.size() && argv0.compare(argv0.size() - exe.size(), exe.size(), exe) == 0 &&
+        e2e::OfThisWinePrefix(pid))
+      found = pid;
+  }
+  if (proc) closedir(proc);
+  return found;
+}
+
+bool UdpPortBound(int port) {
+  char local[16];
+  std::snprintf(local, sizeof local, ":%04X ", port);
+  return e2e::ReadWholeFile("/proc/net/udp").find(local) != std::string::npos;
+}
+
+// 1,000 datagrams a second, evenly, in turn from `messages`; how many went.
+int Flood(const Udp& controller, int port, double seconds, const std::vector<std::string>& messages) {
+  int sent = 0;
+  const int count = static_cast<int>(seconds * 1000);
+  const double start = Mono();
+  for (int i = 0; i < count; ++i) {
+    Until(start + i * 0.001);
+    sent += controller.Send(messages[static_cast<size_t>(i) % messages.size()], port);
+  }
+  return sent;
+}
+
 // The longest time between two refresh ticks of the board within a stretch (seconds).
 double LongestTickGap(const Trace& trace, const Window& w) {
   double longest = 0;
@@ -175,11 +208,16 @@ void Listen(const std::array<Udp, kSubscribers>& subscribers, double seconds, He
       if (!(fds[static_cast<size_t>(i)].revents & POLLIN)) continue;
       const ssize_t n = recv(fds[static_cast<size_t>(i)].fd, buffer.data(), buffer.size(), 0);
       if (n <= 0) continue;
-      const auto messages = remote::ReadOsc(buffer.data(), static_cast<size_t>(n));
-      int slot = 0;
-      if (!messages.empty() && std::sscanf(messages[0].address.c_str(), "/clangster/slot/%d/", &slot) == 1 &&
-          slot >= 1 && slot <= kSlots)
-        heard[static_cast<size_t>(i)][static_cast<size_t>(slot - 1)].push_back(Mono());
+      // A datagram counts once for each slot it tells of.
+      std::array<bool, kSlots> told{};
+      for (const remote::OscMessage& m : remote::ReadOsc(buffer.data(), static_cast<size_t>(n))) {
+        int slot = 0;
+        if (std::sscanf(m.address.c_str(), "/clangster/slot/%d/", &slot) == 1 && slot >= 1 && slot <= kSlots)
+          told[static_cast<size_t>(slot - 1)] = true;
+      }
+      const double at = Mono();
+      for (int slot = 0; slot < kSlots; ++slot)
+        if (told[static_cast<size_t>(slot)]) heard[static_cast<size_t>(i)][static_cast<size_t>(slot)].push_back(at);
     }
   }
 }
@@ -210,8 +248,8 @@ std::string Row(const std::string& figure, const std::string& board, const std::
 
 bool RunOscBench(bool quick, const std::string& schemePath, const std::string& out) {
   const int pairs = quick ? 20 : 1000;         // stop, then play: each play datagram calls Play
-  const double floodSeconds = quick ? 5 : 60;  // at 1,000 commands a second
-  const double window = quick ? 5 : 20;        // each stretch without OSC, and the feedback's
+  const double floodSeconds = quick ? 1 : 60;  // at 1,000 commands a second
+  const double window = quick ? 1 : 20;        // each stretch without OSC, and the feedback's
   const int port = 20000 + getpid() % 20000;
   const std::string dir = e2e::HostBuildDir() + (quick ? "/bench-quick" : "/bench");
   const std::string tracePath = dir + "/osc.trace";
@@ -260,15 +298,9 @@ bool RunOscBench(bool quick, const std::string& schemePath, const std::string& o
   // A controller's faders: each slot's volume in turn, between two levels.
   std::vector<std::string> faders;
   for (int i = 0; i < 2 * kSlots; ++i)
-    faders.push_back(getenv("OSC_NOP") ? Message("/nothing") : Message(SlotAddress(i % kSlots, "volume"), {{'f', i < kSlots ? 0.8 : 0.9, {}}}));
-  int floodSent = 0;
-  const int floodCount = static_cast<int>(floodSeconds * 1000);
+    faders.push_back(Message(SlotAddress(i % kSlots, "volume"), {{'f', i < kSlots ? 0.8 : 0.9, {}}}));
   cpu.Start();
-  const double floodStart = Mono();
-  for (int i = 0; i < floodCount; ++i) {
-    Until(floodStart + i * 0.001);
-    floodSent += controller.Send(faders[static_cast<size_t>(i) % faders.size()], port);
-  }
+  const int floodSent = Flood(controller, port, floodSeconds, faders);
   const Window flood = cpu.Stop();
   Pause(0.5);  // the last ones read before the next stretch
   const Window after = cpu.Measure(window);
@@ -284,6 +316,26 @@ bool RunOscBench(bool quick, const std::string& schemePath, const std::string& o
   e2e::RunWindows(driver, {"close"});
   if (!board->wait(60)) board->kill();
   e2e::ResetSettings();
+
+  // The floor: the same socket and the same commands, without the board.
+  std::fprintf(stderr, "bench: OSC floor\n");
+  Window floorBefore, floorFlood, floorAfter;
+  auto floor = e2e::StartWindows(e2e::WinBuildDir() + "/tools/bench/clangster-osc-floor.exe", {std::to_string(port)});
+  const std::optional<pid_t> floorPid =
+      floor && e2e::WaitUntil([&] { return UdpPortBound(port); }, 60) ? PidOf("clangster-osc-floor.exe") : std::nullopt;
+  if (floorPid) {
+    CpuMeter floorCpu(*floorPid, *server);
+    floorBefore = floorCpu.Measure(window);
+    floorCpu.Start();
+    Flood(controller, port, floodSeconds, faders);
+    floorFlood = floorCpu.Stop();
+    Pause(0.5);
+    floorAfter = floorCpu.Measure(window);
+    controller.Send(Message("/floor/quit"), port);
+  } else {
+    std::fprintf(stderr, "bench: the OSC floor did not start\n");
+  }
+  if (floor && !floor->wait(30)) floor->kill();
   const Trace trace = ParseTrace(e2e::ReadWholeFile(tracePath));
   if (trace.frequency <= 0) {
     std::fprintf(stderr, "bench: the board left no time stamps for OSC\n");
@@ -328,6 +380,15 @@ bool RunOscBench(bool quick, const std::string& schemePath, const std::string& o
   section += Row("CPU during the commands, process (% of a core)",
                  Fmt(baseOwn) + " → " + Fmt(flood.own) + " (" + Fmt(flood.own - baseOwn, "%+.2f") + " points)",
                  "≤ +2 points", flood.own - baseOwn <= 2);
+  const double floorBase = (floorBefore.own + floorAfter.own) / 2;
+  const double boardAdds = (flood.own - baseOwn) - (floorFlood.own - floorBase);
+  section += Row("… the same commands to the floor (the board's socket alone, nothing done): what Wine costs",
+                 floorPid ? Fmt(floorBase) + " → " + Fmt(floorFlood.own) + " (" +
+                                Fmt(floorFlood.own - floorBase, "%+.2f") + " points)"
+                          : "–",
+                 "", std::nullopt);
+  section += Row("… the board's own part: its rise less the floor's", floorPid ? Fmt(boardAdds, "%+.2f") + " points" : "–",
+                 "≤ +2 points", floorPid ? std::optional<bool>(boardAdds <= 2) : std::nullopt);
   section += Row("CPU during the commands, process + wineserver",
                  Fmt(baseAll) + " → " + Fmt(flood.withServer) + " (" + Fmt(flood.withServer - baseAll, "%+.2f") +
                      " points)",
