@@ -175,13 +175,7 @@ std::string WriteOsc(const OscMessage& message) {
     return out;
 }
 
-std::string WriteOscBundle(const std::vector<OscMessage>& messages) {
-    std::vector<std::string> packets;
-    for (const OscMessage& m : messages) packets.push_back(WriteOsc(m));
-    return WriteOscBundleOf(packets);
-}
-
-std::string WriteOscBundleOf(const std::vector<std::string>& packets) {
+std::string WriteOscBundle(const std::vector<std::string>& packets) {
     std::string out(kBundleTag, sizeof kBundleTag);
     PutU32(out, 0);
     PutU32(out, 1);  // the time tag meaning "immediately"

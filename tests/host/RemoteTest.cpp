@@ -78,7 +78,7 @@ TEST(Osc, WhatTheWriterWritesReadsBack) {
     EXPECT_EQ(2.5, back[0].arguments[1].number);
     EXPECT_EQ(-7, back[0].arguments[2].number);
     EXPECT_EQ(S("/y") + S(","), remote::WriteOsc({"/y", {}}));
-    EXPECT_EQ(2u, Read(remote::WriteOscBundle({m, m})).size());
+    EXPECT_EQ(2u, Read(remote::WriteOscBundle({remote::WriteOsc(m), remote::WriteOsc(m)})).size());
 }
 
 TEST(OscCommands, TheBoardsAddressesAndNothingElse) {
@@ -182,6 +182,14 @@ TEST(Feedback, OnlyWhatChangedAtMostOnceATickAndEverythingForANewcomer) {
     EXPECT_EQ(1u, heard.count(9001));
     EXPECT_TRUE(update(119000).empty());
     EXPECT_EQ(0u, sender.subscriberCount());
+    // Ticks that come too close: still at most ten updates in any second.
+    sender.Subscribe(a, 200000);
+    int updates = 0;
+    for (int i = 0; i < 20; ++i) {
+        board.slots[0].elapsed = i;
+        updates += !update(200000 + 50 * static_cast<std::uint64_t>(i)).empty();
+    }
+    EXPECT_EQ(10, updates);
     for (std::uint16_t port = 1; port < 100; ++port) sender.Subscribe({1, port}, 0);
     EXPECT_EQ(remote::FeedbackSender::kMaxSubscribers, sender.subscriberCount());
 }

@@ -202,12 +202,32 @@ void Listen(const std::array<Udp, kSubscribers>& subscribers, double seconds, He
   for (int i = 0; i < kSubscribers; ++i) fds[static_cast<size_t>(i)] = {subscribers[static_cast<size_t>(i)].fd(), POLLIN, 0};
   const double end = Mono() + seconds;
   std::vector<char> buffer(65536);
+  // Each datagram's time is the kernel's, taken as the board sent it, not
+  // when this thread came round to read it.
+  for (const pollfd& p : fds) {
+    const int on = 1;
+    setsockopt(p.fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
+  }
   for (double now = Mono(); now < end; now = Mono()) {
     if (poll(fds.data(), fds.size(), static_cast<int>((end - now) * 1000) + 1) <= 0) continue;
     for (int i = 0; i < kSubscribers; ++i) {
       if (!(fds[static_cast<size_t>(i)].revents & POLLIN)) continue;
-      const ssize_t n = recv(fds[static_cast<size_t>(i)].fd, buffer.data(), buffer.size(), 0);
+      iovec data{buffer.data(), buffer.size()};
+      alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+      msghdr header{};
+      header.msg_iov = &data;
+      header.msg_iovlen = 1;
+      header.msg_control = control;
+      header.msg_controllen = sizeof control;
+      const ssize_t n = recvmsg(fds[static_cast<size_t>(i)].fd, &header, 0);
       if (n <= 0) continue;
+      double at = Clock(CLOCK_REALTIME);
+      for (cmsghdr* c = CMSG_FIRSTHDR(&header); c; c = CMSG_NXTHDR(&header, c))
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
+          timespec ts;
+          std::memcpy(&ts, CMSG_DATA(c), sizeof ts);
+          at = static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+        }
       // A datagram counts once for each slot it tells of.
       std::array<bool, kSlots> told{};
       for (const remote::OscMessage& m : remote::ReadOsc(buffer.data(), static_cast<size_t>(n))) {
@@ -215,7 +235,6 @@ void Listen(const std::array<Udp, kSubscribers>& subscribers, double seconds, He
         if (std::sscanf(m.address.c_str(), "/clangster/slot/%d/", &slot) == 1 && slot >= 1 && slot <= kSlots)
           told[static_cast<size_t>(slot - 1)] = true;
       }
-      const double at = Mono();
       for (int slot = 0; slot < kSlots; ++slot)
         if (told[static_cast<size_t>(slot)]) heard[static_cast<size_t>(i)][static_cast<size_t>(slot)].push_back(at);
     }
