@@ -411,11 +411,12 @@ void CBoardDlg::SetPositionSlider(int slot, int value) {
 
 void CBoardDlg::SetVolumeSlider(int slot, int value) {
     const auto i = static_cast<size_t>(slot);
-    if (m_volumeDrawnThisTick[i]) {
+    const bool moving = m_volumeMovedThisTick[i] || m_volumeMovedLastTick[i];
+    m_volumeMovedThisTick[i] = true;
+    if (moving) {
         m_volumeDue[i] = value;
         return;
     }
-    m_volumeDrawnThisTick[i] = true;
     m_volumeDue[i].reset();
     Slot(slot).volume.SetThumbPosition(value);
 }
@@ -426,7 +427,8 @@ void CBoardDlg::DrawDueVolumeSliders() {
         if (due) Slot(i).volume.SetThumbPosition(*due);
         due.reset();
     }
-    m_volumeDrawnThisTick.fill(false);
+    m_volumeMovedLastTick = m_volumeMovedThisTick;
+    m_volumeMovedThisTick.fill(false);
 }
 
 std::uint32_t CBoardDlg::StartSlotTimer(int slot) {

@@ -123,9 +123,10 @@ private:
     remote::RemoteControl m_remote;
     remote::OscSocket m_oscSocket;
     // A volume slider moved from outside the window (an OSC fader, a scheme)
-    // is drawn at once the first time within a tick and at the tick for the
-    // moves after that: a fader sends far more values than a screen shows.
-    std::array<bool, board::kSlotCount> m_volumeDrawnThisTick{};
+    // is drawn at once when it was still through the tick before; while it
+    // keeps moving, only at each tick: a fader sends far more values than a
+    // screen shows.
+    std::array<bool, board::kSlotCount> m_volumeMovedThisTick{}, m_volumeMovedLastTick{};
     std::array<std::optional<int>, board::kSlotCount> m_volumeDue{};
     std::string m_commandLine;
     // Reads the first scheme's sounds while the window is built, until the

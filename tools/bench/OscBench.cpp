@@ -296,7 +296,7 @@ bool RunOscBench(bool quick, const std::string& schemePath, const std::string& o
   std::vector<std::string> fire = {"fire"};
   for (int i = 0; i < kSlots; ++i) fire.push_back(SoundName(i));
   e2e::RunWindows(driver, fire);  // by name, so that every OSC play stamp below is the bench's own
-  Pause(quick ? 0.2 : 1.0);
+  Pause(quick ? 0.2 : 5.0);  // the sounds' first seconds cost more than the ones after
   CpuMeter cpu(pids[0], *server);
   Udp controller;
 
