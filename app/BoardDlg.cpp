@@ -9,6 +9,7 @@
 #include "app/RemoteMessage.h"
 #include "app/SlotIds.h"
 #include "framework/App.h"
+#include "framework/Trace.h"
 #include "res/resource.h"
 #include "scheme/OptionsDlg.h"
 #include "scheme/RenameDlg.h"
@@ -16,12 +17,15 @@
 #include "ui/AboutDlg.h"
 #include "ui/FileDialog.h"
 #include "ui/Layout.h"
+#include "ui/RemoteControlDlg.h"
 #include "ui/Themes.h"
 
 using board::kSlotCount;
 
 namespace {
 constexpr COLORREF kKeyColour = RGB(255, 0, 255);
+// Posted by the OSC socket while datagrams wait.
+constexpr UINT kOscWaitingMessage = WM_APP + 1;
 
 }  // namespace
 
@@ -33,6 +37,9 @@ CBoardDlg::CBoardDlg(std::string commandLine)
       m_files(m_board, *this, m_settings, m_preferences),
       m_slotEditing(m_board, *this),
       m_actions(m_board, m_files),
+      m_remoteSettings(m_board, *this, m_settings),
+      m_remote([this](const board::Action& action) { m_actions.Perform(action); }, remote::Utf8ToAnsi,
+               remote::AnsiToUtf8),
       m_commandLine(std::move(commandLine)),
       m_allSoundsMessage(::RegisterWindowMessageA(app::kAllSoundsMessage)),
       m_hIcon(::LoadIconA(fw::App::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {
@@ -80,6 +87,7 @@ bool CBoardDlg::OnInitDialog() {
     m_files.NewScheme();
     m_files.OpenFirstScheme(m_commandLine);
     if (m_directSound) m_directSound->EndPrefetch();
+    m_remoteSettings.ApplyStored();
     // Last, so that a message about refused hotkeys names the slots' sounds.
     m_hotkeys.Load();
     return true;
@@ -225,6 +233,7 @@ bool CBoardDlg::OnMenuCommand(int id) {
     case ID_TOOLS_OPTIONS: m_preferences.Options(); return true;
     case ID_TOOLS_HOTKEYS: m_hotkeys.Edit(); return true;
     case ID_TOOLS_STOP_ALL: m_actions.Perform({board::Action::StopAll}); return true;
+    case ID_TOOLS_REMOTE_CONTROL: m_remoteSettings.Edit(); return true;
     case ID_HELP_ABOUT: {
         CAboutDlg about;
         about.DoModal(hwnd_);
@@ -245,7 +254,24 @@ void CBoardDlg::OnPlayClicked(int slot) {
     if (button.IsValid()) button.ClearDropDownPress();
 }
 
-void CBoardDlg::OnTimer(UINT_PTR id) { m_board.OnTimer(static_cast<unsigned>(id)); }
+void CBoardDlg::OnTimer(UINT_PTR id) {
+    m_board.OnTimer(static_cast<unsigned>(id));
+    if (id != board::kFadeTimerId) return;
+    fw::trace::Stamp("tick");
+    DrawDueVolumeSliders();
+    // The feedback rides on the fade tick: no timer of its own wakes the thread.
+    if (m_oscSocket.IsOpen()) SendFeedback();
+}
+
+void CBoardDlg::OnOscWaiting(WPARAM socket) {
+    m_oscSocket.ReadAll(socket, [this](const char* bytes, std::size_t size, const remote::Endpoint& from) {
+        m_remote.Receive(bytes, size, from, remote::NowMs());
+    });
+}
+
+void CBoardDlg::SendFeedback() {
+    for (const remote::Datagram& datagram : m_remote.Tick(m_board, remote::NowMs())) m_oscSocket.Send(datagram);
+}
 
 int CBoardDlg::SlotOfSlider(HWND slider, bool volume) const {
     for (int i = 0; i < kSlotCount; ++i) {
@@ -264,7 +290,9 @@ void CBoardDlg::OnPositionScroll(int code, HWND slider) {
 void CBoardDlg::OnVolumeScroll(int code, HWND slider) {
     if (code == SB_ENDSCROLL) return;
     const int slot = SlotOfSlider(slider, true);
-    if (slot >= 0) m_board.OnVolumeSliderMoved(slot, Slot(slot).volume.GetPos(), code == SB_THUMBTRACK);
+    if (slot < 0) return;
+    m_volumeDue[static_cast<size_t>(slot)].reset();  // the hand on the slider wins
+    m_board.OnVolumeSliderMoved(slot, Slot(slot).volume.GetPos(), code == SB_THUMBTRACK);
 }
 
 void CBoardDlg::OnCopyData(const COPYDATASTRUCT* data) {
@@ -350,6 +378,10 @@ bool CBoardDlg::OnMessage(UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
             OnAllSounds(w);
             return true;
         }
+        if (msg == kOscWaitingMessage) {
+            OnOscWaiting(w);
+            return true;
+        }
         return fw::Dialog::OnMessage(msg, w, l, result);
     }
 }
@@ -387,7 +419,27 @@ void CBoardDlg::SetPositionSlider(int slot, int value) {
     if (!slider.IsDragging()) slider.SetThumbPosition(value);
 }
 
-void CBoardDlg::SetVolumeSlider(int slot, int value) { Slot(slot).volume.SetThumbPosition(value); }
+void CBoardDlg::SetVolumeSlider(int slot, int value) {
+    const auto i = static_cast<size_t>(slot);
+    const bool moving = m_volumeMovedThisTick[i] || m_volumeMovedLastTick[i];
+    m_volumeMovedThisTick[i] = true;
+    if (moving) {
+        m_volumeDue[i] = value;
+        return;
+    }
+    m_volumeDue[i].reset();
+    Slot(slot).volume.SetThumbPosition(value);
+}
+
+void CBoardDlg::DrawDueVolumeSliders() {
+    for (int i = 0; i < kSlotCount; ++i) {
+        auto& due = m_volumeDue[static_cast<size_t>(i)];
+        if (due) Slot(i).volume.SetThumbPosition(*due);
+        due.reset();
+    }
+    m_volumeMovedLastTick = m_volumeMovedThisTick;
+    m_volumeMovedThisTick.fill(false);
+}
 
 std::uint32_t CBoardDlg::StartSlotTimer(int slot) {
     return static_cast<std::uint32_t>(::SetTimer(hwnd_, board::kFirstSlotTimerId + slot, board::kTimerPeriodMs, nullptr));
@@ -498,4 +550,18 @@ void CBoardDlg::StartProgramCopy(const std::string& arguments) {
     // The copy's start is not watched: a failure leaves this board as it is.
     const std::string program = scheme::GetProgramPath(::GetCommandLineA());
     ::ShellExecuteA(hwnd_, "open", program.c_str(), arguments.c_str(), nullptr, SW_SHOWNORMAL);
+}
+
+bool CBoardDlg::EditRemoteControl(scheme::RemoteSettings& settings) {
+    CRemoteControlDlg dialog;
+    dialog.m_settings = settings;
+    if (dialog.DoModal(hwnd_) != IDOK) return false;
+    settings = dialog.m_settings;
+    return true;
+}
+
+std::string CBoardDlg::UseRemoteControl(const scheme::RemoteSettings& settings) {
+    m_oscSocket.Close();
+    if (!settings.on) return {};
+    return m_oscSocket.Open(hwnd_, kOscWaitingMessage, settings.port, settings.fromNetwork);
 }

@@ -21,9 +21,12 @@
 #include "controls/ZipSliderCtl.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
+#include "remote/OscSocket.h"
+#include "remote/RemoteControl.h"
 #include "scheme/BoardActions.h"
 #include "scheme/HotkeyPreferences.h"
 #include "scheme/Preferences.h"
+#include "scheme/RemoteSettings.h"
 #include "scheme/SchemeFiles.h"
 #include "scheme/SlotEditing.h"
 #include "scheme/Settings.h"
@@ -75,6 +78,9 @@ private:
     void OnCopyData(const COPYDATASTRUCT* data);
     void OnDropFiles(HDROP drop);
     void OnAllSounds(WPARAM action);
+    void OnOscWaiting(WPARAM socket);
+    void SendFeedback();
+    void DrawDueVolumeSliders();
     void OnPaint();
     SlotControls& Slot(int slot) { return m_slots[static_cast<size_t>(slot)]; }
     int SlotOfSlider(HWND slider, bool volume) const;
@@ -107,6 +113,8 @@ private:
     bool IsShiftDown() override;
     void StartProgramCopy(const std::string& arguments) override;
     void EndBoard() override { EndDialog(IDOK); }
+    bool EditRemoteControl(scheme::RemoteSettings& settings) override;
+    std::string UseRemoteControl(const scheme::RemoteSettings& settings) override;
 
     // The device outlives the board, whose slots hold buffers made on it.
     std::unique_ptr<audio::DirectSoundDevice> m_directSound;
@@ -117,6 +125,16 @@ private:
     scheme::SchemeFiles m_files;
     scheme::SlotEditing m_slotEditing;
     scheme::BoardActions m_actions;
+    // OSC: the settings, the service and its socket, all on this thread.
+    scheme::RemoteControlSettings m_remoteSettings;
+    remote::RemoteControl m_remote;
+    remote::OscSocket m_oscSocket;
+    // A volume slider moved from outside the window (an OSC fader, a scheme)
+    // is drawn at once when it was still through the tick before; while it
+    // keeps moving, only at each tick: a fader sends far more values than a
+    // screen shows.
+    std::array<bool, board::kSlotCount> m_volumeMovedThisTick{}, m_volumeMovedLastTick{};
+    std::array<std::optional<int>, board::kSlotCount> m_volumeDue{};
     std::string m_commandLine;
     // Reads the first scheme's sounds while the window is built, until the
     // device takes it over.

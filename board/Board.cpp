@@ -472,6 +472,7 @@ void Board::SetSchemeTitle(const std::string& text) {
     if (slash != std::string::npos) title = title.substr(slash + 1);
     if (title.size() >= 7 && fw::EqualsIgnoreCaseAnsi(title.substr(title.size() - 7), ".scheme"))
         title.resize(title.size() - 7);
+    m_schemeName = title;
     m_view.SetWindowTitle(title + " - " + kAppName);
 }
 

@@ -149,6 +149,8 @@ public:
     bool fading(int i) const { return m_fading.at(static_cast<std::size_t>(i)); }
     bool hasDevice() const { return m_directSound != nullptr; }
     const std::string& schemePath() const { return m_schemePath; }
+    // The scheme's name as the window's title shows it ("New scheme", or the file's name less ".scheme").
+    const std::string& schemeName() const { return m_schemeName; }
     std::uint32_t ledOnColour() const { return m_ledOnColour; }
     std::uint32_t ledOffColour() const { return m_ledOffColour; }
     bool compact() const { return m_compact; }
@@ -178,6 +180,7 @@ private:
     std::array<std::int32_t, kSlotCount> m_fadeRestoreVolume{};
     std::array<bool, kSlotCount> m_timerOutOfStep{};  // refresh timer started since the last fade tick
     std::string m_schemePath;
+    std::string m_schemeName;
     std::uint32_t m_ledOnColour = kLedOnGreen;
     std::uint32_t m_ledOffColour = kLedOffGreen;
     bool m_compact = false;

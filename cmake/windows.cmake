@@ -29,13 +29,15 @@ add_library(clangster_win STATIC
   controls/ZipSliderCtl.cpp
   ui/AboutDlg.cpp
   ui/FileDialog.cpp
+  ui/RemoteControlDlg.cpp
+  remote/OscSocket.cpp
   scheme/RenameDlg.cpp
   scheme/OptionsDlg.cpp
   app/HotkeysDlg.cpp
   app/BoardDlg.cpp
 )
 target_compile_options(clangster_win PRIVATE -Wall -Wextra)
-target_link_libraries(clangster_win PUBLIC clangster_core dsound msacm32 mfuuid ole32 comctl32 comdlg32 shell32 advapi32 gdi32 user32)
+target_link_libraries(clangster_win PUBLIC clangster_core dsound msacm32 mfuuid ole32 comctl32 comdlg32 shell32 advapi32 gdi32 user32 ws2_32)
 
 # The resources, compiled once for the program and for tests that open its dialogs.
 set(CLANGSTER_RESOURCES ${CMAKE_SOURCE_DIR}/res/Clangster.rc)

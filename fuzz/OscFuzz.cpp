@@ -1,11 +1,11 @@
-// A datagram from the network: any bytes are read as OSC, mapped to the
-// board's requests, and fed to the feedback as a subscriber's packet would be.
+// A datagram from the network: any bytes are read as OSC, what is read is
+// written and read back, and the whole datagram goes the way the board
+// takes one (requests, subscriptions), with every action it asks checked.
 #include <cstdint>
 
 #include "FuzzCheck.h"
-#include "remote/Feedback.h"
 #include "remote/Osc.h"
-#include "remote/OscCommands.h"
+#include "remote/RemoteControl.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto messages = remote::ReadOsc(data, size);
@@ -22,12 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzz::Check(back.size() == 1 && back[0].address == m.address, "the address reads back");
             fuzz::Check(back[0].arguments.size() == plain.arguments.size(), "the arguments read back");
         }
-        const auto request = remote::RequestFor(m);
-        if (request && request->action) {
-            const board::Action& a = *request->action;
-            fuzz::Check(a.index >= 0 && a.index < board::kSlotCount, "a slot or favourite in range");
-            fuzz::Check(a.kind != board::Action::SetVolume || (a.value >= 0 && a.value <= 1), "a volume in range");
-        }
     }
+    remote::RemoteControl remote([](const board::Action& a) {
+        const int count = a.kind == board::Action::OpenFavourite ? 12 : board::kSlotCount;
+        fuzz::Check(a.index >= 0 && a.index < count, "a slot or favourite in range");
+        fuzz::Check(a.kind != board::Action::SetVolume || (a.value >= 0 && a.value <= 1), "a volume in range");
+        fuzz::Check(a.kind != board::Action::Seek || a.value >= 0, "a position from the start on");
+    });
+    remote.Receive(data, size, {0x7F000001, 50000}, 0);
     return 0;
 }

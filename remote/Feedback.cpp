@@ -26,6 +26,37 @@ std::vector<OscMessage> SlotMessages(int i, const SlotFeedback& now, const SlotF
     return out;
 }
 
+// Groups of messages (a slot's, or the scheme's), already written, in
+// datagrams of at most kDatagramBytes: a flat bundle of as many whole groups
+// as fit, or a message alone as it is. Flat, since some controllers read a
+// bundle's messages but not a bundle's bundles.
+std::vector<std::string> Pack(const std::vector<std::vector<std::string>>& groups) {
+    constexpr std::size_t kBundleHead = 16, kSizeField = 4;
+    std::vector<std::string> datagrams, packets;
+    std::size_t bytes = kBundleHead;
+    auto flush = [&] {
+        if (packets.size() == 1) datagrams.push_back(packets.front());
+        if (packets.size() > 1) datagrams.push_back(WriteOscBundle(packets));
+        packets.clear();
+        bytes = kBundleHead;
+    };
+    for (const auto& group : groups) {
+        std::size_t size = 0;
+        for (const std::string& p : group) size += kSizeField + p.size();
+        if (!packets.empty() && bytes + size > FeedbackSender::kDatagramBytes) flush();
+        packets.insert(packets.end(), group.begin(), group.end());
+        bytes += size;
+    }
+    flush();
+    return datagrams;
+}
+
+std::vector<std::string> Written(const std::vector<OscMessage>& messages) {
+    std::vector<std::string> packets;
+    for (const OscMessage& m : messages) packets.push_back(WriteOsc(m));
+    return packets;
+}
+
 }  // namespace
 
 void FeedbackSender::Subscribe(const Endpoint& who, std::uint64_t nowMs) {
@@ -39,23 +70,31 @@ void FeedbackSender::Subscribe(const Endpoint& who, std::uint64_t nowMs) {
 }
 
 std::vector<Datagram> FeedbackSender::Update(const BoardFeedback& board, std::uint64_t nowMs) {
+    if (updateCount_ == kUpdatesPerSecond && nowMs - updates_[next_] < 1000) return {};
+    updates_[next_] = nowMs;
+    next_ = (next_ + 1) % updates_.size();
+    updateCount_ = std::min(updateCount_ + 1, kUpdatesPerSecond);
     subscribers_.erase(std::remove_if(subscribers_.begin(), subscribers_.end(),
                                       [&](const Subscriber& s) { return s.until <= nowMs; }),
                        subscribers_.end());
-    std::vector<Datagram> out;
-    // Each slot's changes, and everything, as bundles of bytes made once.
-    std::vector<std::string> changed, everything;
+    const bool anyFresh =
+        std::any_of(subscribers_.begin(), subscribers_.end(), [](const Subscriber& s) { return s.fresh; });
+    // Each slot's changes, and everything when a newcomer needs it, written once.
+    std::vector<std::vector<std::string>> changed, everything;
     for (int i = 0; i < board::kSlotCount; ++i) {
         const SlotFeedback& now = board.slots[static_cast<std::size_t>(i)];
         const auto diff = SlotMessages(i, now, last_.slots[static_cast<std::size_t>(i)], !sentAny_);
-        if (!diff.empty()) changed.push_back(WriteOscBundle(diff));
-        everything.push_back(WriteOscBundle(SlotMessages(i, now, now, true)));
+        if (!diff.empty()) changed.push_back(Written(diff));
+        if (anyFresh) everything.push_back(Written(SlotMessages(i, now, now, true)));
     }
-    const std::string scheme = WriteOsc(Text("/clangster/scheme", board.scheme));
+    const std::vector<std::string> scheme = {WriteOsc(Text("/clangster/scheme", board.scheme))};
     if (!sentAny_ || board.scheme != last_.scheme) changed.push_back(scheme);
     everything.push_back(scheme);
+    const std::vector<std::string> changedDatagrams = Pack(changed);
+    const std::vector<std::string> everythingDatagrams = anyFresh ? Pack(everything) : std::vector<std::string>();
+    std::vector<Datagram> out;
     for (Subscriber& s : subscribers_) {
-        for (const std::string& bytes : s.fresh ? everything : changed) out.push_back({s.who, bytes});
+        for (const std::string& bytes : s.fresh ? everythingDatagrams : changedDatagrams) out.push_back({s.who, bytes});
         s.fresh = false;
     }
     last_ = board;

@@ -1,7 +1,10 @@
 #pragma once
 // What the board tells its OSC subscribers: each slot's name, state and
 // times, and the scheme's name, sent only when something changed, at most
-// once a tick (the board's 100 ms), one bundle per slot.
+// once a tick (the board's 100 ms). A slot's messages of a tick travel in one
+// datagram, several slots' together in one bundle, in as few datagrams as
+// fit a network frame: each datagram sent costs the board far more than its
+// bytes.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -39,6 +42,12 @@ public:
     static constexpr std::uint64_t kSubscriptionMs = 60000;
     // A controller may hold on to a few; a flood of subscribers is not served.
     static constexpr std::size_t kMaxSubscribers = 16;
+    // A datagram's most bytes, unless one slot's messages alone are more:
+    // within an Ethernet frame, so that no datagram is sent in fragments.
+    static constexpr std::size_t kDatagramBytes = 1400;
+    // Updates in any one second, whatever the ticks' jitter: a tick too
+    // soon after the tenth-last leaves its changes to the next.
+    static constexpr int kUpdatesPerSecond = 10;
 
     // A new subscriber (which then hears everything once) or a renewed one.
     void Subscribe(const Endpoint& who, std::uint64_t nowMs);
@@ -56,6 +65,9 @@ private:
     std::vector<Subscriber> subscribers_;
     BoardFeedback last_;
     bool sentAny_ = false;
+    std::array<std::uint64_t, kUpdatesPerSecond> updates_{};  // the last ones' times, oldest at next_
+    std::size_t next_ = 0;
+    int updateCount_ = 0;
 };
 
 }  // namespace remote

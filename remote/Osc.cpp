@@ -1,5 +1,6 @@
 #include "remote/Osc.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace remote {
@@ -159,7 +160,9 @@ std::string WriteOsc(const OscMessage& message) {
     PutString(out, tags);
     for (const OscArgument& a : message.arguments) {
         if (a.type == 'i') {
-            PutU32(out, static_cast<std::uint32_t>(static_cast<std::int32_t>(a.number)));
+            // Clamped first: a number past 32 bits has no int32 (NaN gives the lowest).
+            const double n = std::fmin(2147483647.0, std::fmax(-2147483648.0, a.number));
+            PutU32(out, static_cast<std::uint32_t>(static_cast<std::int32_t>(n)));
         } else if (a.type == 'f') {
             const float f = static_cast<float>(a.number);
             std::uint32_t u;
@@ -172,14 +175,13 @@ std::string WriteOsc(const OscMessage& message) {
     return out;
 }
 
-std::string WriteOscBundle(const std::vector<OscMessage>& messages) {
+std::string WriteOscBundle(const std::vector<std::string>& packets) {
     std::string out(kBundleTag, sizeof kBundleTag);
     PutU32(out, 0);
     PutU32(out, 1);  // the time tag meaning "immediately"
-    for (const OscMessage& m : messages) {
-        const std::string element = WriteOsc(m);
-        PutU32(out, static_cast<std::uint32_t>(element.size()));
-        out += element;
+    for (const std::string& packet : packets) {
+        PutU32(out, static_cast<std::uint32_t>(packet.size()));
+        out += packet;
     }
     return out;
 }

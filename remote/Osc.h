@@ -32,7 +32,7 @@ std::vector<OscMessage> ReadOsc(const void* data, std::size_t size);
 // A message as a datagram's bytes: its address, the type tags and the
 // arguments ('i', 'f' and 's' are written; others are left out).
 std::string WriteOsc(const OscMessage& message);
-// Messages as one bundle to be acted on at once.
-std::string WriteOscBundle(const std::vector<OscMessage>& messages);
+// Packets already written (messages or bundles) as one bundle, to be acted on at once.
+std::string WriteOscBundle(const std::vector<std::string>& packets);
 
 }  // namespace remote

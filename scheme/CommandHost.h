@@ -21,6 +21,15 @@ enum class SlotCommand { None, Browse, Loop, Clear, Reload, Rename };
 
 enum class FileKind { Scheme, Sound };
 
+// Whether and where the board listens for OSC over UDP: on the loopback
+// address only, unless other computers are let in.
+struct RemoteSettings {
+    bool on = false;
+    int port = 9000;
+    bool fromNetwork = false;
+    bool operator==(const RemoteSettings& o) const { return on == o.on && port == o.port && fromNetwork == o.fromNetwork; }
+};
+
 class ICommandHost {
 public:
     virtual ~ICommandHost() = default;
@@ -52,6 +61,10 @@ public:
     virtual void StartProgramCopy(const std::string& arguments) = 0;
     // Ends the main window; the program then exits.
     virtual void EndBoard() = 0;
+    // The Remote control dialog; false when cancelled.
+    virtual bool EditRemoteControl(RemoteSettings& settings) = 0;
+    // Listens for OSC as the settings say, or stops: why it cannot, empty when it does.
+    virtual std::string UseRemoteControl(const RemoteSettings& settings) = 0;
 };
 
 }  // namespace scheme

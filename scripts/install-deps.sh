@@ -20,6 +20,7 @@ PACKAGES=(
   stress-ng                       # the bench plays a streamed sound with both cores busy
   imagemagick                     # asset checks read the generated bitmaps and icon
   clang libclang-rt-dev           # fuzz targets: clang with libFuzzer and the sanitizer runtimes
+  liblo-tools                     # e2e tests send and hear OSC with oscsend and oscdump
 )
 
 missing=()

@@ -1,6 +1,6 @@
 // The real Clangster.exe under Wine: started with a scheme, fired by the
-// trigger tool and by keys, watched through its controls and the screen,
-// and heard through the null sink's monitor.
+// trigger tool, by keys and by OSC, watched through its controls, the screen
+// and its OSC feedback, and heard through the null sink's monitor.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -18,6 +18,7 @@
 
 #include "../common/RiffWav.h"
 #include "BoardDriver.h"
+#include "resource.h"
 
 namespace e2e {
 namespace {
@@ -396,6 +397,81 @@ TEST_F(BoardTest, MalformedRemoteTriggersNeitherCrashNorPlay) {
     const Pcm pcm = capture_.stop();
     EXPECT_TRUE(board_->running());
     EXPECT_FALSE(FirstTimeAbove(pcm, kSoundDb)) << "a slot played on a name that matches none";
+}
+
+// Whether a UDP socket of this machine is bound to `port`.
+bool UdpPortBound(int port) {
+    char local[16];
+    std::snprintf(local, sizeof local, ":%04X ", port);
+    return ReadWholeFile("/proc/net/udp").find(local) != std::string::npos;
+}
+
+// OSC from liblo's oscsend and oscdump, a real OSC implementation, sent to
+// loopback addresses only; the listener stops by itself.
+TEST_F(BoardTest, OscFiresTheSlotsAndItsSubscribersHearWhatPlays) {
+    ASSERT_TRUE(ResetSettings());
+    StartBoard();
+    const std::string port = std::to_string(20000 + getpid() % 20000), listenAt = std::to_string(std::stoi(port) + 1);
+    auto remoteControl = [&](const std::string& at, bool fromNetwork) {
+        ASSERT_EQ(Probe({"command", std::to_string(ID_TOOLS_REMOTE_CONTROL)}).exitCode, 0);
+        ASSERT_EQ(Probe({"dialog", "Remote control", "check", std::to_string(IDC_REMOTE_ON), "1"}).exitCode, 0);
+        SetDialogText("Remote control", IDC_REMOTE_PORT, at);
+        Probe({"dialog", "Remote control", "check", std::to_string(IDC_REMOTE_FROM_NETWORK), fromNetwork ? "1" : "0"});
+        PressDialogButton("Remote control", 1);
+    };
+    auto osc = [&](const std::string& host, std::vector<std::string> message) {
+        message.insert(message.begin(), {"oscsend", host, port});
+        EXPECT_EQ(RunCommand(message).exitCode, 0);
+    };
+    ASSERT_NO_FATAL_FAILURE(remoteControl(port, false));
+    auto dump = Process::Start({"timeout", "120", "oscdump", "-L", listenAt});
+    ASSERT_TRUE(dump && WaitUntil([&] { return UdpPortBound(std::stoi(listenAt)); }));
+    auto heard = [&](const std::string& line) { return dump->output().find(line) != std::string::npos; };
+
+    osc("127.0.0.1", {"/clangster/subscribe", "i", listenAt});
+    osc("127.0.0.1", {"/clangster/slot/1/play"});
+    WaitForSlot(0, Playing, "playing");
+    // The name and state once, then the time left falling tick by tick.
+    std::vector<double> remaining;
+    EXPECT_TRUE(WaitUntil([&] {
+        remaining.clear();
+        std::istringstream lines(dump->output());
+        for (std::string line; std::getline(lines, line);)
+            if (const auto at = line.find("/clangster/slot/1/remaining f "); at != std::string::npos)
+                remaining.push_back(std::atof(line.c_str() + at + 30));
+        return remaining.size() >= 4;
+    })) << dump->output();
+    EXPECT_TRUE(heard("/clangster/slot/1/name s \"TONE A\"") && heard("/clangster/slot/1/state s \"playing\""));
+    EXPECT_TRUE(std::is_sorted(remaining.rbegin(), remaining.rend()) && remaining.front() > remaining.back());
+    osc("127.0.0.1", {"/clangster/slot/1/volume", "f", "0.5"});
+    WaitForSlot(0, [](const SlotState& s) { return s.volume == 5000; }, "at half the slider");
+    osc("127.0.0.1", {"/clangster/stopall"});
+    WaitForSlot(0, Idle, "stopped");
+    osc("127.0.0.1", {"/clangster/slot/3/play"});
+    osc("127.0.0.1", {"/clangster/fadeall"});
+    WaitForSlot(2, Paused, "faded out");
+    EXPECT_TRUE(heard("/clangster/slot/3/state s \"fading\""));
+
+    // Listening on 127.0.0.1 only, a datagram to 127.0.0.2 (another computer) goes unheard:
+    // the one after it to 127.0.0.1 is carried out, and it was not.
+    osc("127.0.0.2", {"/clangster/slot/2/play"});
+    osc("127.0.0.1", {"/clangster/slot/5/play"});
+    WaitForSlot(4, Playing, "playing");
+    EXPECT_TRUE(Idle(State()[1]));
+    ASSERT_NO_FATAL_FAILURE(remoteControl(port, true));
+    osc("127.0.0.2", {"/clangster/slot/2/play"});
+    WaitForSlot(1, Playing, "playing from another address");
+    const RunResult reg = RunCommand({"wine", "reg", "query", "HKCU\\Software\\Marrowick\\Clangster"}, 60);
+    for (const std::string& value : std::vector<std::string>{"RemoteControl    REG_SZ    1", "RemotePort    REG_SZ    " + port,
+                                                             "RemoteFromNetwork    REG_SZ    1"})
+        EXPECT_NE(reg.output.find(value), std::string::npos) << reg.output;
+
+    // A port another program holds is told, and the choice is kept.
+    ASSERT_NO_FATAL_FAILURE(remoteControl(listenAt, true));
+    EXPECT_NE(ProbeText({"dialog", "Clangster", "get", "65535"}).find("UDP port " + listenAt), std::string::npos);
+    PressDialogButton("Clangster", 1);
+    dump->kill();
+    ResetSettings();
 }
 
 TEST_F(BoardTest, ClosingTheWindowStopsEverySoundAndStoresTheSettings) {

@@ -3,6 +3,7 @@
 #include "scheme/BoardActions.h"
 #include "scheme/HotkeyPreferences.h"
 #include "scheme/Preferences.h"
+#include "scheme/RemoteSettings.h"
 #include "scheme/SchemeFiles.h"
 #include "scheme/SlotEditing.h"
 
@@ -63,6 +64,15 @@ public:
     bool IsShiftDown() override { return shift; }
     void StartProgramCopy(const std::string& arguments) override { copies.push_back(arguments); }
     void EndBoard() override { ended = true; }
+    bool EditRemoteControl(scheme::RemoteSettings& shown) override {
+        if (!remoteChoice) return false;
+        shown = *remoteChoice;
+        return true;
+    }
+    std::string UseRemoteControl(const scheme::RemoteSettings& used) override {
+        usedRemote.push_back(used);
+        return remoteFailure;
+    }
 
     std::deque<std::optional<std::string>> files, names;
     std::deque<bool> answers;
@@ -73,6 +83,9 @@ public:
     bool shift = false;
     std::optional<board::Hotkeys> chosenHotkeys;
     std::uint16_t heldElsewhere = 0xFFFF;
+    std::optional<scheme::RemoteSettings> remoteChoice;
+    std::string remoteFailure;
+    std::vector<scheme::RemoteSettings> usedRemote;
 
     std::vector<scheme::FileKind> chosenKinds;
     std::vector<std::string> initialNames, questions, copies, usedOutputs;
@@ -480,6 +493,34 @@ TEST_F(CommandsTest, HotkeysAreRegisteredAtStartAndAfterTheDialogAndTheRefusedAr
     EXPECT_EQ(20u, settings.values.size()) << "every hotkey written";
     EXPECT_EQ("1105", settings.values["Hotkey18"]);
     EXPECT_EQ(2u, view.messages.size()) << "the refused one told again after Cancel, none after OK";
+}
+
+// ---- Remote control ----
+
+TEST_F(CommandsTest, RemoteControlIsStoredOnOkAndAPortThatCannotBeOpenedIsToldOnce) {
+    scheme::RemoteControlSettings remote{board, host, settings};
+    EXPECT_EQ(scheme::RemoteSettings{}, scheme::StoredRemoteSettings(settings)) << "off, 9000, this computer only";
+    settings.Write({{"RemoteControl", "1"}, {"RemotePort", "9x"}, {"RemoteFromNetwork", "0"}});
+    host.remoteFailure = "Another program is using this port.";
+    remote.ApplyStored();
+    ASSERT_EQ(1u, host.usedRemote.size());
+    EXPECT_EQ((scheme::RemoteSettings{true, 9000, false}), host.usedRemote[0]) << "a port that is no number";
+    ASSERT_EQ(1u, view.messages.size());
+    EXPECT_NE(std::string::npos, view.messages[0].find("UDP port 9000 of this computer (127.0.0.1):\n\nAnother"));
+
+    const int writes = settings.writes;
+    remote.Edit();  // cancelled
+    EXPECT_EQ(writes, settings.writes);
+    host.remoteFailure.clear();
+    host.remoteChoice = scheme::RemoteSettings{true, 9100, true};
+    remote.Edit();
+    EXPECT_EQ("1", settings.values["RemoteControl"]);
+    EXPECT_EQ("9100", settings.values["RemotePort"]);
+    EXPECT_EQ("1", settings.values["RemoteFromNetwork"]);
+    EXPECT_EQ(*host.remoteChoice, scheme::StoredRemoteSettings(settings));
+    remote.Edit();  // the same again while listening: the socket and its subscribers are left alone
+    EXPECT_EQ(2u, host.usedRemote.size());
+    EXPECT_EQ(1u, view.messages.size());
 }
 
 }  // namespace

@@ -1,14 +1,18 @@
 // OSC as controllers send it and as the board answers: the reader against
-// hand-made datagrams, the board's addresses, and the feedback's rules.
+// hand-made datagrams, the board's addresses, the feedback's rules, and the
+// service on a board: datagrams in, actions done, what subscribers hear.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "BoardFixture.h"
 #include "remote/Feedback.h"
 #include "remote/Osc.h"
 #include "remote/OscCommands.h"
+#include "remote/RemoteControl.h"
 
 namespace {
 
@@ -74,7 +78,7 @@ TEST(Osc, WhatTheWriterWritesReadsBack) {
     EXPECT_EQ(2.5, back[0].arguments[1].number);
     EXPECT_EQ(-7, back[0].arguments[2].number);
     EXPECT_EQ(S("/y") + S(","), remote::WriteOsc({"/y", {}}));
-    EXPECT_EQ(2u, Read(remote::WriteOscBundle({m, m})).size());
+    EXPECT_EQ(2u, Read(remote::WriteOscBundle({remote::WriteOsc(m), remote::WriteOsc(m)})).size());
 }
 
 TEST(OscCommands, TheBoardsAddressesAndNothingElse) {
@@ -128,37 +132,122 @@ TEST(Feedback, OnlyWhatChangedAtMostOnceATickAndEverythingForANewcomer) {
     for (auto& s : board.slots) s.state = "empty";
     board.scheme = "Show";
     const remote::Endpoint a{0x7F000001, 9001}, b{0x7F000001, 9002};
-    EXPECT_TRUE(sender.Update(board, 0).empty()) << "nobody listens";
+    // Each subscriber's messages of one update, and how many datagrams carried them.
+    struct Heard {
+        std::vector<OscMessage> messages;
+        std::size_t datagrams = 0;
+    };
+    auto update = [&](std::uint64_t now) {
+        std::map<std::uint16_t, Heard> heard;
+        for (const auto& d : sender.Update(board, now)) {
+            EXPECT_LE(d.bytes.size(), remote::FeedbackSender::kDatagramBytes);
+            const auto messages = Read(d.bytes);
+            heard[d.to.port].messages.insert(heard[d.to.port].messages.end(), messages.begin(), messages.end());
+            heard[d.to.port].datagrams++;
+        }
+        return heard;
+    };
+    EXPECT_TRUE(update(0).empty()) << "nobody listens";
     sender.Subscribe(a, 100);
-    EXPECT_EQ(19u, sender.Update(board, 100).size()) << "every slot's bundle and the scheme";
-    EXPECT_TRUE(sender.Update(board, 200).empty());
+    auto heard = update(100);
+    EXPECT_EQ(4u * 18 + 1, heard[9001].messages.size()) << "every slot's four and the scheme";
+    EXPECT_LT(heard[9001].datagrams, 19u) << "bundles travel together";
+    EXPECT_TRUE(update(200).empty());
 
     board.slots[4] = {"BELL", "playing", 1.26, 8.74};
     board.slots[5].elapsed = 0.04;  // below a tenth: no change
     sender.Subscribe(b, 300);
-    auto out = sender.Update(board, 300);
-    std::size_t toA = 0, toB = 0;
-    for (const auto& d : out) (d.to == a ? toA : toB)++;
-    EXPECT_EQ(1u, toA);
-    EXPECT_EQ(19u, toB);
-    const auto messages = remote::ReadOsc(out[0].bytes.data(), out[0].bytes.size());
+    heard = update(300);
+    const auto& messages = heard[9001].messages;
     ASSERT_EQ(4u, messages.size());
+    EXPECT_EQ(1u, heard[9001].datagrams);
     EXPECT_EQ("/clangster/slot/5/name", messages[0].address);
     EXPECT_EQ("playing", messages[1].arguments.at(0).text);
     EXPECT_NEAR(8.7, messages[2].arguments.at(0).number, 1e-6);
     EXPECT_NEAR(1.2, messages[3].arguments.at(0).number, 1e-6);
 
+    // Long names: datagrams stay small (each was checked), a slot's messages whole.
+    for (auto& s : board.slots) s.name = std::string(300, 'x');
+    EXPECT_EQ(18u, update(400)[9001].messages.size());
+
     sender.Subscribe(a, 59000);  // renewed; b runs out at 60300
     board.scheme = "Other";
-    EXPECT_EQ(2u, sender.Update(board, 59100).size());
+    EXPECT_EQ(2u, update(59100).size());
     board.scheme = "Third";
-    out = sender.Update(board, 60300);
-    ASSERT_EQ(1u, out.size());
-    EXPECT_TRUE(out[0].to == a);
-    EXPECT_TRUE(sender.Update(board, 119000).empty());
+    heard = update(60300);
+    ASSERT_EQ(1u, heard.size());
+    EXPECT_EQ(1u, heard.count(9001));
+    EXPECT_TRUE(update(119000).empty());
     EXPECT_EQ(0u, sender.subscriberCount());
+    // Ticks that come too close: still at most ten updates in any second.
+    sender.Subscribe(a, 200000);
+    int updates = 0;
+    for (int i = 0; i < 20; ++i) {
+        board.slots[0].elapsed = i;
+        updates += !update(200000 + 50 * static_cast<std::uint64_t>(i)).empty();
+    }
+    EXPECT_EQ(10, updates);
     for (std::uint16_t port = 1; port < 100; ++port) sender.Subscribe({1, port}, 0);
     EXPECT_EQ(remote::FeedbackSender::kMaxSubscribers, sender.subscriberCount());
+}
+
+class RemoteControlTest : public BoardFixture {
+protected:
+    void Send(const OscMessage& m, std::uint16_t fromPort = 50000) {
+        const std::string bytes = remote::WriteOsc(m);
+        remote.Receive(bytes.data(), bytes.size(), {0x7F000001, fromPort}, now);
+    }
+    // One tick's messages, by port heard at and address.
+    std::map<std::uint16_t, std::map<std::string, remote::OscArgument>> Heard() {
+        now += 100;
+        std::map<std::uint16_t, std::map<std::string, remote::OscArgument>> heard;
+        for (const auto& d : remote.Tick(board, now)) {
+            EXPECT_EQ(0x7F000001u, d.to.address);
+            for (const auto& m : remote::ReadOsc(d.bytes.data(), d.bytes.size()))
+                heard[d.to.port][m.address] = m.arguments.at(0);
+        }
+        return heard;
+    }
+    std::uint64_t now = 0;
+    remote::RemoteControl remote{[this](const board::Action& a) { board.Perform(a); }};
+};
+
+TEST_F(RemoteControlTest, DatagramsPlayTheBoardAndSubscribersHearWhatItShows) {
+    Load(0, "Bell");
+    Load(1, "Horn");
+    board.KeepSchemeLine(2, "gone.wav|GONE|0|0|0|0|", "gone.wav", "GONE", 0);
+    board.SetSchemeTitle("C:\\Shows\\Friday.scheme");
+    EXPECT_TRUE(Heard().empty()) << "no subscriber";
+    Send({"/clangster/subscribe", {{'i', 9001, {}}}});
+    Send({"/clangster/slot/1/play", {}});
+    Tick(12);
+    Send({"/clangster/slot/2/play", {}});  // the on-play mode fades slot 1
+    auto heard = Heard();
+    auto& first = heard[9001];
+    EXPECT_EQ(4u * 18 + 1, first.size()) << "a newcomer hears everything";
+    EXPECT_EQ("Friday", first["/clangster/scheme"].text);
+    EXPECT_EQ("Bell", first["/clangster/slot/1/name"].text);
+    EXPECT_EQ("fading", first["/clangster/slot/1/state"].text);
+    EXPECT_NEAR(1.2, first["/clangster/slot/1/elapsed"].number, 1e-6);
+    EXPECT_NEAR(8.8, first["/clangster/slot/1/remaining"].number, 1e-6);  // 10.0055 s less 1.2
+    EXPECT_EQ("playing", first["/clangster/slot/2/state"].text);
+    EXPECT_EQ("GONE", first["/clangster/slot/3/name"].text);
+    EXPECT_EQ("empty", first["/clangster/slot/3/state"].text);
+    EXPECT_EQ("empty", first["/clangster/slot/4/state"].text);
+
+    Send({"/clangster/subscribe", {}}, 50001);  // at the sender's own port
+    Tick(3);
+    Send({"/clangster/slot/2/play", {}});
+    heard = Heard();
+    EXPECT_EQ("paused", heard[9001]["/clangster/slot/2/state"].text);
+    EXPECT_EQ(4u * 18 + 1, heard[50001].size());
+
+    Send({"/clangster/stopall", {}});
+    heard = Heard();
+    EXPECT_EQ("idle", heard[9001]["/clangster/slot/1/state"].text);
+    EXPECT_EQ(0.0, heard[9001]["/clangster/slot/1/elapsed"].number);
+    EXPECT_NEAR(10.0, heard[9001]["/clangster/slot/1/remaining"].number, 1e-6);
+    EXPECT_EQ("idle", heard[50001]["/clangster/slot/2/state"].text);
 }
 
 }  // namespace

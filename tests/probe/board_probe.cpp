@@ -13,9 +13,10 @@
 //   board-probe menuzone SLOT         a real mouse click on the menu zone of a slot's Play button
 //   board-probe dismiss               closes the open pop-up menu with Esc
 //   board-probe choose N              chooses the Nth item (separators not counted) of the open pop-up menu
-//   board-probe dialog CAPTION set ID TEXT | press ID | select ID INDEX | get ID | choose ID TEXT
+//   board-probe dialog CAPTION set ID TEXT | press ID | select ID INDEX | get ID | choose ID TEXT | check ID 0|1
 //                                     | hotkey ID VALUE (a hot-key control's value)
-//                                     (choose: the first drop-down entry that contains TEXT)
+//                                     (choose: the first drop-down entry that contains TEXT;
+//                                     check: a check box set as a click leaves it)
 //                                     works a top-level dialog of that caption (waits for it)
 //   board-probe gone CAPTION          waits until no dialog of that caption is shown
 //   board-probe boards                how many boards are running
@@ -351,6 +352,9 @@ int main(int argc, char** argv) {
             if (!TakeKeyboard(dialog)) return NotHandled();
             ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(item));
             return Handled(thread);
+        } else if (action == "check" && argc > 5) {
+            ::SendMessageA(item, BM_SETCHECK, arg(5) ? BST_CHECKED : BST_UNCHECKED, 0);
+            ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(item));
         } else if (action == "select" && argc > 5) {
             ::SendMessageA(item, CB_SETCURSEL, static_cast<WPARAM>(arg(5)), 0);
         } else if (action == "choose" && argc > 5) {

@@ -10,7 +10,7 @@
 // and the load times (for a quick look at a change); --hold waits that long with 18 playing
 // before measuring them and prints the program's pid, for a profiler.
 // --stream-only runs only the streaming part (StreamBench.cpp), which the
-// full run does last.
+// full run does last; --osc-only only the OSC part (OscBench.cpp).
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/utsname.h>
@@ -34,6 +34,7 @@
 
 #include "BenchStats.h"
 #include "DecodeBench.h"
+#include "OscBench.h"
 #include "StreamBench.h"
 #include "Harness.h"
 #include "Wav.h"
@@ -61,6 +62,7 @@ struct Options {
   bool cpuOnly = false;
   double hold = 0;         // seconds with 18 playing before they are measured
   bool streamOnly = false;
+  bool oscOnly = false;
 };
 
 double Clock(clockid_t id) {
@@ -590,12 +592,14 @@ int main(int argc, char** argv) {
       o.cpuOnly = true;
     } else if (a == "--stream-only") {
       o.streamOnly = true;
+    } else if (a == "--osc-only") {
+      o.oscOnly = true;
     } else if (a == "--hold" && i + 1 < argc) {
       o.hold = std::max(0.0, std::atof(argv[++i]));
     } else {
       std::fprintf(stderr,
                    "usage: clangster-bench [--quick] [--out FILE] [--rounds N] [--window S] [--cpu-only] "
-                   "[--hold S] [--stream-only]\n");
+                   "[--hold S] [--stream-only] [--osc-only]\n");
       return 2;
     }
   }
@@ -607,6 +611,7 @@ int main(int argc, char** argv) {
   const std::string dir = e2e::HostBuildDir() + (o.quick ? "/bench-quick" : "/bench");
   const std::string schemePath = MakeScheme(dir + "/sounds", o.soundSeconds);
   const double soundMb = kSounds * (44.0 + o.soundSeconds * kRate * 4.0) / (1024 * 1024);
+  if (o.oscOnly) return RunOscBench(o.quick, schemePath, o.out) ? 0 : 1;
 
   // The board opens the scheme of its last session and leaves other sounds
   // alone when one starts, as the measurements need.
@@ -658,6 +663,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bench: sink run %d\n", run + 1);
     for (Program* p : order) ok = RunForSink(*p, o) && ok;
   }
+  if (!o.cpuOnly) ok = RunOscBench(o.quick, schemePath, o.out) && ok;
   if (!o.cpuOnly) ok = RunDecodeBench(o.quick, o.rounds, o.out) && ok;
   const double elapsed = Mono() - started;
   e2e::ResetSettings();  // what the bench set up, and what the board stored at its close

@@ -1,0 +1,62 @@
+#include "remote/RemoteControl.h"
+
+#include "remote/Osc.h"
+#include "remote/OscCommands.h"
+
+namespace remote {
+
+BoardFeedback Snapshot(const board::Board& board) {
+    BoardFeedback feedback;
+    for (int i = 0; i < board::kSlotCount; ++i) {
+        const board::SoundSlot& s = board.slot(i);
+        SlotFeedback& out = feedback.slots[static_cast<std::size_t>(i)];
+        out.name = s.name;
+        out.state = "empty";
+        if (!s.loaded) continue;
+        std::uint32_t status = 0, cursor = 0;
+        if (!audio::Succeeded(s.buffer->GetStatus(status))) status = 0;
+        if (!audio::Succeeded(s.buffer->GetCurrentPosition(cursor))) cursor = 0;
+        // As a refresh tick computes the time it shows.
+        const float t = static_cast<float>(cursor) / static_cast<float>(s.bytesPerSec);
+        if (status & audio::kStatusPlaying)
+            out.state = board.fading(i) ? "fading" : "playing";
+        else
+            out.state = t > 0 ? "paused" : "idle";
+        out.elapsed = t;
+        out.remaining = s.duration > t ? s.duration - t : 0;
+    }
+    feedback.scheme = board.schemeName();
+    return feedback;
+}
+
+RemoteControl::RemoteControl(Perform perform, Convert toBoardText, Convert toNetworkText)
+    : perform_(std::move(perform)), toBoardText_(std::move(toBoardText)), toNetworkText_(std::move(toNetworkText)) {}
+
+void RemoteControl::Receive(const void* data, std::size_t size, const Endpoint& from, std::uint64_t nowMs) {
+    for (const OscMessage& message : ReadOsc(data, size)) {
+        const auto request = RequestFor(message);
+        if (!request) continue;
+        if (request->subscribe) {
+            // Feedback goes only to the sender's own address, never to one a datagram names.
+            const Endpoint to{from.address, request->port ? static_cast<std::uint16_t>(request->port) : from.port};
+            if (to.port) feedback_.Subscribe(to, nowMs);
+            continue;
+        }
+        board::Action action = *request->action;
+        if (toBoardText_ && action.kind == board::Action::FireByName) action.name = toBoardText_(action.name);
+        perform_(action);
+    }
+}
+
+std::vector<Datagram> RemoteControl::Tick(const board::Board& board, std::uint64_t nowMs) {
+    // Without subscribers nothing is read from the board; a newcomer hears everything anyway.
+    if (!feedback_.subscriberCount()) return {};
+    BoardFeedback now = Snapshot(board);
+    if (toNetworkText_) {
+        for (SlotFeedback& slot : now.slots) slot.name = toNetworkText_(slot.name);
+        now.scheme = toNetworkText_(now.scheme);
+    }
+    return feedback_.Update(now, nowMs);
+}
+
+}  // namespace remote
