@@ -70,7 +70,7 @@ void FeedbackSender::Subscribe(const Endpoint& who, std::uint64_t nowMs) {
 }
 
 std::vector<Datagram> FeedbackSender::Update(const BoardFeedback& board, std::uint64_t nowMs) {
-    if (updateCount_ == kUpdatesPerSecond && nowMs - updates_[next_] < 1000) return {};
+    if (updateCount_ == kUpdatesPerSecond && nowMs - updates_[next_] < kRateWindowMs) return {};
     updates_[next_] = nowMs;
     next_ = (next_ + 1) % updates_.size();
     updateCount_ = std::min(updateCount_ + 1, kUpdatesPerSecond);

@@ -46,8 +46,12 @@ public:
     // within an Ethernet frame, so that no datagram is sent in fragments.
     static constexpr std::size_t kDatagramBytes = 1400;
     // Updates in any one second, whatever the ticks' jitter: a tick too
-    // soon after the tenth-last leaves its changes to the next.
+    // soon after the tenth-last leaves its changes to the next. The window
+    // is a tenth longer than a second because a subscriber's clock sees the
+    // datagrams with the sending's own delays added; ticks exactly 100 ms
+    // apart would otherwise bring it eleven within a second now and then.
     static constexpr int kUpdatesPerSecond = 10;
+    static constexpr std::uint64_t kRateWindowMs = 1100;
 
     // A new subscriber (which then hears everything once) or a renewed one.
     void Subscribe(const Endpoint& who, std::uint64_t nowMs);
