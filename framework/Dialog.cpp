@@ -61,6 +61,7 @@ INT_PTR Dialog::DoModal(HWND parent) {
         }
         if (got < 0) break;
         if (msg.message == WM_KEYDOWN) trace::Stamp("key");
+        if (msg.message == WM_HOTKEY) trace::Stamp("hotkey");
         if (PreTranslateMessage(msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);

@@ -348,14 +348,16 @@ bool RunOscBench(bool quick, const std::string& schemePath, const std::string& o
   if (!board->wait(60)) board->kill();
   e2e::ResetSettings();
 
-  // The floor: the same socket and the same commands, without the board.
+  // The floor: the same sounds, socket and commands, without the board.
   std::fprintf(stderr, "bench: OSC floor\n");
   Window floorBefore, floorFlood, floorAfter;
-  auto floor = e2e::StartWindows(e2e::WinBuildDir() + "/tools/bench/clangster-osc-floor.exe", {std::to_string(port)});
+  auto floor = e2e::StartWindows(e2e::WinBuildDir() + "/tools/bench/clangster-osc-floor.exe",
+                                 {std::to_string(port), e2e::ToWindowsPath(schemePath)});
   const std::optional<pid_t> floorPid =
       floor && e2e::WaitUntil([&] { return UdpPortBound(port); }, 60) ? PidOf("clangster-osc-floor.exe") : std::nullopt;
   if (floorPid) {
     CpuMeter floorCpu(*floorPid, *server);
+    Pause(quick ? 0.2 : 5.0);  // as for the board: past the sounds' first seconds
     floorBefore = floorCpu.Measure(window);
     floorCpu.Start();
     Flood(controller, port, floodSeconds, faders);
@@ -416,7 +418,8 @@ bool RunOscBench(bool quick, const std::string& schemePath, const std::string& o
                  "≤ +2 points", flood.own - baseOwn <= 2);
   const double floorBase = (floorBefore.own + floorAfter.own) / 2;
   const double boardAdds = (flood.own - baseOwn) - (floorFlood.own - floorBase);
-  section += Row("… the same commands to the floor (the board's socket alone, nothing done): what Wine costs",
+  section += Row("… the same commands to the floor (the same sounds playing, the board's socket, each volume set on its "
+                 "sound, nothing drawn)",
                  floorPid ? Fmt(floorBase) + " → " + Fmt(floorFlood.own) + " (" +
                                 Fmt(floorFlood.own - floorBase, "%+.2f") + " points)"
                           : "–",

@@ -278,7 +278,7 @@ struct Program {
   std::vector<std::string> args;
   // Figures collected over all rounds.
   std::map<int, std::vector<double>> cpuOwn, cpuAll;  // by number of playing sounds
-  std::vector<double> ready, shown, rss, copyToPlay, keyToPlay, sentToPlay, e2e;
+  std::vector<double> ready, shown, rss, copyToPlay, keyToPlay, hotkeyToPlay, sentToPlay, e2e;
   std::vector<double> e2eRunMedians;  // one per sink run
 };
 
@@ -413,6 +413,7 @@ bool RunOnce(Program& p, const Options& o, const std::string& traceDir, int roun
   const std::string count = std::to_string(2 * o.latencyPlays);
   const std::vector<long long> sent = Drive({"toggle", SoundName(0), count, "8"});
   Drive({"keys", "0x31", count, "8"});
+  Drive({"keys", "0x74", count, "8", "0x11"});  // Ctrl+F5, slot 1's hotkey (the floor has none)
   Close(p, process);
 
   const Trace trace = ParseTrace(e2e::ReadWholeFile(tracePath));
@@ -422,6 +423,7 @@ bool RunOnce(Program& p, const Options& o, const std::string& traceDir, int roun
   if (auto t = trace.First("shown")) p.shown.push_back(*t);
   for (double v : trace.TriggerToPlay("copydata")) p.copyToPlay.push_back(v);
   for (double v : trace.TriggerToPlay("key")) p.keyToPlay.push_back(v);
+  for (double v : trace.TriggerToPlay("hotkey")) p.hotkeyToPlay.push_back(v);
   for (double v : SentToPlay(sent, trace.Plays(), trace.frequency)) p.sentToPlay.push_back(v);
   return true;
 }
@@ -524,6 +526,7 @@ std::vector<Row> Rows(Program& board, Program& floor, double soundMb) {
   };
   latencyRow("WM_COPYDATA in → Play called", board.copyToPlay, floor.copyToPlay);
   latencyRow("Key in → Play called", board.keyToPlay, floor.keyToPlay);
+  latencyRow("Hotkey in → Play called", board.hotkeyToPlay, floor.hotkeyToPlay);
   latencyRow("Trigger sent → Play called", board.sentToPlay, floor.sentToPlay);
   rows.back().target = "";
   rows.back().met.reset();
@@ -614,11 +617,12 @@ int main(int argc, char** argv) {
   if (o.oscOnly) return RunOscBench(o.quick, schemePath, o.out) ? 0 : 1;
 
   // The board opens the scheme of its last session and leaves other sounds
-  // alone when one starts, as the measurements need.
+  // alone when one starts, as the measurements need; slot 1 has a hotkey.
   const std::string key = "HKCU\\Software\\Marrowick\\Clangster";
   e2e::RunCommand({"wine", "reg", "add", key, "/v", "LastFile", "/t", "REG_SZ", "/d",
                    e2e::ToWindowsPath(schemePath), "/f"});
   e2e::RunCommand({"wine", "reg", "add", key, "/v", "onplay", "/t", "REG_SZ", "/d", "0", "/f"});
+  e2e::RunCommand({"wine", "reg", "add", key, "/v", "Hotkey1", "/t", "REG_SZ", "/d", "628", "/f"});  // Ctrl+F5
 
   // A desktop session loads an X resource database; a bare Xvfb has none,
   // and then Xlib looks for ~/.Xdefaults on every font selection Wine

@@ -3,7 +3,7 @@
 // trigger it sends, for matching against the board's own time stamps.
 //   fire NAME...                 one WM_COPYDATA per name, as clangster-trigger sends it
 //   toggle NAME COUNT GAP_MS     COUNT triggers of one name, GAP_MS to 1.5 x GAP_MS apart
-//   keys VK COUNT GAP_MS         COUNT presses of a key through SendInput
+//   keys VK COUNT GAP_MS [HELD]  COUNT presses of a key through SendInput, with key HELD down throughout
 //   seek SLOT COUNT GAP_MS NAME  COUNT releases of the slot's position slider at places far apart,
 //                                each right after a trigger of NAME
 //   close                        asks the window to close
@@ -80,17 +80,20 @@ int main(int argc, char** argv) {
             sent.push_back(Now());
             if (!SendName(board, argv[2])) return 1;
         }
-    } else if (command == "keys" && argc == 5) {
+    } else if (command == "keys" && (argc == 5 || argc == 6)) {
         const WORD vk = static_cast<WORD>(std::strtol(argv[2], nullptr, 0));
+        const WORD held = argc == 6 ? static_cast<WORD>(std::strtol(argv[5], nullptr, 0)) : 0;
         const int count = number(3), gap = number(4);
         ::SetForegroundWindow(board);
         ::Sleep(200);
+        if (held) Key(held, true);
         for (int i = 0; i < count; ++i) {
             if (i) Pause(gap, seed);
             sent.push_back(Now());
             Key(vk, true);
             Key(vk, false);
         }
+        if (held) Key(held, false);
         ::Sleep(200);  // the last key reaches the board before the driver goes
     } else if (command == "seek" && argc == 6) {
         HWND slider = ::GetDlgItem(board, app::kSlotIds[number(2) % board::kSlotCount].position);

@@ -6,75 +6,18 @@
 // It has one empty window and draws nothing.
 #include <windows.h>
 
-#include <array>
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "FloorSounds.h"
 #include "audio/SoundBuffer.h"
-#include "board/Board.h"
 #include "board/Keys.h"
-#include "framework/AnsiText.h"
 #include "framework/App.h"
-#include "framework/TextFile.h"
 #include "framework/Trace.h"
-#include "scheme/SchemeFormat.h"
 
 namespace {
 
-struct Sound {
-    std::string name;
-    bool loop = false;
-    std::unique_ptr<audio::ISoundBuffer> buffer;
-};
-
-class Floor {
-public:
-    bool Load(const std::string& schemePath, audio::ISoundDevice& device) {
-        fw::TextFileReader file;
-        if (!file.Open(schemePath)) return false;
-        std::string line;
-        for (int i = 0; i < board::kSlotCount && file.ReadLine(line); ++i) {
-            const auto fields = scheme::SplitSlotFields(line);
-            Sound& s = sounds_[static_cast<size_t>(i)];
-            if (fields[0].empty()) continue;
-            s.name = fields[1].empty() ? board::NameFromPath(fields[0]) : fields[1];
-            s.loop = scheme::IsSwitchOn(fields[5]);
-            s.buffer = device.CreateBuffer(fields[0], audio::kBufferFlags);
-            if (s.buffer && !s.buffer->IsLoaded()) s.buffer.reset();
-            if (s.buffer) s.buffer->SetVolume(board::SliderToVolume(scheme::FieldToInt(fields[3])));
-        }
-        return true;
-    }
-
-    void Toggle(int i) {
-        Sound& s = sounds_[static_cast<size_t>(i)];
-        if (!s.buffer) return;
-        std::uint32_t status = 0;
-        if (audio::Succeeded(s.buffer->GetStatus(status)) && (status & audio::kStatusPlaying))
-            s.buffer->Stop();
-        else
-            s.buffer->Play(s.loop);
-    }
-
-    void OnName(const COPYDATASTRUCT* data) {
-        if (!data || !data->lpData) return;
-        const char* bytes = static_cast<const char*>(data->lpData);
-        std::string name(bytes, bytes + data->cbData);
-        name = name.substr(0, name.find('\0'));
-        for (int i = 0; i < board::kSlotCount; ++i)
-            if (fw::EqualsIgnoreCaseAnsi(name, sounds_[static_cast<size_t>(i)].name)) Toggle(i);
-    }
-
-    void Clear() {
-        for (Sound& s : sounds_) s.buffer.reset();
-    }
-
-private:
-    std::array<Sound, board::kSlotCount> sounds_;
-};
-
-Floor* g_floor = nullptr;
+bench::Floor* g_floor = nullptr;
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     switch (msg) {
@@ -111,7 +54,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                 nullptr, nullptr, instance, nullptr);
     if (!hwnd) return 1;
 
-    Floor floor;
+    bench::Floor floor;
     g_floor = &floor;
     audio::SoundError error = audio::SoundError::None;
     std::unique_ptr<audio::DirectSoundDevice> device =
