@@ -46,9 +46,13 @@ std::optional<double> Trace::First(const std::string& event) const {
 std::vector<double> Trace::TriggerToPlay(const std::string& trigger) const {
   std::vector<double> latencies;
   std::optional<long long> pending;
+  // A key held with another (Ctrl for a hotkey) is a trigger of its own that plays nothing.
+  const auto isTrigger = [](const std::string& e) { return e == "key" || e == "hotkey" || e == "copydata" || e == "osc"; };
   for (const Stamp& s : stamps) {
     if (s.event == trigger) {
       pending = s.count;
+    } else if (isTrigger(s.event)) {
+      pending.reset();
     } else if (s.event == "play" && pending) {
       latencies.push_back(static_cast<double>(s.count - *pending) / frequency);
       pending.reset();

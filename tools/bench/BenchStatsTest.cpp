@@ -22,15 +22,16 @@ TEST(BenchStats, MedianAndPercentile) {
 TEST(BenchStats, TraceMatchesTriggersWithPlays) {
   const Trace t = ParseTrace(
       "freq 1000\nstart 100\nready 350\ncopydata 400\nplay 401\ncopydata 500\n"
-      "copydata 600\nplay 603\nplay 650\nkey 700\nplay 702\n");
+      "copydata 600\nplay 603\nplay 650\nkey 700\nplay 702\nkey 800\nhotkey 801\nplay 803\n");
   EXPECT_EQ(*t.First("ready"), 0.25);
   EXPECT_FALSE(t.First("shown"));
   const std::vector<double> copy = t.TriggerToPlay("copydata");
   ASSERT_EQ(copy.size(), 2u);
   EXPECT_DOUBLE_EQ(copy[0], 0.001);
   EXPECT_DOUBLE_EQ(copy[1], 0.003);
-  ASSERT_EQ(t.TriggerToPlay("key").size(), 1u);
-  EXPECT_EQ(t.Plays(), (std::vector<long long>{401, 603, 650, 702}));
+  ASSERT_EQ(t.TriggerToPlay("key").size(), 1u) << "Ctrl before a hotkey plays nothing";
+  EXPECT_EQ(t.TriggerToPlay("hotkey"), (std::vector<double>{0.002}));
+  EXPECT_EQ(t.Plays(), (std::vector<long long>{401, 603, 650, 702, 803}));
   EXPECT_EQ(SentToPlay(ParseSent("sent 398\nsent 499\nnoise\nsent 598\n"), t.Plays(), 1000),
             (std::vector<double>{0.003, 0.005}));
 }

@@ -1,6 +1,6 @@
-// The floor programs' sounds: a scheme's sounds in DirectSound buffers,
+// What the floor programs share: a scheme's sounds in DirectSound buffers,
 // loaded the way the board loads them (same device set-up, buffer code and
-// flags), with no window of their own and nothing drawn.
+// flags), and an empty window that draws nothing.
 #pragma once
 
 #include <windows.h>
@@ -13,10 +13,43 @@
 #include "board/Action.h"
 #include "board/Board.h"
 #include "framework/AnsiText.h"
+#include "framework/App.h"
 #include "framework/TextFile.h"
 #include "scheme/SchemeFormat.h"
 
 namespace bench {
+
+// The scheme named on the command line, without its quotes.
+inline std::string SchemeArgument() {
+    std::string scheme = fw::App::CommandLineArguments();
+    if (scheme.size() >= 2 && scheme.front() == '"' && scheme.back() == '"') scheme = scheme.substr(1, scheme.size() - 2);
+    return scheme;
+}
+
+// Closing the window ends the program; the rest as any window.
+inline LRESULT FloorWindowDefault(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+    switch (msg) {
+    case WM_CLOSE:
+        ::DestroyWindow(hwnd);
+        return 0;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        return ::DefWindowProcA(hwnd, msg, w, l);
+    }
+}
+
+// A small black top-level window, not yet shown.
+inline HWND CreateFloorWindow(HINSTANCE instance, WNDPROC proc, const char* className, const char* caption) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = className;
+    ::RegisterClassA(&wc);
+    return ::CreateWindowA(className, caption, WS_OVERLAPPEDWINDOW, 0, 0, 320, 120, nullptr, nullptr, instance, nullptr);
+}
 
 struct Sound {
     std::string name;

@@ -17,6 +17,7 @@
 #include <map>
 #include <thread>
 
+#include "BenchProcesses.h"
 #include "BenchStats.h"
 #include "Harness.h"
 #include "remote/Osc.h"
@@ -84,31 +85,6 @@ class Udp {
   int fd_ = -1;
 };
 
-std::optional<pid_t> WineserverPid() {
-  std::optional<pid_t> found;
-  DIR* proc = opendir("/proc");
-  while (dirent* e = proc ? readdir(proc) : nullptr) {
-    const pid_t pid = std::atoi(e->d_name);
-    if (pid > 0 && e2e::ReadWholeFile("/proc/" + std::to_string(pid) + "/comm").rfind("wineserver", 0) == 0 &&
-        e2e::OfThisWinePrefix(pid))
-      found = pid;
-  }
-  if (proc) closedir(proc);
-  return found;
-}
-
-double CpuSeconds(pid_t pid) {
-  const std::string base = "/proc/" + std::to_string(pid) + "/task";
-  uint64_t nanos = 0;
-  if (DIR* tasks = opendir(base.c_str())) {
-    while (dirent* e = readdir(tasks))
-      if (e->d_name[0] != '.')
-        nanos += RunNanosFromSchedstat(e2e::ReadWholeFile(base + "/" + e->d_name + "/schedstat")).value_or(0);
-    closedir(tasks);
-  }
-  return static_cast<double>(nanos) * 1e-9;
-}
-
 // CPU of the board, and of the board with the Wine server, in % of a core
 // over a stretch of time, with that stretch on the raw clock.
 struct Window {
@@ -138,21 +114,6 @@ class CpuMeter {
   pid_t board_, server_;
   double t0_ = 0, raw0_ = 0, b0_ = 0, s0_ = 0;
 };
-
-// The Linux process of a Windows program of this Wine prefix, by its .exe's name.
-std::optional<pid_t> PidOf(const std::string& exe) {
-  std::optional<pid_t> found;
-  DIR* proc = opendir("/proc");
-  while (dirent* e = proc ? readdir(proc) : nullptr) {
-    const pid_t pid = std::atoi(e->d_name);
-    const std::string argv0 = pid > 0 ? e2e::ReadWholeFile("/proc/" + std::to_string(pid) + "/cmdline").c_str() : "";
-    if (argv0.size() >= exe.size() && argv0.compare(argv0.size() - exe.size(), exe.size(), exe) == 0 &&
-        e2e::OfThisWinePrefix(pid))
-      found = pid;
-  }
-  if (proc) closedir(proc);
-  return found;
-}
 
 bool UdpPortBound(int port) {
   char local[16];
@@ -285,7 +246,7 @@ bool RunOscBench(bool quick, const std::string& schemePath, const std::string& o
   unsetenv("CLANGSTER_TRACE");
   const bool started = board && e2e::WaitForWindow(" - Clangster$", *board, 120);
   const std::vector<pid_t> pids = e2e::BoardPids();
-  const std::optional<pid_t> server = WineserverPid();
+  const std::optional<pid_t> server = FindProcess("wineserver", true);
   if (!started || pids.size() != 1 || !server) {
     std::fprintf(stderr, "bench: the board for OSC did not start\n");
     e2e::ResetSettings();
@@ -354,7 +315,7 @@ bool RunOscBench(bool quick, const std::string& schemePath, const std::string& o
   auto floor = e2e::StartWindows(e2e::WinBuildDir() + "/tools/bench/clangster-osc-floor.exe",
                                  {std::to_string(port), e2e::ToWindowsPath(schemePath)});
   const std::optional<pid_t> floorPid =
-      floor && e2e::WaitUntil([&] { return UdpPortBound(port); }, 60) ? PidOf("clangster-osc-floor.exe") : std::nullopt;
+      floor && e2e::WaitUntil([&] { return UdpPortBound(port); }, 60) ? FindProcess("clangster-osc-floor.exe") : std::nullopt;
   if (floorPid) {
     CpuMeter floorCpu(*floorPid, *server);
     Pause(quick ? 0.2 : 5.0);  // as for the board: past the sounds' first seconds

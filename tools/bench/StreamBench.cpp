@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchProcesses.h"
 #include "BenchStats.h"
 #include "Harness.h"
 
@@ -96,32 +97,9 @@ struct Program {
 const char kKey[] = "HKCU\\Software\\Marrowick\\Clangster";
 
 std::optional<pid_t> FindPid(const std::string& comm) {
-  for (int attempt = 0; attempt < 100; ++attempt, Pause(0.05)) {
-    DIR* proc = opendir("/proc");
-    if (!proc) return std::nullopt;
-    std::optional<pid_t> found;
-    while (dirent* e = readdir(proc)) {
-      if (!std::isdigit(static_cast<unsigned char>(e->d_name[0]))) continue;
-      std::string name = e2e::ReadWholeFile(std::string("/proc/") + e->d_name + "/comm");
-      if (!name.empty() && name.back() == '\n') name.pop_back();
-      if (name == comm.substr(0, 15) && e2e::OfThisWinePrefix(std::atoi(e->d_name))) found = std::atoi(e->d_name);
-    }
-    closedir(proc);
-    if (found) return found;
-  }
-  return std::nullopt;
-}
-
-double CpuSeconds(pid_t pid) {
-  const std::string base = "/proc/" + std::to_string(pid) + "/task";
-  uint64_t nanos = 0;
-  if (DIR* tasks = opendir(base.c_str())) {
-    while (dirent* e = readdir(tasks))
-      if (e->d_name[0] != '.')
-        nanos += RunNanosFromSchedstat(e2e::ReadWholeFile(base + "/" + e->d_name + "/schedstat")).value_or(0);
-    closedir(tasks);
-  }
-  return static_cast<double>(nanos) * 1e-9;
+  std::optional<pid_t> found;
+  for (int attempt = 0; attempt < 100 && !(found = FindProcess(comm)); ++attempt) Pause(0.05);
+  return found;
 }
 
 double RssMb(pid_t pid) {

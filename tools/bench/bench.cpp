@@ -32,6 +32,7 @@
 #include <sstream>
 #include <thread>
 
+#include "BenchProcesses.h"
 #include "BenchStats.h"
 #include "DecodeBench.h"
 #include "OscBench.h"
@@ -111,23 +112,6 @@ std::string MakeScheme(const std::string& dir, int seconds) {
 
 // --- processes --------------------------------------------------------------
 
-// The process of our Wine prefix whose command name (at most 15 characters)
-// is `comm`, or `comm` with a suffix when `prefixOnly` (wineserver32).
-std::optional<pid_t> FindProcess(const std::string& comm, bool prefixOnly = false) {
-  std::optional<pid_t> found;
-  DIR* proc = opendir("/proc");
-  if (!proc) return found;
-  while (dirent* e = readdir(proc)) {
-    if (!std::isdigit(static_cast<unsigned char>(e->d_name[0]))) continue;
-    std::string name = e2e::ReadWholeFile(std::string("/proc/") + e->d_name + "/comm");
-    if (!name.empty() && name.back() == '\n') name.pop_back();
-    const bool match = prefixOnly ? name.rfind(comm, 0) == 0 : name == comm.substr(0, 15);
-    if (match && e2e::OfThisWinePrefix(std::atoi(e->d_name))) found = std::atoi(e->d_name);
-  }
-  closedir(proc);
-  return found;
-}
-
 std::optional<pid_t> XServerPid() {
   const char* display = std::getenv("DISPLAY");
   if (!display || display[0] != ':') return std::nullopt;
@@ -135,27 +119,6 @@ std::optional<pid_t> XServerPid() {
   const std::string lock = e2e::ReadWholeFile("/tmp/.X" + std::to_string(n) + "-lock");
   const int pid = std::atoi(lock.c_str());
   return pid > 0 ? std::optional<pid_t>(pid) : std::nullopt;
-}
-
-// CPU time of all threads of a process, in seconds; exact where the kernel
-// keeps schedstat, else from /proc/PID/stat in clock ticks.
-double CpuSeconds(pid_t pid) {
-  const std::string base = "/proc/" + std::to_string(pid);
-  uint64_t nanos = 0;
-  bool any = false;
-  if (DIR* tasks = opendir((base + "/task").c_str())) {
-    while (dirent* e = readdir(tasks)) {
-      if (e->d_name[0] == '.') continue;
-      if (auto n = RunNanosFromSchedstat(e2e::ReadWholeFile(base + "/task/" + e->d_name + "/schedstat"))) {
-        nanos += *n;
-        any = true;
-      }
-    }
-    closedir(tasks);
-  }
-  if (any) return static_cast<double>(nanos) * 1e-9;
-  const auto ticks = CpuTicksFromStat(e2e::ReadWholeFile(base + "/stat"));
-  return ticks ? static_cast<double>(*ticks) / static_cast<double>(sysconf(_SC_CLK_TCK)) : 0;
 }
 
 double RssMb(pid_t pid) {

@@ -25,14 +25,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
         fw::trace::Stamp("copydata");
         g_floor->OnName(reinterpret_cast<const COPYDATASTRUCT*>(l));
         return 0;
-    case WM_CLOSE:
-        ::DestroyWindow(hwnd);
-        return 0;
-    case WM_DESTROY:
-        ::PostQuitMessage(0);
-        return 0;
     default:
-        return ::DefWindowProcA(hwnd, msg, w, l);
+        return bench::FloorWindowDefault(hwnd, msg, w, l);
     }
 }
 
@@ -40,18 +34,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     fw::trace::Start();
-    std::string scheme = fw::App::CommandLineArguments();
-    if (scheme.size() >= 2 && scheme.front() == '"' && scheme.back() == '"') scheme = scheme.substr(1, scheme.size() - 2);
-
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
-    wc.lpszClassName = "ClangsterFloor";
-    ::RegisterClassA(&wc);
+    const std::string scheme = bench::SchemeArgument();
     // The caption ends like the board's, so the same trigger tool finds it.
-    HWND hwnd = ::CreateWindowA(wc.lpszClassName, "floor - Clangster", WS_OVERLAPPEDWINDOW, 0, 0, 320, 120,
-                                nullptr, nullptr, instance, nullptr);
+    HWND hwnd = bench::CreateFloorWindow(instance, WindowProc, "ClangsterFloor", "floor - Clangster");
     if (!hwnd) return 1;
 
     bench::Floor floor;

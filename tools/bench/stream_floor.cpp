@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "FloorSounds.h"
 #include "app/SlotIds.h"
 #include "audio/PcmSource.h"
 #include "audio/SoundBuffer.h"
@@ -179,14 +180,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
             g_sounds[0].stream->Seek(g_sounds[0].size * value / 1000);
         }
         return 0;
-    case WM_CLOSE:
-        ::DestroyWindow(hwnd);
-        return 0;
-    case WM_DESTROY:
-        ::PostQuitMessage(0);
-        return 0;
     default:
-        return ::DefWindowProcA(hwnd, msg, w, l);
+        return bench::FloorWindowDefault(hwnd, msg, w, l);
     }
 }
 
@@ -195,19 +190,11 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     fw::trace::Start();
     fw::App::InitCommonControls();
-    std::string scheme = fw::App::CommandLineArguments();
-    if (scheme.size() >= 2 && scheme.front() == '"' && scheme.back() == '"') scheme = scheme.substr(1, scheme.size() - 2);
-
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
-    wc.lpszClassName = "ClangsterStreamFloor";
-    ::RegisterClassA(&wc);
+    const std::string scheme = bench::SchemeArgument();
     // The caption ends like the board's, so the same trigger tool finds it.
     const std::string play = Env("CLANGSTER_FLOOR_PLAY"), output = Env("CLANGSTER_FLOOR_OUTPUT");
-    HWND hwnd = ::CreateWindowA(wc.lpszClassName, play.empty() ? "stream floor - Clangster" : "stream floor playing",
-                                WS_OVERLAPPEDWINDOW, 0, 0, 320, 120, nullptr, nullptr, instance, nullptr);
+    HWND hwnd = bench::CreateFloorWindow(instance, WindowProc, "ClangsterStreamFloor",
+                                         play.empty() ? "stream floor - Clangster" : "stream floor playing");
     if (!hwnd) return 1;
     ::CreateWindowA(TRACKBAR_CLASSA, "", WS_CHILD | WS_VISIBLE, 0, 0, 300, 30, hwnd,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(app::kSlotIds[0].position)), instance, nullptr);
