@@ -64,6 +64,7 @@ struct Options {
   double hold = 0;         // seconds with 18 playing before they are measured
   bool streamOnly = false;
   bool oscOnly = false;
+  bool decodeOnly = false;
 };
 
 double Clock(clockid_t id) {
@@ -560,12 +561,14 @@ int main(int argc, char** argv) {
       o.streamOnly = true;
     } else if (a == "--osc-only") {
       o.oscOnly = true;
+    } else if (a == "--decode-only") {
+      o.decodeOnly = true;
     } else if (a == "--hold" && i + 1 < argc) {
       o.hold = std::max(0.0, std::atof(argv[++i]));
     } else {
       std::fprintf(stderr,
                    "usage: clangster-bench [--quick] [--out FILE] [--rounds N] [--window S] [--cpu-only] "
-                   "[--hold S] [--stream-only] [--osc-only]\n");
+                   "[--hold S] [--stream-only] [--osc-only] [--decode-only]\n");
       return 2;
     }
   }
@@ -574,6 +577,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (o.streamOnly) return RunStreaming(o) ? 0 : 1;
+  if (o.decodeOnly) return RunDecodeBench(o.quick, o.rounds, o.out) ? 0 : 1;
   const std::string dir = e2e::HostBuildDir() + (o.quick ? "/bench-quick" : "/bench");
   const std::string schemePath = MakeScheme(dir + "/sounds", o.soundSeconds);
   const double soundMb = kSounds * (44.0 + o.soundSeconds * kRate * 4.0) / (1024 * 1024);
