@@ -80,6 +80,27 @@ HRESULT ReadFormat(IDirectSoundBuffer* buffer, WAVEFORMATEXTENSIBLE& format) {
     return buffer->GetFormat(&format.Format, sizeof format, nullptr);
 }
 
+HRESULT ReadVolume(IDirectSoundBuffer* buffer, std::int32_t& hundredthsDb) {
+    LONG v = 0;
+    const HRESULT hr = buffer->GetVolume(&v);
+    hundredthsDb = v;
+    return hr;
+}
+
+HRESULT ReadBytesPerSec(IDirectSoundBuffer* buffer, std::uint32_t& bytesPerSec) {
+    WAVEFORMATEXTENSIBLE format;
+    const HRESULT hr = ReadFormat(buffer, format);
+    bytesPerSec = format.Format.nAvgBytesPerSec;
+    return hr;
+}
+
+HRESULT ReadBlockAlign(IDirectSoundBuffer* buffer, std::uint32_t& bytes) {
+    WAVEFORMATEXTENSIBLE format;
+    const HRESULT hr = ReadFormat(buffer, format);
+    bytes = format.Format.nBlockAlign;
+    return hr;
+}
+
 namespace {
 
 // The whole of a buffer, locked for as long as this lives.
@@ -163,26 +184,11 @@ Result CSoundBuffer::GetStatus(std::uint32_t& status) {
 
 Result CSoundBuffer::SetVolume(std::int32_t hundredthsDb) { return buffer->SetVolume(hundredthsDb); }
 
-Result CSoundBuffer::GetVolume(std::int32_t& hundredthsDb) {
-    LONG v = 0;
-    const HRESULT hr = buffer->GetVolume(&v);
-    hundredthsDb = v;
-    return hr;
-}
-
+Result CSoundBuffer::GetVolume(std::int32_t& hundredthsDb) { return ReadVolume(buffer.get(), hundredthsDb); }
 Result CSoundBuffer::GetAvgBytesPerSec(std::uint32_t& bytesPerSec) {
-    WAVEFORMATEXTENSIBLE format;
-    const HRESULT hr = ReadFormat(buffer.get(), format);
-    bytesPerSec = format.Format.nAvgBytesPerSec;
-    return hr;
+    return ReadBytesPerSec(buffer.get(), bytesPerSec);
 }
-
-Result CSoundBuffer::GetBlockAlign(std::uint32_t& bytes) {
-    WAVEFORMATEXTENSIBLE format;
-    const HRESULT hr = ReadFormat(buffer.get(), format);
-    bytes = format.Format.nBlockAlign;
-    return hr;
-}
+Result CSoundBuffer::GetBlockAlign(std::uint32_t& bytes) { return ReadBlockAlign(buffer.get(), bytes); }
 
 fw::ComPtr<IDirectSound> CreateDirectSound(const std::string& output, OutputChoice choice) {
     fw::ComPtr<IDirectSound> device;

@@ -55,6 +55,11 @@ void DescribeFormat(const PcmLayout& layout, WAVEFORMATEXTENSIBLE& format);
 // A buffer's format, with room for the extensible form, which a deep-sample
 // buffer reports.
 HRESULT ReadFormat(IDirectSoundBuffer* buffer, WAVEFORMATEXTENSIBLE& format);
+// A buffer's volume and the parts of its format the board asks for, as the
+// sound interface gives them; shared by held and streamed sounds.
+HRESULT ReadVolume(IDirectSoundBuffer* buffer, std::int32_t& hundredthsDb);
+HRESULT ReadBytesPerSec(IDirectSoundBuffer* buffer, std::uint32_t& bytesPerSec);
+HRESULT ReadBlockAlign(IDirectSoundBuffer* buffer, std::uint32_t& bytes);
 
 // Which device an output's text stands for.
 enum class OutputChoice {

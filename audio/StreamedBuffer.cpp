@@ -242,27 +242,15 @@ Result StreamedBuffer::SetVolume(std::int32_t hundredthsDb) {
 }
 
 Result StreamedBuffer::GetVolume(std::int32_t& hundredthsDb) {
-    if (!buffer_) return kFailed;
-    LONG v = 0;
-    const HRESULT hr = buffer_->GetVolume(&v);
-    hundredthsDb = v;
-    return hr;
+    return buffer_ ? ReadVolume(buffer_.get(), hundredthsDb) : kFailed;
 }
 
 Result StreamedBuffer::GetAvgBytesPerSec(std::uint32_t& bytesPerSec) {
-    if (!buffer_) return kFailed;
-    WAVEFORMATEXTENSIBLE format;
-    const HRESULT hr = ReadFormat(buffer_.get(), format);
-    bytesPerSec = format.Format.nAvgBytesPerSec;
-    return hr;
+    return buffer_ ? ReadBytesPerSec(buffer_.get(), bytesPerSec) : kFailed;
 }
 
 Result StreamedBuffer::GetBlockAlign(std::uint32_t& bytes) {
-    if (!buffer_) return kFailed;
-    WAVEFORMATEXTENSIBLE format;
-    const HRESULT hr = ReadFormat(buffer_.get(), format);
-    bytes = format.Format.nBlockAlign;
-    return hr;
+    return buffer_ ? ReadBlockAlign(buffer_.get(), bytes) : kFailed;
 }
 
 SoundError StreamedBuffer::TakePlaybackError() { return stream_ ? stream_->TakeError() : SoundError::None; }

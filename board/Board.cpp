@@ -342,7 +342,7 @@ void Board::RefreshSlotTime(int i) {
 
 void Board::ShowSlotTime(int i, std::uint32_t cursor, std::uint32_t status) {
     SoundSlot& s = at(i);
-    const float t = static_cast<float>(cursor) / static_cast<float>(s.bytesPerSec);
+    const float t = s.SecondsAt(cursor);
     // Position 0 while still playing is a looping sound's wrap or a rewind
     // under a playing sound, not an end: the slot goes on showing its time.
     if (t == 0.0f && !(status & audio::kStatusPlaying)) {

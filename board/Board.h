@@ -50,6 +50,9 @@ struct SoundSlot {
     // back exactly as it was; empty for a sound chosen on this board.
     bool kept = false;
     std::string keptLine;
+
+    // The time a place in the sound stands for, as the displays show it.
+    float SecondsAt(std::uint32_t bytes) const { return static_cast<float>(bytes) / static_cast<float>(bytesPerSec); }
 };
 
 // The volume a slider value stands for: linear in decibels, 0 to -5000.

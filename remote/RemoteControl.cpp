@@ -16,8 +16,7 @@ BoardFeedback Snapshot(const board::Board& board) {
         std::uint32_t status = 0, cursor = 0;
         if (!audio::Succeeded(s.buffer->GetStatus(status))) status = 0;
         if (!audio::Succeeded(s.buffer->GetCurrentPosition(cursor))) cursor = 0;
-        // As a refresh tick computes the time it shows.
-        const float t = static_cast<float>(cursor) / static_cast<float>(s.bytesPerSec);
+        const float t = s.SecondsAt(cursor);
         if (status & audio::kStatusPlaying)
             out.state = board.fading(i) ? "fading" : "playing";
         else

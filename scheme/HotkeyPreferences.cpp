@@ -36,10 +36,7 @@ void HotkeyPreferences::Load() {
     std::vector<std::string> names;
     for (int i = 0; i < board::kHotkeyCount; ++i) names.push_back(HotkeyValueName(i));
     if (const auto values = m_settings.Read(names)) {
-        for (int i = 0; i < board::kHotkeyCount; ++i) {
-            const auto found = values->find(names[static_cast<std::size_t>(i)]);
-            if (found != values->end()) m_hotkeys[static_cast<std::size_t>(i)] = board::HotkeyFromText(found->second);
-        }
+        for (std::size_t i = 0; i < names.size(); ++i) m_hotkeys[i] = board::HotkeyFromText(ValueOf(*values, names[i]));
     }
     Register();
 }

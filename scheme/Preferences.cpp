@@ -14,9 +14,7 @@ const char kSoundOutput[] = "SoundOutput";
 // One stored value; empty when it is not there.
 std::string ReadValue(ISettingsStore& settings, const char* name) {
     const auto values = settings.Read({name});
-    if (!values) return {};
-    const auto found = values->find(name);
-    return found != values->end() ? found->second : std::string();
+    return values ? ValueOf(*values, name) : std::string();
 }
 }  // namespace
 
@@ -41,10 +39,8 @@ void Preferences::LoadFavourites() {
     std::vector<std::string> names;
     for (int i = 0; i < kFavouriteCount; ++i) names.push_back(FavouriteValueName(i));
     if (const auto values = m_settings.Read(names)) {
-        for (int i = 0; i < kFavouriteCount; ++i) {
-            const auto found = values->find(names[static_cast<std::size_t>(i)]);
-            m_favourites[static_cast<std::size_t>(i)] = found == values->end() ? std::string() : found->second;
-        }
+        for (int i = 0; i < kFavouriteCount; ++i)
+            m_favourites[static_cast<std::size_t>(i)] = ValueOf(*values, names[static_cast<std::size_t>(i)]);
     }
     UpdateSchemesMenu();
 }

@@ -16,13 +16,9 @@ RemoteSettings StoredRemoteSettings(ISettingsStore& settings) {
     RemoteSettings s;
     const auto values = settings.Read({kOn, kPort, kFromNetwork});
     if (!values) return s;
-    auto value = [&](const char* name) {
-        const auto found = values->find(name);
-        return found == values->end() ? std::string() : found->second;
-    };
-    s.on = value(kOn) == "1";
-    s.fromNetwork = value(kFromNetwork) == "1";
-    const std::string port = value(kPort);
+    s.on = ValueOf(*values, kOn) == "1";
+    s.fromNetwork = ValueOf(*values, kFromNetwork) == "1";
+    const std::string port = ValueOf(*values, kPort);
     char* end = nullptr;
     const long n = std::strtol(port.c_str(), &end, 10);
     if (!port.empty() && *end == '\0' && n >= 1 && n <= 65535) s.port = static_cast<int>(n);

@@ -19,4 +19,10 @@ public:
     virtual void Write(const std::vector<std::pair<std::string, std::string>>& values) = 0;
 };
 
+// One of the values read; empty when it was not there.
+inline std::string ValueOf(const ISettingsStore::Values& values, const std::string& name) {
+    const auto found = values.find(name);
+    return found == values.end() ? std::string() : found->second;
+}
+
 }  // namespace scheme

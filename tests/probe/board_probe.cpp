@@ -20,7 +20,7 @@
 //                                     works a top-level dialog of that caption (waits for it)
 //   board-probe gone CAPTION          waits until no dialog of that caption is shown
 //   board-probe boards                how many boards are running
-//   board-probe hotkey MODS VK        holds that system-wide hotkey, for at most a minute
+//   board-probe hotkey MODS VK        holds that system-wide hotkey until ended, for at most 5 minutes
 // An action returns once the board (or the dialog) has handled it, exit code
 // 1 when it did not in time; exit code 3 when no board is running.
 #include <windows.h>
@@ -195,7 +195,10 @@ int main(int argc, char** argv) {
             return 1;
         std::printf("held\n");
         std::fflush(stdout);
-        ::Sleep(60000);
+        // Held until the test that started it ends it; should the test be
+        // gone, no longer than an end-to-end test may last.
+        constexpr DWORD kLongestTestMs = 300000;
+        ::Sleep(kLongestTestMs);
         return 0;
     }
     HWND board = FindBoardWindow();
