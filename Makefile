@@ -29,6 +29,9 @@ CTEST_TIMEOUT ?= 600
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := wav scheme trigger settings osc
 FUZZ_WORK := $(ROOT)/build/fuzz-work
+# Rebuilds in several checkouts share compiled objects when ccache is there.
+CCACHE := $(shell command -v ccache 2>/dev/null)
+LAUNCHER := $(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 
 EXE := $(WIN_DIR)/app/Clangster.exe
 DEMO_SCHEME := $(HOST_DIR)/demo/demo.scheme
@@ -50,13 +53,13 @@ deps:
 configure-host:
 	@cmake -S $(ROOT) -B $(HOST_DIR) -G Ninja \
 	  -DCMAKE_BUILD_TYPE=$(HOST_BUILD_TYPE) \
-	  -DCLANGSTER_WIN_BUILD_DIR=$(WIN_DIR) >/dev/null
+	  -DCLANGSTER_WIN_BUILD_DIR=$(WIN_DIR) $(LAUNCHER) >/dev/null
 
 configure-win: build-host
 	@cmake -S $(ROOT) -B $(WIN_DIR) -G Ninja \
 	  -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/mingw-i686.cmake \
 	  -DCMAKE_BUILD_TYPE=$(WIN_BUILD_TYPE) \
-	  -DCLANGSTER_ASSETS_DIR=$(HOST_DIR)/assets >/dev/null
+	  -DCLANGSTER_ASSETS_DIR=$(HOST_DIR)/assets $(LAUNCHER) >/dev/null
 
 # The host tree goes first: it generates the bitmaps and icon the Windows
 # resources include.

@@ -5,14 +5,14 @@
 #include <vector>
 
 #include "app/CommandIds.h"
-#include "app/HotkeysDlg.h"
+#include "ui/HotkeysDlg.h"
 #include "app/RemoteMessage.h"
 #include "app/SlotIds.h"
 #include "framework/App.h"
 #include "framework/Trace.h"
 #include "res/resource.h"
-#include "scheme/OptionsDlg.h"
-#include "scheme/RenameDlg.h"
+#include "ui/OptionsDlg.h"
+#include "ui/RenameDlg.h"
 #include "scheme/Scheme.h"
 #include "ui/AboutDlg.h"
 #include "ui/FileDialog.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/SoundBuffer.h"
+#include "audio/DirectSoundDevice.h"
 #include "audio/SoundPrefetch.h"
 #include "board/Board.h"
 #include "controls/FooButton.h"

@@ -5,37 +5,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "audio/SoundOutputs.h"
-#include "audio/SoundLoader.h"
-#include "audio/SoundPrefetch.h"
-#include "audio/StreamedBuffer.h"
+#include "audio/BufferFormat.h"
 #include "audio/WavFormat.h"
 #include "framework/Trace.h"
 
 namespace audio {
 
-namespace {
-// KSDATAFORMAT_SUBTYPE_PCM, defined here to need no GUID library.
-const GUID kSubtypePcm = {0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
-}  // namespace
-
-void DescribeFormat(const PcmLayout& layout, WAVEFORMATEXTENSIBLE& f) {
-    const PcmFormat& pcm = layout.format;
-    f = WAVEFORMATEXTENSIBLE{};
-    f.Format.wFormatTag = WAVE_FORMAT_PCM;
-    f.Format.nChannels = pcm.channels;
-    f.Format.nSamplesPerSec = pcm.samplesPerSec;
-    f.Format.nAvgBytesPerSec = pcm.avgBytesPerSec;
-    f.Format.nBlockAlign = pcm.blockAlign;
-    f.Format.wBitsPerSample = pcm.bitsPerSample;
-    f.Format.cbSize = 0;
-    if (pcm.bitsPerSample <= 16 && layout.validBitsPerSample == pcm.bitsPerSample) return;
-    f.Format.wFormatTag = WAVE_FORMAT_EXTENSIBLE;
-    f.Format.cbSize = sizeof f - sizeof f.Format;
-    f.Samples.wValidBitsPerSample = layout.validBitsPerSample;
-    f.dwChannelMask = pcm.channels == 2 ? SPEAKER_FRONT_LEFT | SPEAKER_FRONT_RIGHT : SPEAKER_FRONT_CENTER;
-    f.SubFormat = kSubtypePcm;
-}
 
 CSoundBuffer::CSoundBuffer(const std::string& path, IDirectSound* device, DWORD flags) : flags_(flags) {
     OpenedSound sound = OpenWav(path);
@@ -52,11 +27,7 @@ void CSoundBuffer::Fill(PcmSource& source, IDirectSound* device) {
     if (!device) return;
     WAVEFORMATEXTENSIBLE format;
     DescribeFormat(source.Layout(), format);
-    DSBUFFERDESC desc{};
-    desc.dwSize = 20;  // the original DirectSound 1 description, without the 3D algorithm field
-    desc.dwFlags = flags_;
-    desc.dwBufferBytes = static_cast<DWORD>(source.Size());
-    desc.lpwfxFormat = &format.Format;
+    DSBUFFERDESC desc = DescribeBuffer(flags_, static_cast<DWORD>(source.Size()), format);
     error_ = SoundError::CreateSoundBuffer;
     if (source.Size() > DSBSIZE_MAX || FAILED(device->CreateSoundBuffer(&desc, buffer.put(), nullptr)) || !buffer) {
         buffer.reset();
@@ -73,32 +44,6 @@ void CSoundBuffer::Fill(PcmSource& source, IDirectSound* device) {
                         source.ReadAt(0, first, firstBytes) == firstBytes &&
                         source.ReadAt(firstBytes, second, secondBytes) == secondBytes;
     if (SUCCEEDED(buffer->Unlock(first, firstBytes, second, secondBytes)) && filled) error_ = SoundError::None;
-}
-
-HRESULT ReadFormat(IDirectSoundBuffer* buffer, WAVEFORMATEXTENSIBLE& format) {
-    format = WAVEFORMATEXTENSIBLE{};
-    return buffer->GetFormat(&format.Format, sizeof format, nullptr);
-}
-
-HRESULT ReadVolume(IDirectSoundBuffer* buffer, std::int32_t& hundredthsDb) {
-    LONG v = 0;
-    const HRESULT hr = buffer->GetVolume(&v);
-    hundredthsDb = v;
-    return hr;
-}
-
-HRESULT ReadBytesPerSec(IDirectSoundBuffer* buffer, std::uint32_t& bytesPerSec) {
-    WAVEFORMATEXTENSIBLE format;
-    const HRESULT hr = ReadFormat(buffer, format);
-    bytesPerSec = format.Format.nAvgBytesPerSec;
-    return hr;
-}
-
-HRESULT ReadBlockAlign(IDirectSoundBuffer* buffer, std::uint32_t& bytes) {
-    WAVEFORMATEXTENSIBLE format;
-    const HRESULT hr = ReadFormat(buffer, format);
-    bytes = format.Format.nBlockAlign;
-    return hr;
 }
 
 namespace {
@@ -136,11 +81,7 @@ CSoundBuffer::CSoundBuffer(const CSoundBuffer& source, IDirectSound* device)
     caps.dwSize = sizeof caps;
     error_ = SoundError::CreateSoundBuffer;
     if (FAILED(ReadFormat(source.buffer.get(), format)) || FAILED(source.buffer->GetCaps(&caps))) return;
-    DSBUFFERDESC desc{};
-    desc.dwSize = 20;
-    desc.dwFlags = flags_;
-    desc.dwBufferBytes = caps.dwBufferBytes;
-    desc.lpwfxFormat = &format.Format;
+    DSBUFFERDESC desc = DescribeBuffer(flags_, caps.dwBufferBytes, format);
     if (FAILED(device->CreateSoundBuffer(&desc, buffer.put(), nullptr)) || !buffer) {
         buffer.reset();
         return;
@@ -189,58 +130,5 @@ Result CSoundBuffer::GetAvgBytesPerSec(std::uint32_t& bytesPerSec) {
     return ReadBytesPerSec(buffer.get(), bytesPerSec);
 }
 Result CSoundBuffer::GetBlockAlign(std::uint32_t& bytes) { return ReadBlockAlign(buffer.get(), bytes); }
-
-fw::ComPtr<IDirectSound> CreateDirectSound(const std::string& output, OutputChoice choice) {
-    fw::ComPtr<IDirectSound> device;
-    const auto guid = GuidFromText(output);
-    if (!output.empty() && !guid && choice == OutputChoice::Exactly) return device;
-    if (guid && FAILED(::DirectSoundCreate(&*guid, device.put(), nullptr))) device.reset();
-    if (guid && choice == OutputChoice::Exactly) return device;
-    if (!device && FAILED(::DirectSoundCreate(nullptr, device.put(), nullptr))) device.reset();
-    return device;
-}
-
-std::unique_ptr<DirectSoundDevice> DirectSoundDevice::Create(HWND window, const std::string& output,
-                                                             OutputChoice choice, SoundError& error,
-                                                             std::unique_ptr<SoundPrefetch> prefetch) {
-    error = SoundError::None;
-    auto device = std::make_unique<DirectSoundDevice>();
-    if (prefetch) device->device_ = prefetch->TakeDevice(output);
-    if (device->device_)
-        device->prefetch_ = std::move(prefetch);
-    else
-        device->device_ = CreateDirectSound(output, choice);
-    if (!device->device_) {
-        error = SoundError::Create;
-        return nullptr;
-    }
-    if (FAILED(device->device_->SetCooperativeLevel(window, DSSCL_NORMAL))) error = SoundError::SetCooperativeLevel;
-    return device;
-}
-
-DirectSoundDevice::~DirectSoundDevice() = default;
-
-std::unique_ptr<ISoundBuffer> DirectSoundDevice::CreateBuffer(const std::string& path, std::uint32_t flags) {
-    if (prefetch_) {
-        if (auto ready = prefetch_->TakeBuffer(path, flags)) return ready;
-    }
-    return LoadSound(path, device_.get(), flags);
-}
-
-std::unique_ptr<ISoundBuffer> DirectSoundDevice::CopyBuffer(ISoundBuffer& source) {
-    // Every buffer of this program is a CSoundBuffer or a StreamedBuffer.
-    if (!source.IsLoaded()) return nullptr;
-    if (const auto* streamed = dynamic_cast<const StreamedBuffer*>(&source))
-        return std::make_unique<StreamedBuffer>(*streamed, device_.get());
-    const auto* from = dynamic_cast<const CSoundBuffer*>(&source);
-    if (!from) return nullptr;
-    return std::make_unique<CSoundBuffer>(*from, device_.get());
-}
-
-void DirectSoundDevice::EndPrefetch() { prefetch_.reset(); }
-
-void DirectSoundDevice::ReadAhead(const std::vector<std::string>& paths) {
-    if (!prefetch_) prefetch_ = std::make_unique<SoundPrefetch>(device_.get(), paths);
-}
 
 }  // namespace audio

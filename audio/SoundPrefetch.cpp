@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
-#include "audio/SoundBuffer.h"
+#include "audio/DirectSoundDevice.h"
 #include "audio/SoundLoader.h"
 #include "audio/SoundOutputs.h"
 #include "framework/FileStatus.h"

@@ -6,7 +6,7 @@
 #include <new>
 #include <thread>
 
-#include "audio/SoundBuffer.h"
+#include "audio/BufferFormat.h"
 #include "framework/Trace.h"
 
 namespace audio {
@@ -179,11 +179,7 @@ void StreamedBuffer::Open(IDirectSound* device) {
     const StreamSizes sizes = StreamSizes::For(layout.format.avgBytesPerSec, layout.format.blockAlign);
     WAVEFORMATEXTENSIBLE format;
     DescribeFormat(layout, format);
-    DSBUFFERDESC desc{};
-    desc.dwSize = 20;  // as every buffer of the program is described
-    desc.dwFlags = flags_ | DSBCAPS_GETCURRENTPOSITION2;
-    desc.dwBufferBytes = sizes.ring;
-    desc.lpwfxFormat = &format.Format;
+    DSBUFFERDESC desc = DescribeBuffer(flags_ | DSBCAPS_GETCURRENTPOSITION2, sizes.ring, format);
     if (FAILED(device->CreateSoundBuffer(&desc, buffer_.put(), nullptr)) || !buffer_) {
         buffer_.reset();
         return;

@@ -14,7 +14,9 @@ add_library(clangster_win STATIC
   framework/App.cpp
   framework/Registry.cpp
   framework/Trace.cpp
+  audio/BufferFormat.cpp
   audio/SoundBuffer.cpp
+  audio/DirectSoundDevice.cpp
   audio/SoundOutputs.cpp
   audio/SoundPrefetch.cpp
   audio/SoundLoader.cpp
@@ -31,9 +33,9 @@ add_library(clangster_win STATIC
   ui/FileDialog.cpp
   ui/RemoteControlDlg.cpp
   remote/OscSocket.cpp
-  scheme/RenameDlg.cpp
-  scheme/OptionsDlg.cpp
-  app/HotkeysDlg.cpp
+  ui/RenameDlg.cpp
+  ui/OptionsDlg.cpp
+  ui/HotkeysDlg.cpp
   app/BoardDlg.cpp
 )
 target_compile_options(clangster_win PRIVATE -Wall -Wextra)

@@ -12,6 +12,7 @@
 
 #include "audio/AcmDecoder.h"
 #include "audio/MfDecoder.h"
+#include "audio/DirectSoundDevice.h"
 #include "audio/SoundBuffer.h"
 #include "audio/SoundDecoders.h"
 #include "audio/SoundLoader.h"

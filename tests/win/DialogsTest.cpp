@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "WinTestSupport.h"
-#include "app/HotkeysDlg.h"
+#include "ui/HotkeysDlg.h"
 #include "framework/Handles.h"
 #include "framework/Window.h"
 #include "res/resource.h"
-#include "scheme/OptionsDlg.h"
-#include "scheme/RenameDlg.h"
+#include "ui/OptionsDlg.h"
+#include "ui/RenameDlg.h"
 #include "ui/FileDialog.h"
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include "WinTestSupport.h"
 #include "../common/RiffWav.h"
+#include "audio/DirectSoundDevice.h"
 #include "audio/SoundBuffer.h"
 #include "audio/SoundLoader.h"
 #include "audio/StreamedBuffer.h"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "WinTestSupport.h"
-#include "audio/SoundBuffer.h"
+#include "audio/DirectSoundDevice.h"
 #include "audio/SoundOutputs.h"
 
 // A stored choice that is gone gives the default device; a choice just made

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "audio/SoundBuffer.h"
+#include "audio/DirectSoundDevice.h"
 #include "board/Action.h"
 #include "board/Board.h"
 #include "framework/AnsiText.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "FloorSounds.h"
-#include "audio/SoundBuffer.h"
+#include "audio/DirectSoundDevice.h"
 #include "board/Keys.h"
 #include "framework/App.h"
 #include "framework/Trace.h"

@@ -20,6 +20,8 @@
 #include "FloorSounds.h"
 #include "app/SlotIds.h"
 #include "audio/PcmSource.h"
+#include "audio/BufferFormat.h"
+#include "audio/DirectSoundDevice.h"
 #include "audio/SoundBuffer.h"
 #include "audio/SoundOutputs.h"
 #include "audio/SoundSize.h"
@@ -41,11 +43,7 @@ public:
         half_ = f.avgBytesPerSec - f.avgBytesPerSec % f.blockAlign;
         WAVEFORMATEXTENSIBLE format;
         audio::DescribeFormat(source_->Layout(), format);
-        DSBUFFERDESC desc{};
-        desc.dwSize = 20;
-        desc.dwFlags = audio::kBufferFlags | DSBCAPS_GETCURRENTPOSITION2;
-        desc.dwBufferBytes = 2 * half_;
-        desc.lpwfxFormat = &format.Format;
+        DSBUFFERDESC desc = audio::DescribeBuffer(audio::kBufferFlags | DSBCAPS_GETCURRENTPOSITION2, 2 * half_, format);
         return SUCCEEDED(device->CreateSoundBuffer(&desc, ring_.put(), nullptr)) && Seek(0);
     }
     void Toggle() {

@@ -1,4 +1,4 @@
-#include "scheme/RenameDlg.h"
+#include "ui/RenameDlg.h"
 
 #include "framework/App.h"
 #include "res/resource.h"

@@ -1,4 +1,4 @@
-#include "app/HotkeysDlg.h"
+#include "ui/HotkeysDlg.h"
 
 #include <commctrl.h>
 

@@ -1,4 +1,4 @@
-#include "scheme/OptionsDlg.h"
+#include "ui/OptionsDlg.h"
 
 #include "framework/App.h"
 #include "res/resource.h"

@@ -1,0 +1,64 @@
+#include "audio/DirectSoundDevice.h"
+
+#include "audio/SoundBuffer.h"
+#include "audio/SoundLoader.h"
+#include "audio/SoundOutputs.h"
+#include "audio/StreamedBuffer.h"
+
+namespace audio {
+
+fw::ComPtr<IDirectSound> CreateDirectSound(const std::string& output, OutputChoice choice) {
+    fw::ComPtr<IDirectSound> device;
+    const auto guid = GuidFromText(output);
+    if (!output.empty() && !guid && choice == OutputChoice::Exactly) return device;
+    if (guid && FAILED(::DirectSoundCreate(&*guid, device.put(), nullptr))) device.reset();
+    if (guid && choice == OutputChoice::Exactly) return device;
+    if (!device && FAILED(::DirectSoundCreate(nullptr, device.put(), nullptr))) device.reset();
+    return device;
+}
+
+std::unique_ptr<DirectSoundDevice> DirectSoundDevice::Create(HWND window, const std::string& output,
+                                                             OutputChoice choice, SoundError& error,
+                                                             std::unique_ptr<SoundPrefetch> prefetch) {
+    error = SoundError::None;
+    auto device = std::make_unique<DirectSoundDevice>();
+    if (prefetch) device->device_ = prefetch->TakeDevice(output);
+    if (device->device_)
+        device->prefetch_ = std::move(prefetch);
+    else
+        device->device_ = CreateDirectSound(output, choice);
+    if (!device->device_) {
+        error = SoundError::Create;
+        return nullptr;
+    }
+    if (FAILED(device->device_->SetCooperativeLevel(window, DSSCL_NORMAL))) error = SoundError::SetCooperativeLevel;
+    return device;
+}
+
+DirectSoundDevice::~DirectSoundDevice() = default;
+
+std::unique_ptr<ISoundBuffer> DirectSoundDevice::CreateBuffer(const std::string& path, std::uint32_t flags) {
+    if (prefetch_) {
+        if (auto ready = prefetch_->TakeBuffer(path, flags)) return ready;
+    }
+    return LoadSound(path, device_.get(), flags);
+}
+
+std::unique_ptr<ISoundBuffer> DirectSoundDevice::CopyBuffer(ISoundBuffer& source) {
+    // Every buffer of this program is a CSoundBuffer or a StreamedBuffer.
+    if (!source.IsLoaded()) return nullptr;
+    if (const auto* streamed = dynamic_cast<const StreamedBuffer*>(&source))
+        return std::make_unique<StreamedBuffer>(*streamed, device_.get());
+    const auto* from = dynamic_cast<const CSoundBuffer*>(&source);
+    if (!from) return nullptr;
+    return std::make_unique<CSoundBuffer>(*from, device_.get());
+}
+
+void DirectSoundDevice::EndPrefetch() { prefetch_.reset(); }
+
+void DirectSoundDevice::ReadAhead(const std::vector<std::string>& paths) {
+    if (!prefetch_) prefetch_ = std::make_unique<SoundPrefetch>(device_.get(), paths);
+}
+
+
+}  // namespace audio
