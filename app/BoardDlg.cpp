@@ -5,20 +5,19 @@
 #include <vector>
 
 #include "app/CommandIds.h"
-#include "ui/HotkeysDlg.h"
-#include "app/RemoteMessage.h"
 #include "app/SlotIds.h"
+#include "board/RemoteWindow.h"
 #include "framework/App.h"
 #include "framework/Trace.h"
 #include "res/resource.h"
-#include "ui/OptionsDlg.h"
-#include "ui/RenameDlg.h"
 #include "scheme/Scheme.h"
 #include "ui/AboutDlg.h"
 #include "ui/FileDialog.h"
+#include "ui/HotkeysDlg.h"
 #include "ui/Layout.h"
+#include "ui/OptionsDlg.h"
 #include "ui/RemoteControlDlg.h"
-#include "ui/Themes.h"
+#include "ui/RenameDlg.h"
 
 using board::kSlotCount;
 
@@ -26,26 +25,27 @@ namespace {
 constexpr COLORREF kKeyColour = RGB(255, 0, 255);
 // Posted by the OSC socket while datagrams wait.
 constexpr UINT kOscWaitingMessage = WM_APP + 1;
+// While a hotkey is held: how often its key is looked at, to let it fire
+// again once released. Far below a key press's length, far above a tick's cost.
+constexpr UINT_PTR kHotkeyPollTimerId = 1300;
+constexpr UINT kHotkeyPollMs = 30;
 
+// The first scheme's sounds, read on every core while the window is built.
+std::unique_ptr<audio::SoundPrefetch> PrefetchFirstScheme(scheme::ISettingsStore& settings,
+                                                          const std::string& commandLine) {
+    return std::make_unique<audio::SoundPrefetch>(
+        scheme::StoredSoundOutput(settings),
+        scheme::ReadSchemeSoundPaths(scheme::FirstSchemePath(settings, commandLine)));
+}
 }  // namespace
 
 CBoardDlg::CBoardDlg(std::string commandLine)
     : fw::Dialog(IDD_BOARD),
-      m_board(*this, nullptr),
-      m_preferences(m_board, *this, m_settings),
-      m_hotkeys(m_board, *this, m_settings),
-      m_files(m_board, *this, m_settings, m_preferences),
-      m_slotEditing(m_board, *this),
-      m_actions(m_board, m_files),
-      m_remoteSettings(m_board, *this, m_settings),
-      m_remote([this](const board::Action& action) { m_actions.Perform(action); }, remote::Utf8ToAnsi,
-               remote::AnsiToUtf8),
       m_commandLine(std::move(commandLine)),
-      m_allSoundsMessage(::RegisterWindowMessageA(app::kAllSoundsMessage)),
+      m_system(PrefetchFirstScheme(m_settings, m_commandLine)),
+      m_controller(*this, *this, m_system, m_settings, remote::Utf8ToAnsi, remote::AnsiToUtf8),
+      m_allSoundsMessage(::RegisterWindowMessageA(board::kAllSoundsMessage)),
       m_hIcon(::LoadIconA(fw::App::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {
-    m_prefetch = std::make_unique<audio::SoundPrefetch>(
-        scheme::StoredSoundOutput(m_settings),
-        scheme::ReadSchemeSoundPaths(scheme::FirstSchemePath(m_settings, m_commandLine)));
     RegisterControlClasses();
 }
 
@@ -71,29 +71,16 @@ bool CBoardDlg::OnInitDialog() {
         slot.position.SetBitmaps(IDB_SLIDER_CHANNEL, IDB_SLIDER_THUMB, IDB_SLIDER_THUMB_ACTIVE, kPositionChannelFlags);
         slot.volume.SetBitmaps(IDB_SLIDER_VCHANNEL, IDB_SLIDER_THUMB, IDB_SLIDER_THUMB_ACTIVE, 0);
     }
-    m_board.SetLedColours(board::kLedOnGreen, board::kLedOffGreen);
     StyleButtons();
-    m_preferences.LoadFavourites();
-    m_board.SetSchemePath("");
-    m_board.SetLayout(false);
     m_fadeTimer = ::SetTimer(hwnd_, board::kFadeTimerId, board::kTimerPeriodMs, nullptr);
     m_blackBrush.reset(::CreateSolidBrush(RGB(0, 0, 0)));
-    audio::SoundError error = audio::SoundError::None;
-    m_directSound = audio::DirectSoundDevice::Create(hwnd_, m_preferences.ReadSoundOutput(), audio::OutputChoice::OrDefault,
-                                                     error, std::move(m_prefetch));
-    m_board.Report(error);
-    m_board.SetSoundDevice(m_directSound.get());
     ::DragAcceptFiles(hwnd_, TRUE);
-    m_files.NewScheme();
-    m_files.OpenFirstScheme(m_commandLine);
-    if (m_directSound) m_directSound->EndPrefetch();
-    m_remoteSettings.ApplyStored();
-    // Last, so that a message about refused hotkeys names the slots' sounds.
-    m_hotkeys.Load();
+    m_system.Attach(hwnd_, kOscWaitingMessage);
+    m_controller.Start(m_commandLine);
     return true;
 }
 
-void CBoardDlg::OnDestroy() { RegisterHotkeys({}); }
+void CBoardDlg::OnDestroy() { m_system.RegisterHotkeys({}); }
 
 void CBoardDlg::AttachControls() {
     for (int i = 0; i < kSlotCount; ++i) {
@@ -178,12 +165,11 @@ bool CBoardDlg::PreTranslateMessage(MSG& msg) {
     if (msg.hwnd != hwnd_ && !::IsChild(hwnd_, msg.hwnd)) return false;
     if (msg.message == WM_KEYDOWN) {
         if (const auto action = board::KeyAction(static_cast<unsigned>(msg.wParam), ::GetAsyncKeyState(VK_SHIFT) < 0)) {
-            m_actions.Perform(*action);
+            m_controller.Perform(*action);
             return true;
         }
     }
-    if (msg.wParam == VK_CONTROL && (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP))
-        m_board.OnControlKey(msg.message == WM_KEYDOWN);
+    if (msg.wParam == VK_CONTROL) m_controller.ControlKey(msg.message == WM_KEYDOWN);
     return false;
 }
 
@@ -198,7 +184,7 @@ bool CBoardDlg::OnSlotCommand(int id, int code) {
     // counts as a click. (STN_CLICKED has the value of BN_CLICKED.)
     if (int slot = app::SlotOf(&app::SlotIds::time, id); slot >= 0) {
         if (code != STN_CLICKED && code != STN_DBLCLK) return false;
-        m_board.OnTimeDisplayClicked(slot);
+        m_controller.TimeClicked(slot);
         return true;
     }
     if (code != BN_CLICKED) return false;
@@ -207,70 +193,75 @@ bool CBoardDlg::OnSlotCommand(int id, int code) {
         return true;
     }
     if (int slot = app::SlotOf(&app::SlotIds::stop, id); slot >= 0) {
-        m_board.OnStopButton(slot);
+        m_controller.StopClicked(slot);
         return true;
     }
     return false;
 }
 
 bool CBoardDlg::OnMenuCommand(int id) {
+    using app::MenuCommand;
     if (const int theme = app::ThemeFor(id); theme >= 0) {
-        m_board.SetLedColours(ui::kThemes[theme].on, ui::kThemes[theme].off);
+        m_controller.Menu(MenuCommand::Theme, theme);
         return true;
     }
     if (const int favourite = app::FavouriteFor(id); favourite >= 0) {
-        m_files.OpenFavourite(favourite);
+        m_controller.Menu(MenuCommand::Favourite, favourite);
         return true;
     }
-    switch (id) {
-    case ID_FILE_NEW: m_files.NewScheme(); return true;
-    case ID_FILE_OPEN: m_files.Open(); return true;
-    case ID_FILE_SAVE: m_files.Save(); return true;
-    case ID_FILE_SAVE_AS: m_files.SaveSchemeAs(); return true;
-    case ID_FILE_EXIT: CloseBoard(); return true;
-    case ID_VIEW_NORMAL: m_board.SetLayout(false); return true;
-    case ID_VIEW_COMPACT: m_board.SetLayout(true); return true;
-    case ID_TOOLS_OPTIONS: m_preferences.Options(); return true;
-    case ID_TOOLS_HOTKEYS: m_hotkeys.Edit(); return true;
-    case ID_TOOLS_STOP_ALL: m_actions.Perform({board::Action::StopAll}); return true;
-    case ID_TOOLS_REMOTE_CONTROL: m_remoteSettings.Edit(); return true;
-    case ID_HELP_ABOUT: {
-        CAboutDlg about;
-        about.DoModal(hwnd_);
+    if (const auto command = app::MenuCommandFor(id)) {
+        m_controller.Menu(*command);
         return true;
     }
-    default: return false;
-    }
+    return false;
 }
 
 void CBoardDlg::OnPlayClicked(int slot) {
     FooButton& button = Slot(slot).play;
-    if (!button.IsDropDownPressed()) {
-        m_board.OnPlayButton(slot);
-        return;
-    }
-    // The menu zone opens the slot menu; a press there never plays.
-    m_slotEditing.SlotMenu(slot);
-    if (button.IsValid()) button.ClearDropDownPress();
+    const bool menuZone = button.IsDropDownPressed();
+    m_controller.PlayClicked(slot, menuZone);
+    if (menuZone && button.IsValid()) button.ClearDropDownPress();
 }
 
 void CBoardDlg::OnTimer(UINT_PTR id) {
-    m_board.OnTimer(static_cast<unsigned>(id));
-    if (id != board::kFadeTimerId) return;
+    if (id == kHotkeyPollTimerId) return OnHotkeyPoll();
+    if (id == board::kFadeTimerId) return OnFadeTick();
+    m_controller.Timer(static_cast<unsigned>(id), remote::NowMs());
+}
+
+void CBoardDlg::OnFadeTick() {
     fw::trace::Stamp("tick");
-    DrawDueVolumeSliders();
-    // The feedback rides on the fade tick: no timer of its own wakes the thread.
-    if (m_oscSocket.IsOpen()) SendFeedback();
+    for (const remote::Datagram& datagram : m_controller.Timer(board::kFadeTimerId, remote::NowMs()))
+        m_system.Send(datagram);
+}
+
+void CBoardDlg::OnHotkey(WPARAM id) {
+    const int index = app::HotkeyFor(id);
+    if (index < 0) return;
+    m_controller.Hotkey(index);
+    if (!m_hotkeyPolling && m_controller.HotkeyHeld(index))
+        m_hotkeyPolling = ::SetTimer(hwnd_, kHotkeyPollTimerId, kHotkeyPollMs, nullptr) != 0;
+}
+
+void CBoardDlg::OnHotkeyPoll() {
+    bool held = false;
+    const board::Hotkeys& hotkeys = m_controller.hotkeys().hotkeys();
+    for (int i = 0; i < board::kHotkeyCount; ++i) {
+        if (!m_controller.HotkeyHeld(i)) continue;
+        if (m_system.IsHotkeyReleased(hotkeys[static_cast<size_t>(i)]))
+            m_controller.HotkeyReleased(i);
+        else
+            held = true;
+    }
+    if (held) return;
+    ::KillTimer(hwnd_, kHotkeyPollTimerId);
+    m_hotkeyPolling = false;
 }
 
 void CBoardDlg::OnOscWaiting(WPARAM socket) {
-    m_oscSocket.ReadAll(socket, [this](const char* bytes, std::size_t size, const remote::Endpoint& from) {
-        m_remote.Receive(bytes, size, from, remote::NowMs());
+    m_system.ReadDatagrams(socket, [this](const char* bytes, std::size_t size, const remote::Endpoint& from) {
+        m_controller.Datagram(bytes, size, from, remote::NowMs());
     });
-}
-
-void CBoardDlg::SendFeedback() {
-    for (const remote::Datagram& datagram : m_remote.Tick(m_board, remote::NowMs())) m_oscSocket.Send(datagram);
 }
 
 int CBoardDlg::SlotOfSlider(HWND slider, bool volume) const {
@@ -284,27 +275,25 @@ int CBoardDlg::SlotOfSlider(HWND slider, bool volume) const {
 void CBoardDlg::OnPositionScroll(int code, HWND slider) {
     if (code != SB_THUMBPOSITION) return;
     const int slot = SlotOfSlider(slider, false);
-    if (slot >= 0) m_board.OnPositionReleased(slot, Slot(slot).position.GetPos());
+    if (slot >= 0) m_controller.PositionReleased(slot, Slot(slot).position.GetPos());
 }
 
 void CBoardDlg::OnVolumeScroll(int code, HWND slider) {
     if (code == SB_ENDSCROLL) return;
     const int slot = SlotOfSlider(slider, true);
-    if (slot < 0) return;
-    m_volumeDue[static_cast<size_t>(slot)].reset();  // the hand on the slider wins
-    m_board.OnVolumeSliderMoved(slot, Slot(slot).volume.GetPos(), code == SB_THUMBTRACK);
+    if (slot >= 0) m_controller.VolumeMoved(slot, Slot(slot).volume.GetPos(), code == SB_THUMBTRACK);
 }
 
 void CBoardDlg::OnCopyData(const COPYDATASTRUCT* data) {
     if (!data) return;
-    m_actions.Perform(board::NameAction(data->lpData, data->cbData));
+    m_controller.Perform(board::NameAction(data->lpData, data->cbData));
 }
 
 void CBoardDlg::OnAllSounds(WPARAM action) {
-    if (action == app::FadeAllSounds)
-        m_actions.Perform({board::Action::FadeAll});
-    else if (action == app::StopAllSounds)
-        m_actions.Perform({board::Action::StopAll});
+    if (action == board::FadeAllSounds)
+        m_controller.Perform({board::Action::FadeAll});
+    else if (action == board::StopAllSounds)
+        m_controller.Perform({board::Action::StopAll});
 }
 
 void CBoardDlg::OnDropFiles(HDROP drop) {
@@ -318,7 +307,7 @@ void CBoardDlg::OnDropFiles(HDROP drop) {
         paths.push_back(path);
     }
     ::DragFinish(drop);
-    m_slotEditing.DropFiles(ui::SlotAt({at.x, at.y}, m_board.compact()), paths);
+    m_controller.Drop(ui::SlotAt({at.x, at.y}, Board().compact()), paths);
 }
 
 void CBoardDlg::OnPaint() {
@@ -332,8 +321,8 @@ void CBoardDlg::OnPaint() {
         return;
     }
     fw::PaintScope paint(hwnd_);
-    if (m_board.compact()) return;
-    fw::UniquePen pen(::CreatePen(PS_SOLID, 2, m_board.ledOffColour()));
+    if (Board().compact()) return;
+    fw::UniquePen pen(::CreatePen(PS_SOLID, 2, Board().ledOffColour()));
     fw::UniqueBrush brush(::CreateSolidBrush(RGB(0, 0, 0)));
     fw::ScopedSelect selectPen(paint.dc(), pen.get()), selectBrush(paint.dc(), brush.get());
     for (const SlotControls& slot : m_slots) {
@@ -365,13 +354,13 @@ bool CBoardDlg::OnMessage(UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
         result = reinterpret_cast<LRESULT>(m_hIcon);
         return true;
     case WM_CLOSE:
-        CloseBoard();
+        m_controller.Close();
         return true;
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(w));
         return true;
     case WM_HOTKEY:
-        if (const int index = app::HotkeyFor(w); index >= 0) m_actions.Perform(board::HotkeyAction(index));
+        OnHotkey(w);
         return true;
     default:
         if (msg == m_allSoundsMessage) {
@@ -419,27 +408,7 @@ void CBoardDlg::SetPositionSlider(int slot, int value) {
     if (!slider.IsDragging()) slider.SetThumbPosition(value);
 }
 
-void CBoardDlg::SetVolumeSlider(int slot, int value) {
-    const auto i = static_cast<size_t>(slot);
-    const bool moving = m_volumeMovedThisTick[i] || m_volumeMovedLastTick[i];
-    m_volumeMovedThisTick[i] = true;
-    if (moving) {
-        m_volumeDue[i] = value;
-        return;
-    }
-    m_volumeDue[i].reset();
-    Slot(slot).volume.SetThumbPosition(value);
-}
-
-void CBoardDlg::DrawDueVolumeSliders() {
-    for (int i = 0; i < kSlotCount; ++i) {
-        auto& due = m_volumeDue[static_cast<size_t>(i)];
-        if (due) Slot(i).volume.SetThumbPosition(*due);
-        due.reset();
-    }
-    m_volumeMovedLastTick = m_volumeMovedThisTick;
-    m_volumeMovedThisTick.fill(false);
-}
+void CBoardDlg::SetVolumeSlider(int slot, int value) { Slot(slot).volume.SetThumbPosition(value); }
 
 std::uint32_t CBoardDlg::StartSlotTimer(int slot) {
     return static_cast<std::uint32_t>(::SetTimer(hwnd_, board::kFirstSlotTimerId + slot, board::kTimerPeriodMs, nullptr));
@@ -456,19 +425,19 @@ void CBoardDlg::ApplyLedColours(std::uint32_t on, std::uint32_t off) {
 
 void CBoardDlg::ApplyLayout(bool compact) { PlaceAllSlots(compact); }
 
+// scheme::IUserDialogs
+
 void CBoardDlg::ShowMessage(const std::string& text) { fw::ShowMessage(hwnd_, text); }
 
-// scheme::ICommandHost
+bool CBoardDlg::AskYesNo(const std::string& question) {
+    return fw::ShowMessage(hwnd_, question, MB_YESNO) == IDYES;
+}
 
 std::optional<std::string> CBoardDlg::ChooseFile(scheme::FileKind kind, const std::string& initialName) {
     CFileDialogEx dialog(true, nullptr, initialName, OFN_HIDEREADONLY | OFN_NOCHANGEDIR,
                          kind == scheme::FileKind::Scheme ? kSchemeFilter : kSoundFilter);
     if (dialog.DoModal() != IDOK) return std::nullopt;
     return dialog.GetPathName();
-}
-
-bool CBoardDlg::AskYesNo(const std::string& question) {
-    return fw::ShowMessage(hwnd_, question, MB_YESNO) == IDYES;
 }
 
 scheme::SlotCommand CBoardDlg::TrackSlotMenu(int slot, bool loopChecked) {
@@ -499,20 +468,6 @@ bool CBoardDlg::EditOptions(scheme::Favourites& favourites, int& onPlayMode, std
     return true;
 }
 
-bool CBoardDlg::UseSoundOutput(const std::string& soundOutput) {
-    audio::SoundError error = audio::SoundError::None;
-    auto device = audio::DirectSoundDevice::Create(hwnd_, soundOutput, audio::OutputChoice::Exactly, error);
-    if (!device) {
-        m_board.Report(audio::SoundError::OutputUnavailable);
-        return false;
-    }
-    m_board.Report(error);
-    if (!m_board.MoveToDevice(device.get())) return false;  // said; the new device goes unused
-    // The old device goes only after every buffer made on it has been released.
-    m_directSound = std::move(device);
-    return true;
-}
-
 bool CBoardDlg::EditHotkeys(board::Hotkeys& hotkeys, const std::array<std::string, board::kHotkeyCount>& owners) {
     CHotkeysDlg dialog;
     dialog.m_hotkeys = hotkeys;
@@ -520,36 +475,6 @@ bool CBoardDlg::EditHotkeys(board::Hotkeys& hotkeys, const std::array<std::strin
     if (dialog.DoModal(hwnd_) != IDOK) return false;
     hotkeys = dialog.m_hotkeys;
     return true;
-}
-
-std::vector<int> CBoardDlg::RegisterHotkeys(const board::Hotkeys& hotkeys) {
-    for (int i = 0; i < board::kHotkeyCount; ++i) ::UnregisterHotKey(hwnd_, app::HotkeyIdOf(i));
-    std::vector<int> refused;
-    for (int i = 0; i < board::kHotkeyCount; ++i) {
-        const std::uint16_t hotkey = hotkeys[static_cast<size_t>(i)];
-        const UINT modifiers = board::HotkeyModifiers(hotkey);
-        if (hotkey && !::RegisterHotKey(hwnd_, app::HotkeyIdOf(i), modifiers, board::HotkeyKey(hotkey)))
-            refused.push_back(i);
-    }
-    return refused;
-}
-
-void CBoardDlg::ShowFavouriteCaptions(const scheme::Favourites& captions) {
-    HMENU schemes = ::GetSubMenu(::GetMenu(hwnd_), 2);
-    if (!schemes) return;
-    for (int i = 0; i < scheme::kFavouriteCount; ++i)
-        ::ModifyMenuA(schemes, static_cast<UINT>(i), MF_BYPOSITION | MF_STRING,
-                      static_cast<UINT_PTR>(app::kFavouriteCommandIds[i]), captions[static_cast<size_t>(i)].c_str());
-    // Only the drop-down changed, which is drawn afresh when opened: the bar
-    // itself needs no redraw (which would recompute the whole window's frame).
-}
-
-bool CBoardDlg::IsShiftDown() { return ::GetAsyncKeyState(VK_SHIFT) < 0; }
-
-void CBoardDlg::StartProgramCopy(const std::string& arguments) {
-    // The copy's start is not watched: a failure leaves this board as it is.
-    const std::string program = scheme::GetProgramPath(::GetCommandLineA());
-    ::ShellExecuteA(hwnd_, "open", program.c_str(), arguments.c_str(), nullptr, SW_SHOWNORMAL);
 }
 
 bool CBoardDlg::EditRemoteControl(scheme::RemoteSettings& settings) {
@@ -560,8 +485,17 @@ bool CBoardDlg::EditRemoteControl(scheme::RemoteSettings& settings) {
     return true;
 }
 
-std::string CBoardDlg::UseRemoteControl(const scheme::RemoteSettings& settings) {
-    m_oscSocket.Close();
-    if (!settings.on) return {};
-    return m_oscSocket.Open(hwnd_, kOscWaitingMessage, settings.port, settings.fromNetwork);
+void CBoardDlg::ShowAbout() {
+    CAboutDlg about;
+    about.DoModal(hwnd_);
+}
+
+void CBoardDlg::ShowFavouriteCaptions(const scheme::Favourites& captions) {
+    HMENU schemes = ::GetSubMenu(::GetMenu(hwnd_), 2);
+    if (!schemes) return;
+    for (int i = 0; i < board::kFavouriteCount; ++i)
+        ::ModifyMenuA(schemes, static_cast<UINT>(i), MF_BYPOSITION | MF_STRING,
+                      static_cast<UINT_PTR>(app::kFavouriteCommandIds[i]), captions[static_cast<size_t>(i)].c_str());
+    // Only the drop-down changed, which is drawn afresh when opened: the bar
+    // itself needs no redraw (which would recompute the whole window's frame).
 }

@@ -1,37 +1,27 @@
 #pragma once
-// The main window: 18 sound slots on a dark LED panel. The slot logic lives
-// in board::Board, the commands in scheme::SchemeFiles, SlotEditing,
-// Preferences and HotkeyPreferences, and what is asked from outside in
-// scheme::BoardActions; this class wires them to the dialog's controls,
-// timers, keys, menus, the file dialogs, the remote trigger and the
-// system-wide hotkeys.
+// The main window: 18 sound slots on a dark LED panel. It turns the
+// window's messages (clicks, sliders, keys, menus, drops, timers, hotkeys,
+// the remote trigger, datagrams) into inputs of the board's front door,
+// app::BoardController, which holds all the logic; it shows the slots the
+// board describes (board::IBoardView) and the user's dialogs, menus and
+// messages (scheme::IUserDialogs). The system's services are CBoardSystem's.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <array>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "audio/DirectSoundDevice.h"
-#include "audio/SoundPrefetch.h"
-#include "board/Board.h"
+#include "app/BoardController.h"
+#include "app/BoardSystem.h"
 #include "controls/FooButton.h"
 #include "controls/MatrixStatic.h"
 #include "controls/ZipSliderCtl.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
-#include "remote/OscSocket.h"
-#include "remote/RemoteControl.h"
-#include "scheme/BoardActions.h"
-#include "scheme/HotkeyPreferences.h"
-#include "scheme/Preferences.h"
-#include "scheme/RemoteSettings.h"
-#include "scheme/SchemeFiles.h"
-#include "scheme/SlotEditing.h"
 #include "scheme/Settings.h"
 
-class CBoardDlg : public fw::Dialog, private board::IBoardView, private scheme::ICommandHost {
+class CBoardDlg : public fw::Dialog, private board::IBoardView, private scheme::IUserDialogs {
 public:
     // commandLine: the program's arguments; a scheme to open instead of the last one.
     explicit CBoardDlg(std::string commandLine);
@@ -42,10 +32,8 @@ public:
     // them, and whoever makes the template without a CBoardDlg.
     static bool RegisterControlClasses();
 
-    board::Board& Board() { return m_board; }
-
-    // Stores the settings, empties every slot and ends the dialog.
-    void CloseBoard() { m_files.CloseBoard(); }
+    const board::Board& Board() const { return m_controller.board(); }
+    app::BoardController& Controller() { return m_controller; }
     void PlaceSlotControls(int slot, int x, int y, bool compact);
 
 protected:
@@ -54,8 +42,8 @@ protected:
     bool OnMessage(UINT msg, WPARAM w, LPARAM l, LRESULT& result) override;
     bool OnCommand(int id, int code, HWND control) override;
     void OnTimer(UINT_PTR id) override;
-    void OnOK() override { CloseBoard(); }
-    void OnCancel() override { CloseBoard(); }
+    void OnOK() override { m_controller.Close(); }
+    void OnCancel() override { m_controller.Close(); }
     void OnDestroy() override;
 
 private:
@@ -78,9 +66,10 @@ private:
     void OnCopyData(const COPYDATASTRUCT* data);
     void OnDropFiles(HDROP drop);
     void OnAllSounds(WPARAM action);
+    void OnHotkey(WPARAM id);
+    void OnHotkeyPoll();
     void OnOscWaiting(WPARAM socket);
-    void SendFeedback();
-    void DrawDueVolumeSliders();
+    void OnFadeTick();
     void OnPaint();
     SlotControls& Slot(int slot) { return m_slots[static_cast<size_t>(slot)]; }
     int SlotOfSlider(HWND slider, bool volume) const;
@@ -98,49 +87,27 @@ private:
     void SetWindowTitle(const std::string& title) override;
     void ApplyLedColours(std::uint32_t on, std::uint32_t off) override;
     void ApplyLayout(bool compact) override;
-    void ShowMessage(const std::string& text) override;
 
-    // scheme::ICommandHost
-    std::optional<std::string> ChooseFile(scheme::FileKind kind, const std::string& initialName) override;
+    // scheme::IUserDialogs
+    void ShowMessage(const std::string& text) override;
     bool AskYesNo(const std::string& question) override;
+    std::optional<std::string> ChooseFile(scheme::FileKind kind, const std::string& initialName) override;
     scheme::SlotCommand TrackSlotMenu(int slot, bool loopChecked) override;
     bool EditName(std::string& name) override;
     bool EditOptions(scheme::Favourites& favourites, int& onPlayMode, std::string& soundOutput) override;
-    bool UseSoundOutput(const std::string& soundOutput) override;
     bool EditHotkeys(board::Hotkeys& hotkeys, const std::array<std::string, board::kHotkeyCount>& owners) override;
-    std::vector<int> RegisterHotkeys(const board::Hotkeys& hotkeys) override;
-    void ShowFavouriteCaptions(const scheme::Favourites& captions) override;
-    bool IsShiftDown() override;
-    void StartProgramCopy(const std::string& arguments) override;
-    void EndBoard() override { EndDialog(IDOK); }
     bool EditRemoteControl(scheme::RemoteSettings& settings) override;
-    std::string UseRemoteControl(const scheme::RemoteSettings& settings) override;
+    void ShowAbout() override;
+    void ShowFavouriteCaptions(const scheme::Favourites& captions) override;
+    void EndBoard() override { EndDialog(IDOK); }
 
-    // The device outlives the board, whose slots hold buffers made on it.
-    std::unique_ptr<audio::DirectSoundDevice> m_directSound;
-    board::Board m_board;
-    scheme::RegistrySettings m_settings;
-    scheme::Preferences m_preferences;
-    scheme::HotkeyPreferences m_hotkeys;
-    scheme::SchemeFiles m_files;
-    scheme::SlotEditing m_slotEditing;
-    scheme::BoardActions m_actions;
-    // OSC: the settings, the service and its socket, all on this thread.
-    scheme::RemoteControlSettings m_remoteSettings;
-    remote::RemoteControl m_remote;
-    remote::OscSocket m_oscSocket;
-    // A volume slider moved from outside the window (an OSC fader, a scheme)
-    // is drawn at once when it was still through the tick before; while it
-    // keeps moving, only at each tick: a fader sends far more values than a
-    // screen shows.
-    std::array<bool, board::kSlotCount> m_volumeMovedThisTick{}, m_volumeMovedLastTick{};
-    std::array<std::optional<int>, board::kSlotCount> m_volumeDue{};
     std::string m_commandLine;
-    // Reads the first scheme's sounds while the window is built, until the
-    // device takes it over.
-    std::unique_ptr<audio::SoundPrefetch> m_prefetch;
+    scheme::RegistrySettings m_settings;
+    CBoardSystem m_system;
     std::array<SlotControls, board::kSlotCount> m_slots;
+    app::BoardController m_controller;
     UINT_PTR m_fadeTimer = 0;
+    bool m_hotkeyPolling = false;
     UINT m_allSoundsMessage;  // the registered remote stop/fade-all message
     fw::UniqueBrush m_blackBrush;
     HICON m_hIcon;

@@ -4,16 +4,19 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <optional>
+
+#include "app/BoardController.h"
 #include "board/BoardView.h"
 #include "board/Hotkey.h"
 #include "res/resource.h"
-#include "scheme/CommandHost.h"
+#include "scheme/Choices.h"
 #include "ui/Themes.h"
 
 namespace app {
 
 // The Schemes menu's commands, favourite 1 first.
-constexpr int kFavouriteCommandIds[scheme::kFavouriteCount] = {
+constexpr int kFavouriteCommandIds[board::kFavouriteCount] = {
     ID_SCHEME_1, ID_SCHEME_2, ID_SCHEME_3, ID_SCHEME_4,  ID_SCHEME_5,  ID_SCHEME_6,
     ID_SCHEME_7, ID_SCHEME_8, ID_SCHEME_9, ID_SCHEME_10, ID_SCHEME_11, ID_SCHEME_12};
 
@@ -71,6 +74,25 @@ inline scheme::SlotCommand SlotCommandFor(int id) {
     return static_cast<scheme::SlotCommand>(IndexOf(kSlotCommandIds, id) + 1);  // -1 gives None
 }
 inline int FavouriteFor(int id) { return IndexOf(kFavouriteCommandIds, id); }
+
+// The menu commands without an index.
+inline std::optional<MenuCommand> MenuCommandFor(int id) {
+    switch (id) {
+    case ID_FILE_NEW: return MenuCommand::New;
+    case ID_FILE_OPEN: return MenuCommand::Open;
+    case ID_FILE_SAVE: return MenuCommand::Save;
+    case ID_FILE_SAVE_AS: return MenuCommand::SaveAs;
+    case ID_FILE_EXIT: return MenuCommand::Exit;
+    case ID_VIEW_NORMAL: return MenuCommand::Normal;
+    case ID_VIEW_COMPACT: return MenuCommand::Compact;
+    case ID_TOOLS_OPTIONS: return MenuCommand::Options;
+    case ID_TOOLS_HOTKEYS: return MenuCommand::Hotkeys;
+    case ID_TOOLS_REMOTE_CONTROL: return MenuCommand::RemoteControl;
+    case ID_TOOLS_STOP_ALL: return MenuCommand::StopAll;
+    case ID_HELP_ABOUT: return MenuCommand::About;
+    default: return std::nullopt;
+    }
+}
 inline int ThemeFor(int id) { return IndexOf(kThemeCommandIds, id); }
 inline int BitmapOf(board::PlayImage image) { return kPlayImageIds[static_cast<int>(image)]; }
 

@@ -9,6 +9,9 @@
 
 namespace board {
 
+// The favourite schemes a board keeps, each opened by the Schemes menu, a hotkey or OSC.
+constexpr int kFavouriteCount = 12;
+
 struct Action {
     enum Kind {
         Fire,           // a slot, as its Play button: start, or pause when it plays
@@ -18,7 +21,7 @@ struct Action {
         FireByName,     // every slot named `name`, case aside, as its Play button
         StopAll,        // every slot stopped and rewound, every fade ended
         FadeAll,        // every playing sound faded out and paused
-        OpenFavourite,  // favourite scheme `index`
+        OpenFavourite,  // favourite scheme `index`: the one action that changes what the slots hold
     };
     Action(Kind k, int i = 0, double v = 0, std::string n = {}) : kind(k), index(i), value(v), name(std::move(n)) {}
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "board/Arith.h"
+#include "board/RemoteWindow.h"
 #include "framework/AnsiText.h"
 #include "framework/FileStatus.h"
 #include "framework/TextFile.h"
@@ -11,9 +12,6 @@
 namespace board {
 
 namespace {
-int ClampVolume(int value) { return value < 0 ? 0 : value > kVolumeRange ? kVolumeRange : value; }
-
-const char kAppName[] = "Clangster";
 const char kBlankTitle[] = "|     ";  // 25 blank columns
 const char kIdleTime[] = "     ";
 const char kIdleTenths[] = "  ";
@@ -38,8 +36,10 @@ std::string NameFromPath(const std::string& path) {
     return fw::ToUpperAnsi(name);
 }
 
-Board::Board(IBoardView& view, audio::ISoundDevice* device) : m_view(view), m_directSound(device) {
+Board::Board(IBoardView& view, Messages& messages, audio::ISoundDevice* device)
+    : m_view(view), m_messages(messages), m_directSound(device) {
     for (int i = 0; i < kSlotCount; ++i) at(i).timerId = kFirstSlotTimerId + static_cast<unsigned>(i);
+    m_volumeDue.fill(-1);
 }
 
 void Board::SetDisplayText(int i, DisplayKind kind, const std::string& text) {
@@ -54,21 +54,20 @@ void Board::ClearSlot(int i) {
     SetDisplayText(i, DisplayKind::Tenths, "");
     m_view.SetPlayTextColour(i, kCaptionGrey);
     ReleaseBuffer(i);
-    s.loaded = false;
+    s.state = SlotState::Empty;
     // A fade cannot outlive its sound: the next fade tick would have no buffer,
     // and a later load must not inherit it.
     m_fading[static_cast<std::size_t>(i)] = false;
     m_view.SetPlayImage(i, PlayImage::Idle);
     m_view.SetPositionSlider(i, 0);
     s.name.clear();
-    s.kept = false;
     s.keptLine.clear();
 }
 
 void Board::ReleaseBuffer(int i) {
     SoundSlot& s = at(i);
     if (!s.buffer) return;
-    if (s.loaded) {
+    if (s.loaded()) {
         std::uint32_t status = 0;
         if (!audio::Succeeded(s.buffer->GetStatus(status)))
             Report(audio::SoundError::GetStatus);
@@ -81,7 +80,7 @@ void Board::ReleaseBuffer(int i) {
 void Board::Report(audio::SoundError error, const std::string& path) {
     std::string text = audio::SoundErrorText(error);
     if (audio::IsDecodeError(error)) text = "Error decoding " + path + ":\n\n" + text;
-    if (!text.empty()) m_view.ShowMessage(text);
+    m_messages.Tell(text);
 }
 
 void Board::LoadSlot(int i, const std::string& path, const std::string& name) {
@@ -107,9 +106,9 @@ void Board::LoadSlot(int i, const std::string& path, const std::string& name) {
     ShowLengthTitle(i);
     m_view.SetPlayTextColour(i, kCaptionBlack);
     s.volume = 0;
-    m_view.SetVolumeSlider(i, 0);
+    ShowVolume(i, 0);
     m_view.SetPositionRange(i, 0, kPositionRange);
-    s.loaded = true;
+    s.state = SlotState::Loaded;
 }
 
 void Board::ShowLengthTitle(int i) {
@@ -121,19 +120,19 @@ void Board::ReloadSlot(int i) {
     const std::string path = slot(i).path, name = slot(i).name;
     std::uint64_t size = 0;
     // A kept sound stays kept, line and all, until its file is there to be read.
-    if (slot(i).kept && !fw::QueryFileSize(path, size)) return;
+    if (slot(i).kept() && !fw::QueryFileSize(path, size)) return;
     ClearSlot(i);
     LoadSlot(i, path, name);
     // As every new buffer starts: full volume.
-    m_view.SetVolumeSlider(i, 0);
+    ShowVolume(i, 0);
     at(i).volume = 0;
 }
 
 void Board::KeepSound(int i) {
     SoundSlot& s = at(i);
-    s.kept = true;
+    s.state = SlotState::Kept;
     s.volume = 0;
-    m_view.SetVolumeSlider(i, 0);
+    ShowVolume(i, 0);
     ShowMissingTitle(i);
 }
 
@@ -141,12 +140,12 @@ void Board::KeepSchemeLine(int i, const std::string& line, const std::string& pa
                            int volume) {
     ClearSlot(i);
     SoundSlot& s = at(i);
-    s.kept = true;
+    s.state = SlotState::Kept;
     s.keptLine = line;
     s.path = path;
     s.name = name.empty() ? NameFromPath(path) : CleanSlotName(name, path);
     s.volume = ClampVolume(volume);
-    m_view.SetVolumeSlider(i, s.volume);
+    ShowVolume(i, s.volume);
     ShowMissingTitle(i);
 }
 
@@ -154,7 +153,7 @@ void Board::ShowMissingTitle(int i) { SetDisplayText(i, DisplayKind::Title, slot
 
 void Board::RenameSlot(int i, const std::string& name) {
     SoundSlot& s = at(i);
-    if (!s.loaded) return;
+    if (!s.loaded()) return;
     s.name = CleanSlotName(name, s.path);
     ShowLengthTitle(i);
 }
@@ -168,18 +167,16 @@ void Board::SetCountDown(int i, bool countDown) { at(i).countDown = countDown; }
 
 void Board::SetVolume(int i, int value) {
     SoundSlot& s = at(i);
-    if (!s.loaded) return;
-    // Past the slider's ends DirectSound refuses the level, and the sound
-    // would play at full volume with the slider at its quietest.
+    if (!s.loaded()) return;
     value = ClampVolume(value);
     s.buffer->SetVolume(SliderToVolume(value));
     s.volume = value;
-    m_view.SetVolumeSlider(i, value);
+    ShowVolume(i, value);
 }
 
 void Board::PositionSlot(int i, std::uint32_t bytes) {
     SoundSlot& s = at(i);
-    if (!s.loaded) return;
+    if (!s.loaded()) return;
     // A stored position may lie between two sample frames (a float keeps
     // whole bytes only up to 16 MB): the sound starts on the frame it falls
     // in, while the slot shows the position as stored.
@@ -203,7 +200,7 @@ std::uint32_t Board::FrameStart(int i, std::uint32_t bytes) {
 
 void Board::SeekSlot(int i, double seconds) {
     SoundSlot& s = at(i);
-    if (!s.loaded || !(seconds >= 0)) return;
+    if (!s.loaded() || !(seconds >= 0)) return;
     const double offset = seconds * s.bytesPerSec;
     const std::uint32_t bytes = offset < 4294967295.0 ? static_cast<std::uint32_t>(offset) : 0xFFFFFFFFu;
     if (!IsSlotPlaying(i)) return PositionSlot(i, bytes);
@@ -214,29 +211,29 @@ void Board::SeekSlot(int i, double seconds) {
 std::uint32_t Board::PlayPosition(int i) {
     SoundSlot& s = at(i);
     std::uint32_t cursor = 0;
-    if (s.loaded && !audio::Succeeded(s.buffer->GetCurrentPosition(cursor))) cursor = 0;
+    if (s.loaded() && !audio::Succeeded(s.buffer->GetCurrentPosition(cursor))) cursor = 0;
     return cursor;
 }
 
 bool Board::IsSlotPlaying(int i) {
     SoundSlot& s = at(i);
     std::uint32_t status = 0;
-    return s.loaded && audio::Succeeded(s.buffer->GetStatus(status)) && (status & audio::kStatusPlaying);
+    return s.loaded() && audio::Succeeded(s.buffer->GetStatus(status)) && (status & audio::kStatusPlaying);
 }
 
 void Board::StartSlot(int i) {
     SoundSlot& s = at(i);
-    if (s.loaded) s.buffer->Play(s.loop);
+    if (s.loaded()) s.buffer->Play(s.loop);
 }
 
 void Board::PauseSlot(int i) {
     SoundSlot& s = at(i);
-    if (s.loaded) s.buffer->Stop();
+    if (s.loaded()) s.buffer->Stop();
 }
 
 void Board::StopSlot(int i) {
     SoundSlot& s = at(i);
-    if (!s.loaded) return;
+    if (!s.loaded()) return;
     s.buffer->Stop();
     s.buffer->SetCurrentPosition(0);
 }
@@ -245,7 +242,7 @@ void Board::StopAll() {
     for (int i = 0; i < kSlotCount; ++i) {
         auto& fading = m_fading[static_cast<std::size_t>(i)];
         // A fade cut short would leave the sound at its lowered level.
-        if (fading && slot(i).loaded) at(i).buffer->SetVolume(m_fadeRestoreVolume[static_cast<std::size_t>(i)]);
+        if (fading && slot(i).loaded()) at(i).buffer->SetVolume(m_fadeRestoreVolume[static_cast<std::size_t>(i)]);
         fading = false;
         OnStopButton(i);
     }
@@ -265,7 +262,7 @@ void Board::FadeAll() {
 
 void Board::OnPlayButton(int i) {
     SoundSlot& s = at(i);
-    if (!s.loaded) return;
+    if (!s.loaded()) return;
     std::uint32_t status = 0;
     if (!audio::Succeeded(s.buffer->GetStatus(status))) return;
     if (status & audio::kStatusPlaying) {
@@ -306,6 +303,7 @@ void Board::OnTimer(unsigned timerId) {
         for (int i = 0; i < kSlotCount; ++i)
             if (m_fading[static_cast<std::size_t>(i)]) FadeStep(i);
         BringTimersIntoStep();
+        DrawDueVolumes();
     }
 }
 
@@ -328,7 +326,7 @@ void Board::BringTimersIntoStep() {
 
 void Board::RefreshSlotTime(int i) {
     SoundSlot& s = at(i);
-    if (!s.loaded) return;
+    if (!s.loaded()) return;
     std::uint32_t status = 0;
     if (!audio::Succeeded(s.buffer->GetStatus(status))) return;
     std::uint32_t cursor = 0;
@@ -337,7 +335,7 @@ void Board::RefreshSlotTime(int i) {
     // A sound that stopped itself on a read error shows as ended; the user is told why, once.
     const audio::SoundError error = s.buffer->TakePlaybackError();
     if (error != audio::SoundError::None)
-        m_view.ShowMessage("Error playing " + s.path + ":\n\n" + audio::SoundErrorText(error));
+        m_messages.Tell("Error playing " + s.path + ":\n\n" + audio::SoundErrorText(error));
 }
 
 void Board::ShowSlotTime(int i, std::uint32_t cursor, std::uint32_t status) {
@@ -366,7 +364,7 @@ void Board::ShowSlotTime(int i, std::uint32_t cursor, std::uint32_t status) {
 void Board::FadeStep(int i) {
     SoundSlot& s = at(i);
     auto& fading = m_fading[static_cast<std::size_t>(i)];
-    if (!s.loaded) {
+    if (!s.loaded()) {
         fading = false;  // nothing left to fade
         return;
     }
@@ -390,15 +388,34 @@ void Board::OnTimeDisplayClicked(int i) { SetCountDown(i, !slot(i).countDown); }
 
 void Board::OnPositionReleased(int i, int value) {
     SoundSlot& s = at(i);
-    if (!s.loaded) return;
+    if (!s.loaded()) return;
     const float offset = s.duration * 0.001f * static_cast<float>(value) * static_cast<float>(s.bytesPerSec);
     s.buffer->SetCurrentPosition(TruncToUint32(offset));
     RefreshSlotTime(i);
 }
 
+void Board::ShowVolume(int i, int value) {
+    const auto j = static_cast<std::size_t>(i);
+    const bool moving = m_volumeMovedThisTick[j] || m_volumeMovedLastTick[j];
+    m_volumeMovedThisTick[j] = true;
+    m_volumeDue[j] = moving ? value : -1;
+    if (!moving) m_view.SetVolumeSlider(i, value);
+}
+
+void Board::DrawDueVolumes() {
+    for (int i = 0; i < kSlotCount; ++i) {
+        int& due = m_volumeDue[static_cast<std::size_t>(i)];
+        if (due >= 0) m_view.SetVolumeSlider(i, due);
+        due = -1;
+    }
+    m_volumeMovedLastTick = m_volumeMovedThisTick;
+    m_volumeMovedThisTick.fill(false);
+}
+
 void Board::OnVolumeSliderMoved(int i, int value, bool dragged) {
+    m_volumeDue[static_cast<std::size_t>(i)] = -1;  // the hand on the slider wins
     SoundSlot& s = at(i);
-    if (!s.loaded) return;
+    if (!s.loaded()) return;
     s.volume = value;
     if (dragged) s.buffer->SetVolume(SliderToVolume(value));
 }
@@ -426,9 +443,9 @@ void Board::OnControlKey(bool down) {
         if (down)
             SetDisplayText(i, DisplayKind::Title,
                            ControlKeyTitle(s.name, kSlotKeys[i], m_hotkeys[static_cast<std::size_t>(i)]));
-        else if (s.loaded)
+        else if (s.loaded())
             ShowLengthTitle(i);
-        else if (s.kept)
+        else if (s.kept())
             ShowMissingTitle(i);
         else
             SetDisplayText(i, DisplayKind::Title, kBlankTitle);  // as a cleared slot shows
@@ -441,7 +458,7 @@ bool Board::MoveToDevice(audio::ISoundDevice* device) {
     std::array<std::unique_ptr<audio::ISoundBuffer>, kSlotCount> moved;
     for (int i = 0; i < kSlotCount; ++i) {
         auto& to = moved[static_cast<std::size_t>(i)];
-        if (!slot(i).loaded) continue;
+        if (!slot(i).loaded()) continue;
         if (device) to = device->CopyBuffer(*at(i).buffer);
         if (!to || !to->IsLoaded()) {
             Report(audio::SoundError::OutputRefusedSounds);
@@ -451,7 +468,7 @@ bool Board::MoveToDevice(audio::ISoundDevice* device) {
     m_directSound = device;
     for (int i = 0; i < kSlotCount; ++i) {
         SoundSlot& s = at(i);
-        if (!s.loaded) continue;
+        if (!s.loaded()) continue;
         const bool playing = IsSlotPlaying(i);
         std::uint32_t cursor = 0;
         std::int32_t level = SliderToVolume(s.volume);
@@ -473,7 +490,7 @@ void Board::SetSchemeTitle(const std::string& text) {
     if (title.size() >= 7 && fw::EqualsIgnoreCaseAnsi(title.substr(title.size() - 7), ".scheme"))
         title.resize(title.size() - 7);
     m_schemeName = title;
-    m_view.SetWindowTitle(title + " - " + kAppName);
+    m_view.SetWindowTitle(title + kTitleSuffix);
 }
 
 void Board::NewScheme() {

@@ -15,6 +15,7 @@
 #include "board/BoardView.h"
 #include "board/Hotkey.h"
 #include "board/Keys.h"
+#include "board/Messages.h"
 
 namespace board {
 
@@ -31,25 +32,30 @@ constexpr std::uint32_t kLedOffGreen = 0x0F3A00;
 constexpr std::uint32_t kCaptionGrey = 0x7F7F7F;
 constexpr std::uint32_t kCaptionBlack = 0x000000;
 
+// What a slot holds. Kept: a sound that is named but not loaded (its file
+// missing or unreadable, the card refused it, or there is no sound device):
+// the slot keeps its path, name and volume so that saving does not lose
+// it, and stays silent otherwise.
+enum class SlotState { Empty, Kept, Loaded };
+
 struct SoundSlot {
     std::uint32_t timerHandle = 0;
     std::uint32_t timerId = 0;
     float duration = 0.0f;  // the buffer's length bytes (a WAV's whole file, header included) / bytesPerSec
     std::string path;
     std::string name;
-    std::unique_ptr<audio::ISoundBuffer> buffer;
-    bool loaded = false;
+    std::unique_ptr<audio::ISoundBuffer> buffer;  // while Loaded
+    SlotState state = SlotState::Empty;
     std::uint32_t bytesPerSec = 0;
     bool countDown = false;
     bool loop = false;
     int volume = 0;  // the volume slider's value, 0 (full) to 10000
-    // A sound that is named but not loaded (its file missing or unreadable,
-    // the card refused it, or there is no sound device): the slot keeps its
-    // path, name and volume so that saving does not lose it, and stays
-    // silent otherwise. keptLine: the scheme line it was read from, written
-    // back exactly as it was; empty for a sound chosen on this board.
-    bool kept = false;
+    // A kept sound's scheme line, written back exactly as it was read;
+    // empty for a sound chosen on this board.
     std::string keptLine;
+
+    bool loaded() const { return state == SlotState::Loaded; }
+    bool kept() const { return state == SlotState::Kept; }
 
     // The time a place in the sound stands for, as the displays show it.
     float SecondsAt(std::uint32_t bytes) const { return static_cast<float>(bytes) / static_cast<float>(bytesPerSec); }
@@ -57,11 +63,16 @@ struct SoundSlot {
 
 // The volume a slider value stands for: linear in decibels, 0 to -5000.
 inline std::int32_t SliderToVolume(int value) { return -(value / 2); }
+// A volume slider value within the slider's ends: past them DirectSound
+// refuses the level, and a sound would play at full volume with the slider
+// at its quietest.
+inline int ClampVolume(int value) { return value < 0 ? 0 : value > kVolumeRange ? kVolumeRange : value; }
 
 class Board {
 public:
     // device may be null: the board then stays silent and every slot empty.
-    Board(IBoardView& view, audio::ISoundDevice* device);
+    // What goes wrong is told through messages.
+    Board(IBoardView& view, Messages& messages, audio::ISoundDevice* device);
     void SetSoundDevice(audio::ISoundDevice* device) { m_directSound = device; }
     // Moves every loaded sound to device from the samples in memory, keeping
     // its name, switches, volume, place and fade; a playing sound goes on
@@ -80,6 +91,8 @@ public:
     // Tells the user what went wrong with the sound card, or why the sound
     // file at path could not be decoded; nothing for the errors that are silent.
     void Report(audio::SoundError error, const std::string& path = std::string());
+    // Tells the user anything else.
+    void Tell(const std::string& text) { m_messages.Tell(text); }
 
     // Slots.
     void LoadSlot(int slot, const std::string& path, const std::string& name);
@@ -158,7 +171,6 @@ public:
     std::uint32_t ledOffColour() const { return m_ledOffColour; }
     bool compact() const { return m_compact; }
     int onPlayMode() const { return m_onPlayMode; }
-    IBoardView& view() { return m_view; }
 
 private:
     SoundSlot& at(int i) { return m_slots.at(static_cast<std::size_t>(i)); }
@@ -175,8 +187,14 @@ private:
     // Restarts, from the fade tick, each refresh timer started since the
     // last one, so that it falls due with the fade timer.
     void BringTimersIntoStep();
+    // Moves a volume slider: at once when it was still through the tick
+    // before; while it keeps moving, at each tick (DrawDueVolumes). A fader
+    // sends far more values than a screen shows.
+    void ShowVolume(int slot, int value);
+    void DrawDueVolumes();
 
     IBoardView& m_view;
+    Messages& m_messages;
     audio::ISoundDevice* m_directSound;
     std::array<SoundSlot, kSlotCount> m_slots;
     std::array<bool, kSlotCount> m_fading{};
@@ -189,6 +207,8 @@ private:
     bool m_compact = false;
     int m_onPlayMode = FadeOthers;
     Hotkeys m_hotkeys{};
+    std::array<bool, kSlotCount> m_volumeMovedThisTick{}, m_volumeMovedLastTick{};
+    std::array<int, kSlotCount> m_volumeDue{};  // -1: nothing waits to be drawn
 };
 
 // A name as a slot may hold it: without the scheme file's field separator,

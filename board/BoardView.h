@@ -1,6 +1,7 @@
 #pragma once
 // What the board's logic needs from its window: the slot controls, the slot
-// timers and the window itself. The main dialog implements it with real
+// timers and the window itself. (What the user is told goes through
+// board::Messages.) The main dialog implements it with real
 // controls; host tests implement it with a recording fake.
 #include <cstdint>
 #include <string>
@@ -34,7 +35,6 @@ public:
     virtual void SetWindowTitle(const std::string& title) = 0;
     virtual void ApplyLedColours(std::uint32_t on, std::uint32_t off) = 0;  // redraws everything
     virtual void ApplyLayout(bool compact) = 0;
-    virtual void ShowMessage(const std::string& text) = 0;
 };
 
 }  // namespace board

@@ -88,17 +88,27 @@ std::optional<std::pair<int, int>> FindSharedHotkey(const Hotkeys& hotkeys) {
     return std::nullopt;
 }
 
+bool HasCommandModifier(std::uint16_t hotkey) { return (hotkey >> 8) & (kHotkeyControl | kHotkeyAlt); }
+
+bool TakesAltGr(std::uint16_t hotkey) {
+    const unsigned both = kHotkeyControl | kHotkeyAlt;
+    return ((hotkey >> 8) & both) == both;
+}
+
 Action HotkeyAction(int index) {
     if (index == kHotkeyStopAll) return Action{Action::StopAll};
     if (index == kHotkeyFadeAll) return Action{Action::FadeAll};
+    if (index >= kHotkeyFirstFavourite) return Action{Action::OpenFavourite, index - kHotkeyFirstFavourite};
     return Action{Action::Fire, index};
 }
 
-std::string HotkeyOwner(int index, const std::string& slotName) {
+std::string HotkeyOwner(int index, const std::string& name) {
     if (index == kHotkeyStopAll) return "Stop all";
     if (index == kHotkeyFadeAll) return "Fade all";
-    const std::string slot = "Slot " + std::to_string(index + 1);
-    return slotName.empty() ? slot : slot + " (" + slotName + ")";
+    const std::string owner = index >= kHotkeyFirstFavourite
+                                  ? "Favourite " + std::to_string(index - kHotkeyFirstFavourite + 1)
+                                  : "Slot " + std::to_string(index + 1);
+    return name.empty() ? owner : owner + " (" + name + ")";
 }
 
 std::string ControlKeyTitle(const std::string& name, unsigned key, std::uint16_t hotkey) {

@@ -1,6 +1,7 @@
 #pragma once
-// System-wide hotkeys: one for each slot, one for Stop all and one for Fade
-// all. A hotkey is kept as the standard hot-key control's value: the virtual
+// System-wide hotkeys: one for each slot, one for Stop all, one for Fade
+// all and one for each favourite scheme (so that a keypad switches banks).
+// A hotkey is kept as the standard hot-key control's value: the virtual
 // key in the low byte, the control's modifier flags in the high byte; 0 is none.
 #include <array>
 #include <cstdint>
@@ -13,9 +14,10 @@
 
 namespace board {
 
-constexpr int kHotkeyCount = kSlotCount + 2;
 constexpr int kHotkeyStopAll = kSlotCount;
 constexpr int kHotkeyFadeAll = kSlotCount + 1;
+constexpr int kHotkeyFirstFavourite = kSlotCount + 2;
+constexpr int kHotkeyCount = kHotkeyFirstFavourite + kFavouriteCount;
 using Hotkeys = std::array<std::uint16_t, kHotkeyCount>;
 
 // The hot-key control's modifier flags, and the system's modifiers for
@@ -37,13 +39,20 @@ std::uint16_t HotkeyFromText(const std::string& text);
 std::string HotkeyText(std::uint16_t hotkey);
 // The first two entries that are one combination for the system, or nothing.
 std::optional<std::pair<int, int>> FindSharedHotkey(const Hotkeys& hotkeys);
+// Whether a hotkey holds Ctrl or Alt: one without would take its key (a
+// letter, a digit) from every program.
+bool HasCommandModifier(std::uint16_t hotkey);
+// Both Ctrl and Alt: many keyboard layouts type their AltGr characters so.
+bool TakesAltGr(std::uint16_t hotkey);
 
 // What a hotkey asks of the board: its slot fired as the Play button does
 // (the whole combination is the hotkey, so Shift does not turn it into a
-// stop), or every sound stopped or faded out as Esc and Shift+Esc do.
+// stop), every sound stopped or faded out as Esc and Shift+Esc do, or a
+// favourite opened in this board.
 Action HotkeyAction(int index);
-// Who a hotkey belongs to: "Slot 3 (DOOR BELL)", "Slot 4", "Stop all", "Fade all".
-std::string HotkeyOwner(int index, const std::string& slotName);
+// Who a hotkey belongs to: "Slot 3 (DOOR BELL)", "Slot 4", "Stop all",
+// "Fade all", "Favourite 2 (Friday)"; name: the slot's sound or the favourite's caption.
+std::string HotkeyOwner(int index, const std::string& name);
 
 // A slot's title while Ctrl is held: its name and its key's label, with
 // its hotkey, when it has one, between them, right-aligned to the name's

@@ -36,6 +36,7 @@ add_library(clangster_win STATIC
   ui/RenameDlg.cpp
   ui/OptionsDlg.cpp
   ui/HotkeysDlg.cpp
+  app/BoardSystem.cpp
   app/BoardDlg.cpp
 )
 target_compile_options(clangster_win PRIVATE -Wall -Wextra)

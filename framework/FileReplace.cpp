@@ -11,6 +11,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "framework/Handles.h"
 #else
 #include <fcntl.h>
 #include <stdlib.h>
@@ -58,12 +60,11 @@ std::string FinalTarget(const std::string& path) {
     static const auto finalPath = reinterpret_cast<FinalPathFn>(reinterpret_cast<void*>(
         ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
     if (!finalPath) return path;
-    const HANDLE file =
-        ::CreateFileA(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return path;
+    const UniqueKernelHandle file(
+        ::CreateFileA(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) return path;
     char name[MAX_PATH + 8];
-    const DWORD n = finalPath(file, name, sizeof name, 0);
-    ::CloseHandle(file);
+    const DWORD n = finalPath(file.get(), name, sizeof name, 0);
     if (n == 0 || n >= sizeof name) return path;
     const std::string final(name, n);
     if (final.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\\\" + final.substr(8);
@@ -79,12 +80,9 @@ int CreateTempBeside(const std::string& path, std::string& temp) {
         std::snprintf(name, sizeof name, "~cls%04lx.tmp", static_cast<unsigned long>((start + i) & 0xFFFF));
         temp = FolderOf(path) + name;
         if (temp.size() >= MAX_PATH) return ENAMETOOLONG;
-        const HANDLE file =
-            ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            ::CloseHandle(file);
+        if (UniqueKernelHandle(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr)))
             return 0;
-        }
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_SHARING_VIOLATION) return ErrnoOf(error);
     }
@@ -97,10 +95,8 @@ bool IsReadOnly(const std::string& path) {
 }
 
 bool CanWrite(const std::string& path) {
-    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    ::CloseHandle(file);
-    return true;
+    return static_cast<bool>(
+        UniqueKernelHandle(::CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr)));
 }
 
 void KeepAttributes(const std::string& from, const std::string& to) {

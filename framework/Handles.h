@@ -46,6 +46,9 @@ struct DestroyMenuHandle {
 struct FreeLibraryModule {
     void operator()(HMODULE h) const { ::FreeLibrary(h); }
 };
+struct CloseKernelHandle {
+    void operator()(HANDLE h) const { ::CloseHandle(h); }
+};
 
 using UniqueBrush = UniqueHandle<HBRUSH, DeleteGdiObject>;
 using UniquePen = UniqueHandle<HPEN, DeleteGdiObject>;
@@ -55,6 +58,14 @@ using UniqueMemoryDc = UniqueHandle<HDC, DeleteDc>;
 using UniqueRegKey = UniqueHandle<HKEY, CloseRegKey>;
 using UniqueMenu = UniqueHandle<HMENU, DestroyMenuHandle>;
 using UniqueModule = UniqueHandle<HMODULE, FreeLibraryModule>;
+
+// A kernel object: a file, an event, a mutex, a thread. A file that could
+// not be opened (INVALID_HANDLE_VALUE) is held as none.
+class UniqueKernelHandle : public UniqueHandle<HANDLE, CloseKernelHandle> {
+public:
+    UniqueKernelHandle() = default;
+    explicit UniqueKernelHandle(HANDLE h) : UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+};
 
 // Selects an object into a device context and puts the previous one back.
 class ScopedSelect {

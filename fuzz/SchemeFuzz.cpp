@@ -31,15 +31,16 @@ struct Slot {
 
 struct Loaded {
     fake::FakeView view;
+    board::Messages messages;
     fake::FakeDevice device;
-    board::Board board{view, &device};
+    board::Board board{view, messages, &device};
 
     std::vector<Slot> Slots() {
         std::vector<Slot> slots;
         for (int i = 0; i < board::kSlotCount; ++i) {
             const board::SoundSlot& s = board.slot(i);
-            Slot out{s.loaded, s.path, s.name, 0, view.at(i).volume, 0, s.countDown, s.loop};
-            if (s.loaded) {
+            Slot out{s.loaded(), s.path, s.name, 0, view.at(i).volume, 0, s.countDown, s.loop};
+            if (s.loaded()) {
                 s.buffer->GetCurrentPosition(out.position);
                 s.buffer->GetVolume(out.volume);
             }

@@ -13,8 +13,9 @@ namespace {
 struct Fixture {
     testfiles::TempDir dir;
     fake::FakeView view;
+    board::Messages messages;
     fake::FakeDevice device;
-    board::Board board{view, &device};
+    board::Board board{view, messages, &device};
     Fixture() {
         const char* names[] = {"A", "DOOR BELL", "door bell", "\xC4\xD6", ""};
         for (int i = 0; i < 5; ++i)
@@ -37,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::CheckFakes();
     // The fakes' logs would otherwise grow with every run.
     f.view.log.clear();
+    f.messages.TakeAll();
     for (auto& buffer : f.device.buffers) buffer->calls.clear();
     return 0;
 }

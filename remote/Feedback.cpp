@@ -60,13 +60,36 @@ std::vector<std::string> Written(const std::vector<OscMessage>& messages) {
 }  // namespace
 
 void FeedbackSender::Subscribe(const Endpoint& who, std::uint64_t nowMs) {
+    const Subscriber renewed{who, nowMs, true};
     for (Subscriber& s : subscribers_) {
         if (s.who == who) {
-            s.until = nowMs + kSubscriptionMs;
+            s = renewed;
             return;
         }
     }
-    if (subscribers_.size() < kMaxSubscribers) subscribers_.push_back({who, nowMs + kSubscriptionMs, true});
+    // The one that renewed longest ago, of all or of this address alone.
+    auto oldest = [&](bool sameAddress) {
+        auto found = subscribers_.end();
+        for (auto s = subscribers_.begin(); s != subscribers_.end(); ++s)
+            if ((!sameAddress || s->who.address == who.address) &&
+                (found == subscribers_.end() || s->renewed < found->renewed))
+                found = s;
+        return found;
+    };
+    const auto sameAddress = std::count_if(subscribers_.begin(), subscribers_.end(),
+                                           [&](const Subscriber& s) { return s.who.address == who.address; });
+    if (static_cast<std::size_t>(sameAddress) >= kMaxPerAddress)
+        *oldest(true) = renewed;
+    else if (subscribers_.size() >= kMaxSubscribers)
+        *oldest(false) = renewed;
+    else
+        subscribers_.push_back(renewed);
+}
+
+void FeedbackSender::Unsubscribe(const Endpoint& who) {
+    subscribers_.erase(std::remove_if(subscribers_.begin(), subscribers_.end(),
+                                      [&](const Subscriber& s) { return s.who == who; }),
+                       subscribers_.end());
 }
 
 std::vector<Datagram> FeedbackSender::Update(const BoardFeedback& board, std::uint64_t nowMs) {
@@ -75,7 +98,7 @@ std::vector<Datagram> FeedbackSender::Update(const BoardFeedback& board, std::ui
     next_ = (next_ + 1) % updates_.size();
     updateCount_ = std::min(updateCount_ + 1, kUpdatesPerSecond);
     subscribers_.erase(std::remove_if(subscribers_.begin(), subscribers_.end(),
-                                      [&](const Subscriber& s) { return s.until <= nowMs; }),
+                                      [&](const Subscriber& s) { return s.renewed + kSubscriptionMs <= nowMs; }),
                        subscribers_.end());
     const bool anyFresh =
         std::any_of(subscribers_.begin(), subscribers_.end(), [](const Subscriber& s) { return s.fresh; });

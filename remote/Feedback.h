@@ -40,8 +40,12 @@ struct Datagram {
 class FeedbackSender {
 public:
     static constexpr std::uint64_t kSubscriptionMs = 60000;
-    // A controller may hold on to a few; a flood of subscribers is not served.
+    // A controller may hold on to a few; a flood of subscribers is not
+    // served. A newcomer takes the place of the one that renewed longest ago
+    // (of its own address, once that has its most), so that no one can lock
+    // a controller out.
     static constexpr std::size_t kMaxSubscribers = 16;
+    static constexpr std::size_t kMaxPerAddress = 4;
     // A datagram's most bytes, unless one slot's messages alone are more:
     // within an Ethernet frame, so that no datagram is sent in fragments.
     static constexpr std::size_t kDatagramBytes = 1400;
@@ -53,8 +57,10 @@ public:
     static constexpr int kUpdatesPerSecond = 10;
     static constexpr std::uint64_t kRateWindowMs = 1100;
 
-    // A new subscriber (which then hears everything once) or a renewed one.
+    // A new subscriber or a renewed one; either hears everything at the next
+    // update, so that whatever it missed is put right.
     void Subscribe(const Endpoint& who, std::uint64_t nowMs);
+    void Unsubscribe(const Endpoint& who);
     // Each tick: the datagrams for what changed since the last tick, and
     // everything for new subscribers; subscriptions that ran out end here.
     std::vector<Datagram> Update(const BoardFeedback& board, std::uint64_t nowMs);
@@ -63,8 +69,8 @@ public:
 private:
     struct Subscriber {
         Endpoint who;
-        std::uint64_t until;
-        bool fresh;
+        std::uint64_t renewed;
+        bool fresh;  // hears everything at the next update
     };
     std::vector<Subscriber> subscribers_;
     BoardFeedback last_;

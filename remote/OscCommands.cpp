@@ -11,7 +11,6 @@ namespace remote {
 namespace {
 
 constexpr char kRoot[] = "clangster";
-constexpr int kFavourites = 12;
 
 std::vector<std::string> PartsOf(const std::string& address) {
     std::vector<std::string> parts;
@@ -55,7 +54,7 @@ std::optional<OscRequest> SlotRequest(int slot, const std::string& verb, const O
     if (verb == "stop" && bare) return Do(board::Action::Stop, slot);
     const auto number = NumberOf(m);
     if (!number) return std::nullopt;
-    if (verb == "volume") return Do(board::Action::SetVolume, slot, std::fmin(1.0, std::fmax(0.0, *number)));
+    if (verb == "volume") return Do(board::Action::SetVolume, slot, *number);
     if (verb == "position" && *number >= 0) return Do(board::Action::Seek, slot, *number);
     return std::nullopt;
 }
@@ -69,9 +68,10 @@ std::optional<OscRequest> RequestFor(const OscMessage& m) {
     if (p.size() == 2) {
         if (p[1] == "stopall" && bare) return Do(board::Action::StopAll);
         if (p[1] == "fadeall" && bare) return Do(board::Action::FadeAll);
-        if (p[1] == "subscribe") {
+        if (p[1] == "subscribe" || p[1] == "unsubscribe") {
             OscRequest r;
-            r.subscribe = true;
+            r.subscribe = p[1] == "subscribe";
+            r.unsubscribe = !r.subscribe;
             if (bare) return r;
             const auto port = NumberOf(m);
             if (!port || m.arguments[0].type != 'i' || *port < 1 || *port > 65535) return std::nullopt;
@@ -81,7 +81,7 @@ std::optional<OscRequest> RequestFor(const OscMessage& m) {
         return std::nullopt;
     }
     if (p.size() == 3 && p[1] == "favourite" && bare) {
-        const int n = OneBased(p[2], kFavourites);
+        const int n = OneBased(p[2], board::kFavouriteCount);
         if (n) return Do(board::Action::OpenFavourite, n - 1);
         return std::nullopt;
     }

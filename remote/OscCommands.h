@@ -10,6 +10,7 @@
 //   /clangster/stopall, /clangster/fadeall
 //   /clangster/favourite/N          N = 1..12
 //   /clangster/subscribe [i]        feedback to the sender (at port i) for a minute
+//   /clangster/unsubscribe [i]      no more of it
 #include <cstdint>
 #include <optional>
 
@@ -20,8 +21,8 @@ namespace remote {
 
 struct OscRequest {
     std::optional<board::Action> action;
-    bool subscribe = false;
-    int port = 0;  // for subscribe: where feedback goes; 0 for the sender's own port
+    bool subscribe = false, unsubscribe = false;
+    int port = 0;  // for either: where feedback goes; 0 for the sender's own port
 };
 
 // What a message asks for; nothing for an address the board does not have,

@@ -35,26 +35,36 @@ std::string WinsockText(int error) {
     return s;
 }
 
-// Text that is not valid in `from` (a controller sending the board's own
-// code page) is passed on as it came.
-std::string Convert(const std::string& text, UINT from, UINT to) {
+// Text that is not valid in `from` is passed on as it came; nothing when
+// `to` lacks one of its characters.
+std::optional<std::string> Convert(const std::string& text, UINT from, UINT to) {
     if (text.empty()) return text;
     const int n = static_cast<int>(text.size());
     const int wide = ::MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, text.data(), n, nullptr, 0);
     if (wide <= 0) return text;
     std::vector<wchar_t> w(static_cast<std::size_t>(wide));
     ::MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, text.data(), n, w.data(), wide);
-    const int bytes = ::WideCharToMultiByte(to, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return text;
+    // UTF-8 takes neither the flag nor the question (and lacks nothing).
+    const bool exact = to != CP_UTF8;
+    const DWORD flags = exact ? WC_NO_BEST_FIT_CHARS : 0;
+    BOOL lacking = FALSE;
+    const int bytes = ::WideCharToMultiByte(to, flags, w.data(), wide, nullptr, 0, nullptr, exact ? &lacking : nullptr);
+    if (bytes <= 0 || lacking) return std::nullopt;
     std::string out(static_cast<std::size_t>(bytes), '\0');
-    ::WideCharToMultiByte(to, 0, w.data(), wide, &out[0], bytes, nullptr, nullptr);
+    ::WideCharToMultiByte(to, flags, w.data(), wide, &out[0], bytes, nullptr, exact ? &lacking : nullptr);
+    if (lacking) return std::nullopt;
     return out;
 }
 
 }  // namespace
 
+void OscSocket::UniqueSocket::reset(std::uintptr_t s) {
+    if (s_ != kNone) ::closesocket(static_cast<SOCKET>(s_));
+    s_ = s;
+}
+
 OscSocket::~OscSocket() {
-    Close();
+    socket_.reset();
     if (started_) ::WSACleanup();
 }
 
@@ -65,8 +75,10 @@ std::string OscSocket::Open(HWND window, UINT message, int port, bool fromNetwor
         if (const int error = ::WSAStartup(MAKEWORD(2, 2), &data)) return WinsockText(error);
         started_ = true;
     }
-    SOCKET s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    if (s == INVALID_SOCKET) return WinsockText(::WSAGetLastError());
+    UniqueSocket owner;
+    owner.reset(static_cast<std::uintptr_t>(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP)));
+    if (!owner.IsOpen()) return WinsockText(::WSAGetLastError());
+    const SOCKET s = static_cast<SOCKET>(owner.get());
     // No other program may take the port over while the board holds it.
     BOOL exclusive = TRUE;
     ::setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive), sizeof exclusive);
@@ -77,25 +89,18 @@ std::string OscSocket::Open(HWND window, UINT message, int port, bool fromNetwor
     at.sin_addr.s_addr = ::htonl(fromNetwork ? INADDR_ANY : INADDR_LOOPBACK);
     // Asking for the messages also makes the socket non-blocking.
     if (::bind(s, reinterpret_cast<const sockaddr*>(&at), sizeof at) == SOCKET_ERROR ||
-        ::WSAAsyncSelect(s, window, message, FD_READ) == SOCKET_ERROR) {
-        const int error = ::WSAGetLastError();
-        ::closesocket(s);
-        return WinsockText(error);
-    }
-    socket_ = static_cast<std::uintptr_t>(s);
+        ::WSAAsyncSelect(s, window, message, FD_READ) == SOCKET_ERROR)
+        return WinsockText(::WSAGetLastError());
+    socket_.reset(owner.release());
     return {};
 }
 
-void OscSocket::Close() {
-    if (!IsOpen()) return;
-    ::closesocket(static_cast<SOCKET>(socket_));
-    socket_ = kNone;
-}
+void OscSocket::Close() { socket_.reset(); }
 
 void OscSocket::ReadAll(WPARAM socket, const Take& take) {
     // A message of a socket closed since it was posted finds nothing to read.
-    if (!IsOpen() || static_cast<std::uintptr_t>(socket) != socket_) return;
-    const SOCKET s = static_cast<SOCKET>(socket_);
+    if (!IsOpen() || static_cast<std::uintptr_t>(socket) != socket_.get()) return;
+    const SOCKET s = static_cast<SOCKET>(socket_.get());
     char buffer[kMaxOscDatagram + 1];  // one byte more: a datagram that fills it is too large
     for (int n = 0; n < kReadsPerMessage; ++n) {
         sockaddr_in from{};
@@ -112,7 +117,7 @@ void OscSocket::ReadAll(WPARAM socket, const Take& take) {
         fw::trace::Stamp("osc");
         take(buffer, static_cast<std::size_t>(got), {::ntohl(from.sin_addr.s_addr), ::ntohs(from.sin_port)});
         // What was asked may have closed or replaced the socket.
-        if (socket_ != static_cast<std::uintptr_t>(s)) return;
+        if (socket_.get() != static_cast<std::uintptr_t>(s)) return;
         // Asking whether another datagram waits costs far less than a read
         // that finds none: under Wine every read is a request to its server.
         u_long waiting = 0;
@@ -126,7 +131,7 @@ void OscSocket::Send(const Datagram& datagram) {
     to.sin_family = AF_INET;
     to.sin_port = ::htons(datagram.to.port);
     to.sin_addr.s_addr = ::htonl(datagram.to.address);
-    ::sendto(static_cast<SOCKET>(socket_), datagram.bytes.data(), static_cast<int>(datagram.bytes.size()), 0,
+    ::sendto(static_cast<SOCKET>(socket_.get()), datagram.bytes.data(), static_cast<int>(datagram.bytes.size()), 0,
              reinterpret_cast<const sockaddr*>(&to), sizeof to);
 }
 
@@ -140,7 +145,7 @@ std::uint64_t NowMs() {
     return wraps + now;
 }
 
-std::string AnsiToUtf8(const std::string& text) { return Convert(text, CP_ACP, CP_UTF8); }
-std::string Utf8ToAnsi(const std::string& text) { return Convert(text, CP_UTF8, CP_ACP); }
+std::string AnsiToUtf8(const std::string& text) { return Convert(text, CP_ACP, CP_UTF8).value_or(text); }
+std::optional<std::string> Utf8ToAnsi(const std::string& text) { return Convert(text, CP_UTF8, CP_ACP); }
 
 }  // namespace remote

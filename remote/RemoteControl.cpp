@@ -12,7 +12,7 @@ BoardFeedback Snapshot(const board::Board& board) {
         SlotFeedback& out = feedback.slots[static_cast<std::size_t>(i)];
         out.name = s.name;
         out.state = "empty";
-        if (!s.loaded) continue;
+        if (!s.loaded()) continue;
         std::uint32_t status = 0, cursor = 0;
         if (!audio::Succeeded(s.buffer->GetStatus(status))) status = 0;
         if (!audio::Succeeded(s.buffer->GetCurrentPosition(cursor))) cursor = 0;
@@ -28,23 +28,37 @@ BoardFeedback Snapshot(const board::Board& board) {
     return feedback;
 }
 
-RemoteControl::RemoteControl(Perform perform, Convert toBoardText, Convert toNetworkText)
-    : perform_(std::move(perform)), toBoardText_(std::move(toBoardText)), toNetworkText_(std::move(toNetworkText)) {}
+RemoteControl::RemoteControl(ToBoardText toBoardText, ToNetworkText toNetworkText)
+    : toBoardText_(toBoardText), toNetworkText_(toNetworkText) {}
 
-void RemoteControl::Receive(const void* data, std::size_t size, const Endpoint& from, std::uint64_t nowMs) {
+std::vector<board::Action> RemoteControl::Receive(const void* data, std::size_t size, const Endpoint& from,
+                                                  std::uint64_t nowMs) {
+    std::vector<board::Action> actions;
+    if (!allow_.Allows(from.address)) return actions;
+    std::size_t requests = 0;
     for (const OscMessage& message : ReadOsc(data, size)) {
         const auto request = RequestFor(message);
         if (!request) continue;
+        if (++requests > kMaxRequests) break;
+        // Feedback goes only to the sender's own address, never to one a datagram names.
+        const Endpoint to{from.address, request->port ? static_cast<std::uint16_t>(request->port) : from.port};
         if (request->subscribe) {
-            // Feedback goes only to the sender's own address, never to one a datagram names.
-            const Endpoint to{from.address, request->port ? static_cast<std::uint16_t>(request->port) : from.port};
             if (to.port) feedback_.Subscribe(to, nowMs);
             continue;
         }
+        if (request->unsubscribe) {
+            feedback_.Unsubscribe(to);
+            continue;
+        }
         board::Action action = *request->action;
-        if (toBoardText_ && action.kind == board::Action::FireByName) action.name = toBoardText_(action.name);
-        perform_(action);
+        if (toBoardText_ && action.kind == board::Action::FireByName) {
+            const auto name = toBoardText_(action.name);
+            if (!name) continue;
+            action.name = *name;
+        }
+        actions.push_back(std::move(action));
     }
+    return actions;
 }
 
 std::vector<Datagram> RemoteControl::Tick(const board::Board& board, std::uint64_t nowMs) {

@@ -91,11 +91,13 @@
 // Stop all and Fade all, in that order from the first id on.
 #define IDD_HOTKEYS 160
 #define IDC_HOTKEY_FIRST 1600
-#define IDC_HOTKEY_NAME_FIRST 1620
+#define IDC_HOTKEY_NAME_FIRST 1640
+#define IDC_HOTKEY_ALTGR_NOTE 1690
 
 // Remote control: OSC over UDP.
 #define IDD_REMOTE_CONTROL 170
 #define IDC_REMOTE_ON 1170
 #define IDC_REMOTE_PORT 1171
 #define IDC_REMOTE_FROM_NETWORK 1172
+#define IDC_REMOTE_ALLOW 1173
 #define ID_TOOLS_REMOTE_CONTROL 32830

@@ -32,14 +32,14 @@ std::string FavouriteCaption(const std::string& path) {
 std::string StoredSoundOutput(ISettingsStore& settings) { return ReadValue(settings, kSoundOutput); }
 std::string StoredLastScheme(ISettingsStore& settings) { return ReadValue(settings, kLastFile); }
 
-Preferences::Preferences(board::Board& board, ICommandHost& host, ISettingsStore& settings)
-    : m_board(board), m_host(host), m_settings(settings) {}
+Preferences::Preferences(board::Board& board, IUserDialogs& dialogs, ISettingsStore& settings)
+    : m_board(board), m_dialogs(dialogs), m_settings(settings) {}
 
 void Preferences::LoadFavourites() {
     std::vector<std::string> names;
-    for (int i = 0; i < kFavouriteCount; ++i) names.push_back(FavouriteValueName(i));
+    for (int i = 0; i < board::kFavouriteCount; ++i) names.push_back(FavouriteValueName(i));
     if (const auto values = m_settings.Read(names)) {
-        for (int i = 0; i < kFavouriteCount; ++i)
+        for (int i = 0; i < board::kFavouriteCount; ++i)
             m_favourites[static_cast<std::size_t>(i)] = ValueOf(*values, names[static_cast<std::size_t>(i)]);
     }
     UpdateSchemesMenu();
@@ -66,23 +66,27 @@ void Preferences::StoreAtClose(const std::string& lastScheme) {
     m_settings.Write(values);
 }
 
-void Preferences::Options() {
+std::optional<std::string> Preferences::Options() {
     Favourites favourites = m_favourites;
     int mode = m_board.onPlayMode();
     std::string output = m_soundOutput;
-    if (!m_host.EditOptions(favourites, mode, output)) return;
+    if (!m_dialogs.EditOptions(favourites, mode, output)) return std::nullopt;
     m_favourites = favourites;
     m_board.SetOnPlayMode(mode);
     UpdateSchemesMenu();
     SaveFavourites();
-    // Stored once the sounds play there; absent or empty is the default device.
-    if (output == m_soundOutput || !m_host.UseSoundOutput(output)) return;
+    if (output == m_soundOutput) return std::nullopt;
+    return output;
+}
+
+void Preferences::KeepSoundOutput(const std::string& output) {
+    // Absent or empty is the default device.
     m_soundOutput = output;
     m_settings.Write({{kSoundOutput, output}});
 }
 
 void Preferences::RemoveFavourite(int index) {
-    for (int i = index; i + 1 < kFavouriteCount; ++i)
+    for (int i = index; i + 1 < board::kFavouriteCount; ++i)
         m_favourites[static_cast<std::size_t>(i)] = m_favourites[static_cast<std::size_t>(i + 1)];
     m_favourites.back().clear();
     UpdateSchemesMenu();
@@ -91,14 +95,14 @@ void Preferences::RemoveFavourite(int index) {
 
 void Preferences::UpdateSchemesMenu() {
     Favourites captions;
-    for (int i = 0; i < kFavouriteCount; ++i)
+    for (int i = 0; i < board::kFavouriteCount; ++i)
         captions[static_cast<std::size_t>(i)] = FavouriteCaption(m_favourites[static_cast<std::size_t>(i)]);
-    m_host.ShowFavouriteCaptions(captions);
+    m_dialogs.ShowFavouriteCaptions(captions);
 }
 
 void Preferences::SaveFavourites() {
     std::vector<std::pair<std::string, std::string>> values;
-    for (int i = 0; i < kFavouriteCount; ++i)
+    for (int i = 0; i < board::kFavouriteCount; ++i)
         values.emplace_back(FavouriteValueName(i), m_favourites[static_cast<std::size_t>(i)]);
     m_settings.Write(values);
 }

@@ -2,19 +2,20 @@
 // What the user chooses for the board beyond a scheme, kept in the settings:
 // the favourite schemes with the Schemes menu that lists them, the on-play
 // mode and the sound output, and the Options dialog that edits them.
-// Window-free: the user is asked through ICommandHost, the settings kept
+// Window-free: the user is asked through IUserDialogs, the settings kept
 // through ISettingsStore.
+#include <optional>
 #include <string>
 
 #include "board/Board.h"
-#include "scheme/CommandHost.h"
 #include "scheme/SettingsStore.h"
+#include "scheme/UserDialogs.h"
 
 namespace scheme {
 
 class Preferences {
 public:
-    Preferences(board::Board& board, ICommandHost& host, ISettingsStore& settings);
+    Preferences(board::Board& board, IUserDialogs& dialogs, ISettingsStore& settings);
 
     // Start-up: the favourites and the Schemes menu.
     void LoadFavourites();
@@ -26,8 +27,11 @@ public:
     // Closing: the last scheme (when there is one) and the on-play mode.
     void StoreAtClose(const std::string& lastScheme);
 
-    // Favourites, the on-play mode and the sound output.
-    void Options();
+    // The Options dialog: OK keeps the favourites and the on-play mode. A
+    // sound output other than the one in use is returned, for the caller to
+    // try; KeepSoundOutput stores it once the sounds play there.
+    std::optional<std::string> Options();
+    void KeepSoundOutput(const std::string& output);
     const Favourites& favourites() const { return m_favourites; }
     // A favourite that could not be opened goes; the ones after it move up.
     void RemoveFavourite(int index);
@@ -37,7 +41,7 @@ private:
     void SaveFavourites();
 
     board::Board& m_board;
-    ICommandHost& m_host;
+    IUserDialogs& m_dialogs;
     ISettingsStore& m_settings;
     Favourites m_favourites;
     std::string m_soundOutput;

@@ -15,12 +15,12 @@ using board::Board;
 
 std::string FormatSlotLine(Board& board, int i) {
     const board::SoundSlot& s = board.slot(i);
-    if (!s.loaded && !s.kept) return kEmptySlotLine;
-    if (!s.loaded && !s.keptLine.empty()) return s.keptLine;
+    if (s.state == board::SlotState::Empty) return kEmptySlotLine;
+    if (s.kept() && !s.keptLine.empty()) return s.keptLine;
     SlotLine line;
     line.path = s.path;
     line.name = s.name;
-    line.position = static_cast<float>(board.PlayPosition(i));
+    line.position = board.PlayPosition(i);
     line.volume = s.volume;
     line.countDown = s.countDown;
     line.loop = s.loop;
@@ -30,7 +30,7 @@ std::string FormatSlotLine(Board& board, int i) {
 void ParseSlotLine(Board& board, const std::string& text, int i) {
     const auto f = SplitSlotFields(text);
     board.LoadSlot(i, f[0], f[1]);
-    if (!board.slot(i).loaded) {
+    if (!board.slot(i).loaded()) {
         // A sound that did not load, for whatever reason, must not cost the
         // scheme its line.
         if (!f[0].empty()) board.KeepSchemeLine(i, text, f[0], f[1], FieldToInt(f[3]));
@@ -38,15 +38,16 @@ void ParseSlotLine(Board& board, const std::string& text, int i) {
     }
     board.SetCountDown(i, IsSwitchOn(f[4]));
     board.SetLoop(i, IsSwitchOn(f[5]));
-    // A negative position wraps like the DWORD it is passed as; the buffer refuses it.
-    board.PositionSlot(i, static_cast<std::uint32_t>(FieldToInt(f[2])));
+    // A place past what a buffer can count is past the end of any sound: the buffer refuses it.
+    const std::uint64_t position = FieldToPosition(f[2]);
+    board.PositionSlot(i, position > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(position));
     board.SetVolume(i, FieldToInt(f[3]));
 }
 
 void ReloadSlot(Board& board, int i) {
     const board::SoundSlot& s = board.slot(i);
     std::uint64_t size = 0;
-    if (s.kept && !s.keptLine.empty() && fw::QueryFileSize(s.path, size))
+    if (s.kept() && !s.keptLine.empty() && fw::QueryFileSize(s.path, size))
         ParseSlotLine(board, std::string(s.keptLine), i);  // a copy: the slot's own goes on the way
     else
         board.ReloadSlot(i);
@@ -55,7 +56,7 @@ void ReloadSlot(Board& board, int i) {
 namespace {
 bool WriteScheme(Board& board, fw::TextFileWriter& file) {
     bool ok = true;
-    for (int i = 0; ok && i < kSlotLines; ++i) ok = file.WriteLine(FormatSlotLine(board, i));
+    for (int i = 0; ok && i < board::kSlotCount; ++i) ok = file.WriteLine(FormatSlotLine(board, i));
     if (ok) ok = file.WriteLine(FormatColoursLine({board.ledOnColour(), board.ledOffColour()}));
     if (ok) ok = file.WriteLine(FormatLayoutLine(board.compact()));
     return file.Close() && ok;
@@ -74,7 +75,7 @@ int WriteSchemeFile(Board& board, const std::string& path) {
 
 bool SaveScheme(Board& board, const std::string& path) {
     if (const int error = WriteSchemeFile(board, path)) {
-        board.view().ShowMessage("Error saving " + path + ":\n\n" + fw::ErrorText(error));
+        board.Tell("Error saving " + path + ":\n\n" + fw::ErrorText(error));
         return false;
     }
     board.SetSchemeTitle(path);
@@ -97,7 +98,7 @@ bool LoadScheme(Board& board, const std::string& path) {
                                                      std::to_string(fw::kMaxLineBytes) +
                                                      " characters: this is not a scheme file."
                                                : fw::ErrorText(file.error());
-        board.view().ShowMessage("Error opening " + path + ":\n\n" + why);
+        board.Tell("Error opening " + path + ":\n\n" + why);
         return false;
     };
     if (!file.Open(path)) return fail();
@@ -110,7 +111,7 @@ bool LoadScheme(Board& board, const std::string& path) {
         if (!file.ReadLine(line)) line.clear();
         return file.error() == 0 && !file.lineCut();
     };
-    for (int i = 0; i < kSlotLines; ++i) {
+    for (int i = 0; i < board::kSlotCount; ++i) {
         if (!next()) return fail();
         ParseSlotLine(board, line, i);
     }
@@ -131,7 +132,7 @@ std::vector<std::string> ReadSchemeSoundPaths(const std::string& path) {
     fw::TextFileReader file;
     std::string line;
     if (!file.Open(path)) return paths;
-    while (paths.size() < static_cast<std::size_t>(kSlotLines) && file.ReadLine(line) && !file.lineCut())
+    while (paths.size() < static_cast<std::size_t>(board::kSlotCount) && file.ReadLine(line) && !file.lineCut())
         paths.push_back(SplitSlotFields(line)[0]);
     return paths;
 }

@@ -34,8 +34,9 @@ std::string FirstSchemePath(ISettingsStore& settings, const std::string& command
     return commandLine.empty() ? StoredLastScheme(settings) : Unquoted(commandLine);
 }
 
-SchemeFiles::SchemeFiles(board::Board& board, ICommandHost& host, ISettingsStore& settings, Preferences& preferences)
-    : m_board(board), m_host(host), m_settings(settings), m_preferences(preferences) {}
+SchemeFiles::SchemeFiles(board::Board& board, IUserDialogs& dialogs, ISystemServices& system, ISettingsStore& settings,
+                         Preferences& preferences)
+    : m_board(board), m_dialogs(dialogs), m_system(system), m_settings(settings), m_preferences(preferences) {}
 
 void SchemeFiles::OpenFirstScheme(const std::string& commandLine) {
     if (const std::string first = FirstSchemePath(m_settings, commandLine); !first.empty()) LoadScheme(m_board, first);
@@ -46,7 +47,7 @@ void SchemeFiles::OpenFirstScheme(const std::string& commandLine) {
 void SchemeFiles::NewScheme() { m_board.NewScheme(); }
 
 void SchemeFiles::Open() {
-    if (const auto path = m_host.ChooseFile(FileKind::Scheme, "")) LoadScheme(m_board, *path);
+    if (const auto path = m_dialogs.ChooseFile(FileKind::Scheme, "")) LoadScheme(m_board, *path);
 }
 
 void SchemeFiles::Save() {
@@ -57,34 +58,34 @@ void SchemeFiles::Save() {
 }
 
 void SchemeFiles::SaveSchemeAs() {
-    const auto chosen = m_host.ChooseFile(FileKind::Scheme, "");
+    const auto chosen = m_dialogs.ChooseFile(FileKind::Scheme, "");
     if (!chosen) return;
     std::string path = *chosen;
     if (!IsSchemeFileName(path)) path += kSchemeExtension;
     std::uint64_t size = 0;
-    if (fw::QueryFileSize(path, size) && !m_host.AskYesNo("Do you want to overwrite the existing file?")) return;
+    if (fw::QueryFileSize(path, size) && !m_dialogs.AskYesNo("Do you want to overwrite the existing file?")) return;
     SaveScheme(m_board, path);
 }
 
 void SchemeFiles::CloseBoard() {
     m_preferences.StoreAtClose(m_board.schemePath());
     m_board.NewScheme();  // stops and releases every sound before the window goes
-    m_host.EndBoard();
+    m_dialogs.EndBoard();
 }
 
 void SchemeFiles::OpenFavourite(int index) {
     const std::string path = m_preferences.favourites().at(static_cast<std::size_t>(index));
     if (path.empty()) return;
-    if (m_host.IsShiftDown()) {
+    if (m_system.IsShiftDown()) {
         // Quoted, so that a path with blanks stays one argument.
-        m_host.StartProgramCopy("\"" + path + "\"");
+        m_system.StartProgramCopy("\"" + path + "\"");
         return;
     }
     OpenFavouriteHere(index);
 }
 
 void SchemeFiles::OpenFavouriteHere(int index) {
-    if (index < 0 || index >= kFavouriteCount) return;
+    if (index < 0 || index >= board::kFavouriteCount) return;
     const std::string path = m_preferences.favourites()[static_cast<std::size_t>(index)];
     if (!path.empty() && !LoadScheme(m_board, path)) m_preferences.RemoveFavourite(index);
 }

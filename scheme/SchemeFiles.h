@@ -1,19 +1,21 @@
 #pragma once
 // The board's schemes as files: the File menu (New, Open, Save, Save as,
 // Exit), the scheme opened at start-up, and the favourites opened from the
-// Schemes menu. Window-free: the user is asked through ICommandHost.
+// Schemes menu. Window-free: the user is asked through IUserDialogs.
 #include <string>
 
 #include "board/Board.h"
-#include "scheme/CommandHost.h"
 #include "scheme/Preferences.h"
 #include "scheme/SettingsStore.h"
+#include "scheme/SystemServices.h"
+#include "scheme/UserDialogs.h"
 
 namespace scheme {
 
 class SchemeFiles {
 public:
-    SchemeFiles(board::Board& board, ICommandHost& host, ISettingsStore& settings, Preferences& preferences);
+    SchemeFiles(board::Board& board, IUserDialogs& dialogs, ISystemServices& system, ISettingsStore& settings,
+                Preferences& preferences);
 
     // Start-up, after the window is set up: the scheme of the command line,
     // or else the last scheme and the stored on-play mode.
@@ -34,7 +36,8 @@ public:
 
 private:
     board::Board& m_board;
-    ICommandHost& m_host;
+    IUserDialogs& m_dialogs;
+    ISystemServices& m_system;
     ISettingsStore& m_settings;
     Preferences& m_preferences;
 };

@@ -10,11 +10,11 @@
 namespace scheme {
 
 std::string FormatSlotFields(const SlotLine& line) {
-    char numbers[96];
-    std::snprintf(numbers, sizeof numbers, "%f|%i|%i|%i|", static_cast<double>(line.position), line.volume,
-                  line.countDown ? 1 : 0, line.loop ? 1 : 0);
+    // The position as "%f" writes a whole number, exactly, however large.
+    char numbers[64];
+    std::snprintf(numbers, sizeof numbers, "%i|%i|%i|", line.volume, line.countDown ? 1 : 0, line.loop ? 1 : 0);
     // A name can hold no "|": it would shift every field after it.
-    return line.path + "|" + fw::EraseAnsi(line.name, '|') + "|" + numbers;
+    return line.path + "|" + fw::EraseAnsi(line.name, '|') + "|" + std::to_string(line.position) + ".000000|" + numbers;
 }
 
 std::array<std::string, 6> SplitSlotFields(const std::string& line) {
@@ -30,6 +30,12 @@ std::array<std::string, 6> SplitSlotFields(const std::string& line) {
 }
 
 int FieldToInt(const std::string& field) { return board::TruncToInt32(std::atof(field.c_str())); }
+
+std::uint64_t FieldToPosition(const std::string& field) {
+    const double v = std::atof(field.c_str());
+    if (!(v >= 0) || v >= 18446744073709551615.0) return ~std::uint64_t{0};
+    return static_cast<std::uint64_t>(v);
+}
 
 std::string FormatColoursLine(const LedColours& c) {
     char buf[64];

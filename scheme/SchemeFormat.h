@@ -1,5 +1,5 @@
 #pragma once
-// The text of a scheme file: 18 slot lines, a colours line and a layout line.
+// The text of a scheme file: a line for each slot, a colours line and a layout line.
 // The reading rules are deliberately tolerant: nothing in a scheme is rejected.
 #include <array>
 #include <cstdint>
@@ -7,12 +7,11 @@
 
 namespace scheme {
 
-constexpr int kSlotLines = 18;
 constexpr char kEmptySlotLine[] = "||||";
 
 struct SlotLine {
     std::string path, name;
-    float position = 0.0f;  // play cursor in bytes
+    std::uint64_t position = 0;  // play cursor in bytes
     int volume = 0;         // volume slider value, 0..10000
     bool countDown = false, loop = false;
 };
@@ -24,6 +23,10 @@ std::string FormatSlotFields(const SlotLine& line);
 std::array<std::string, 6> SplitSlotFields(const std::string& line);
 // atof of a field, truncated toward zero.
 int FieldToInt(const std::string& field);
+// A position field, in bytes: atof of it, truncated toward zero, in 64 bits
+// (a sound may be longer than 2 GB). A negative one reads as the largest
+// position, which no sound reaches.
+std::uint64_t FieldToPosition(const std::string& field);
 // A switch is on only when its field is exactly "1".
 inline bool IsSwitchOn(const std::string& field) { return field == "1"; }
 

@@ -34,9 +34,9 @@ std::string LeftOutMessage(int count) {
                       : std::to_string(count) + " sounds were left out: there were no empty slots left for them.";
 }
 
-SlotEditing::SlotEditing(board::Board& board, ICommandHost& host) : m_board(board), m_host(host) {}
+SlotEditing::SlotEditing(board::Board& board, IUserDialogs& dialogs) : m_board(board), m_dialogs(dialogs) {}
 
-void SlotEditing::SlotMenu(int slot) { RunSlotCommand(slot, m_host.TrackSlotMenu(slot, m_board.slot(slot).loop)); }
+void SlotEditing::SlotMenu(int slot) { RunSlotCommand(slot, m_dialogs.TrackSlotMenu(slot, m_board.slot(slot).loop)); }
 
 void SlotEditing::RunSlotCommand(int slot, SlotCommand command) {
     switch (command) {
@@ -51,18 +51,18 @@ void SlotEditing::RunSlotCommand(int slot, SlotCommand command) {
 
 void SlotEditing::Browse(int slot) {
     // An empty name makes the slot name the sound after its file.
-    if (const auto path = m_host.ChooseFile(FileKind::Sound, "")) m_board.LoadSlot(slot, *path, "");
+    if (const auto path = m_dialogs.ChooseFile(FileKind::Sound, "")) m_board.LoadSlot(slot, *path, "");
 }
 
 void SlotEditing::Rename(int slot) {
-    if (!m_board.slot(slot).loaded) return;
+    if (!m_board.slot(slot).loaded()) return;
     std::string name = m_board.slot(slot).name;
-    if (m_host.EditName(name)) m_board.RenameSlot(slot, name);
+    if (m_dialogs.EditName(name)) m_board.RenameSlot(slot, name);
 }
 
 void SlotEditing::DropFiles(int slot, const std::vector<std::string>& paths) {
     std::vector<bool> empty;
-    for (int i = 0; i < board::kSlotCount; ++i) empty.push_back(!m_board.slot(i).loaded && !m_board.slot(i).kept);
+    for (int i = 0; i < board::kSlotCount; ++i) empty.push_back(m_board.slot(i).state == board::SlotState::Empty);
     const DropPlan plan = PlanDrop(slot, paths, empty);
     if (!plan.scheme.empty()) {
         LoadScheme(m_board, plan.scheme);
@@ -70,7 +70,7 @@ void SlotEditing::DropFiles(int slot, const std::vector<std::string>& paths) {
     }
     // As Browse... does: the sound named after its file.
     for (const auto& load : plan.loads) m_board.LoadSlot(load.first, load.second, "");
-    if (plan.leftOut > 0) m_board.view().ShowMessage(LeftOutMessage(plan.leftOut));
+    if (plan.leftOut > 0) m_board.Tell(LeftOutMessage(plan.leftOut));
 }
 
 }  // namespace scheme

@@ -1,19 +1,19 @@
 #pragma once
 // Filling and editing slots from the window: the slot menu (Browse...,
 // Loop, Clear, Reload, Rename) and files dropped onto the board.
-// Window-free: the user is asked through ICommandHost.
+// Window-free: the user is asked through IUserDialogs.
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "board/Board.h"
-#include "scheme/CommandHost.h"
+#include "scheme/UserDialogs.h"
 
 namespace scheme {
 
 class SlotEditing {
 public:
-    SlotEditing(board::Board& board, ICommandHost& host);
+    SlotEditing(board::Board& board, IUserDialogs& dialogs);
 
     // The slot menu, and each of its commands.
     void SlotMenu(int slot);
@@ -30,7 +30,7 @@ private:
     void Rename(int slot);
 
     board::Board& m_board;
-    ICommandHost& m_host;
+    IUserDialogs& m_dialogs;
 };
 
 // What a drop of files over a slot (-1: over no slot) does, given which

@@ -44,6 +44,13 @@ void CHotkeysDlg::OnOK() {
         ::SetFocus(Entry(*this, shared->second).hwnd());
         return;
     }
+    for (int i = 0; i < board::kHotkeyCount; ++i) {
+        const std::uint16_t hotkey = chosen[static_cast<size_t>(i)];
+        if (!hotkey || board::HasCommandModifier(hotkey)) continue;
+        fw::ShowMessage(hwnd_, scheme::BareHotkeyMessage(i, chosen, m_owners));
+        ::SetFocus(Entry(*this, i).hwnd());
+        return;
+    }
     m_hotkeys = chosen;
     EndDialog(IDOK);
 }

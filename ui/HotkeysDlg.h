@@ -1,6 +1,7 @@
 #pragma once
-// Tools > Hotkeys...: one standard hot-key control for each slot and for
-// Stop all and Fade all, each beside its owner's name.
+// Tools > Hotkeys...: one standard hot-key control for each slot, for Stop
+// all and Fade all, and for each favourite scheme, each beside its owner's
+// name. OK takes no combination twice and none without Ctrl or Alt.
 #include <array>
 #include <string>
 

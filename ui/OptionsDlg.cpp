@@ -5,10 +5,10 @@
 #include "ui/FileDialog.h"
 
 namespace {
-constexpr int kEditIds[COptionsDlg::kFavouriteCount] = {
+constexpr int kEditIds[board::kFavouriteCount] = {
     IDC_FAVOURITE_1, IDC_FAVOURITE_2, IDC_FAVOURITE_3, IDC_FAVOURITE_4,  IDC_FAVOURITE_5,  IDC_FAVOURITE_6,
     IDC_FAVOURITE_7, IDC_FAVOURITE_8, IDC_FAVOURITE_9, IDC_FAVOURITE_10, IDC_FAVOURITE_11, IDC_FAVOURITE_12};
-constexpr int kBrowseIds[COptionsDlg::kFavouriteCount] = {
+constexpr int kBrowseIds[board::kFavouriteCount] = {
     IDC_BROWSE_1, IDC_BROWSE_2, IDC_BROWSE_3, IDC_BROWSE_4,  IDC_BROWSE_5,  IDC_BROWSE_6,
     IDC_BROWSE_7, IDC_BROWSE_8, IDC_BROWSE_9, IDC_BROWSE_10, IDC_BROWSE_11, IDC_BROWSE_12};
 
@@ -39,7 +39,7 @@ bool COptionsDlg::OnInitDialog() {
 }
 
 bool COptionsDlg::OnCommand(int id, int code, HWND control) {
-    for (int i = 0; i < kFavouriteCount; ++i) {
+    for (int i = 0; i < board::kFavouriteCount; ++i) {
         if (id == kBrowseIds[i] && code == BN_CLICKED) {
             BrowseFavourite(i);
             return true;
@@ -64,13 +64,13 @@ void COptionsDlg::OnCancel() {
 }
 
 void COptionsDlg::ShowMembers() {
-    for (int i = 0; i < kFavouriteCount; ++i) fw::Window(Item(kEditIds[i])).SetText(m_favourites[i]);
+    for (int i = 0; i < board::kFavouriteCount; ++i) fw::Window(Item(kEditIds[i])).SetText(m_favourites[i]);
     // A mode outside the list clears the selection.
     fw::Window(Item(IDC_ONPLAY_MODE)).Send(CB_SETCURSEL, static_cast<WPARAM>(m_onPlayMode));
 }
 
 void COptionsDlg::TakeControls() {
-    for (int i = 0; i < kFavouriteCount; ++i) m_favourites[i] = fw::Window(Item(kEditIds[i])).Text();
+    for (int i = 0; i < board::kFavouriteCount; ++i) m_favourites[i] = fw::Window(Item(kEditIds[i])).Text();
     m_onPlayMode = static_cast<int>(fw::Window(Item(IDC_ONPLAY_MODE)).Send(CB_GETCURSEL));  // CB_ERR is -1
 }
 

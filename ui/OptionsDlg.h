@@ -6,18 +6,16 @@
 #include <vector>
 
 #include "audio/SoundOutputs.h"
-
 #include "framework/Dialog.h"
+#include "scheme/Choices.h"
 
 class COptionsDlg : public fw::Dialog {
 public:
-    static constexpr int kFavouriteCount = 12;
-
     COptionsDlg();
 
     // The caller fills both before showing the dialog and reads them after
     // OK; Cancel leaves them as they were given, whatever was browsed.
-    std::array<std::string, kFavouriteCount> m_favourites;
+    scheme::Favourites m_favourites;
     int m_onPlayMode = -1;  // index into the drop-down list; -1 for none
     // The output device's GUID as text, empty for the default. A device that
     // is not present shows the default and stays chosen unless another is picked.
@@ -34,7 +32,7 @@ private:
     void TakeControls();
     void BrowseFavourite(int index);
 
-    std::array<std::string, kFavouriteCount> m_givenFavourites;
+    scheme::Favourites m_givenFavourites;
     int m_givenMode = -1;
     std::vector<audio::SoundOutput> m_outputs;
     int m_shownOutput = 0;

@@ -2,7 +2,7 @@
 // Tools > Remote control...: OSC on or off, its UDP port, and whether other
 // computers may send to it.
 #include "framework/Dialog.h"
-#include "scheme/CommandHost.h"
+#include "scheme/Choices.h"
 
 class CRemoteControlDlg : public fw::Dialog {
 public:

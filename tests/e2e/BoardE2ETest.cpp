@@ -1,7 +1,10 @@
 // The real Clangster.exe under Wine: started with a scheme, fired by the
 // trigger tool, by keys and by OSC, watched through its controls, the screen
 // and its OSC feedback, and heard through the null sink's monitor.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <functional>
@@ -406,17 +409,41 @@ bool UdpPortBound(int port) {
     return ReadWholeFile("/proc/net/udp").find(local) != std::string::npos;
 }
 
+// An OSC message without arguments sent to the board at 127.0.0.1 from
+// `source`, a loopback address standing for another computer (oscsend
+// cannot choose the address it sends from).
+void SendOscFrom(const std::string& source, int port, const std::string& address) {
+    auto padded = [](std::string text) { return text.append(4 - text.size() % 4, '\0'); };
+    const std::string datagram = padded(address) + padded(",");
+    const int s = socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_GE(s, 0);
+    sockaddr_in from{}, to{};
+    from.sin_family = to.sin_family = AF_INET;
+    inet_pton(AF_INET, source.c_str(), &from.sin_addr);
+    inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
+    to.sin_port = htons(static_cast<std::uint16_t>(port));
+    EXPECT_EQ(bind(s, reinterpret_cast<sockaddr*>(&from), sizeof from), 0);
+    EXPECT_EQ(sendto(s, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
+              static_cast<ssize_t>(datagram.size()));
+    close(s);
+}
+
 // OSC from liblo's oscsend and oscdump, a real OSC implementation, sent to
 // loopback addresses only; the listener stops by itself.
 TEST_F(BoardTest, OscFiresTheSlotsAndItsSubscribersHearWhatPlays) {
     ASSERT_TRUE(ResetSettings());
+    // Favourite 1 for a controller to open while a file dialog is up.
+    { std::ofstream(dir_ + "/other.scheme") << ToWindowsPath(dir_ + "/beep.wav") << "|OTHER|0|0|0|0|\r\n"; }
+    ASSERT_EQ(RunCommand({"wine", "reg", "add", "HKCU\\Software\\Marrowick\\Clangster", "/v", "MRU0", "/d",
+                          ToWindowsPath(dir_ + "/other.scheme"), "/f"}).exitCode, 0);
     StartBoard();
     const std::string port = std::to_string(20000 + getpid() % 20000), listenAt = std::to_string(std::stoi(port) + 1);
-    auto remoteControl = [&](const std::string& at, bool fromNetwork) {
+    auto remoteControl = [&](const std::string& at, bool fromNetwork, const std::string& allow = "") {
         ASSERT_EQ(Probe({"command", std::to_string(ID_TOOLS_REMOTE_CONTROL)}).exitCode, 0);
         ASSERT_EQ(Probe({"dialog", "Remote control", "check", std::to_string(IDC_REMOTE_ON), "1"}).exitCode, 0);
         SetDialogText("Remote control", IDC_REMOTE_PORT, at);
         Probe({"dialog", "Remote control", "check", std::to_string(IDC_REMOTE_FROM_NETWORK), fromNetwork ? "1" : "0"});
+        SetDialogText("Remote control", IDC_REMOTE_ALLOW, allow);
         PressDialogButton("Remote control", 1);
     };
     auto osc = [&](const std::string& host, std::vector<std::string> message) {
@@ -461,10 +488,37 @@ TEST_F(BoardTest, OscFiresTheSlotsAndItsSubscribersHearWhatPlays) {
     ASSERT_NO_FATAL_FAILURE(remoteControl(port, true));
     osc("127.0.0.2", {"/clangster/slot/2/play"});
     WaitForSlot(1, Playing, "playing from another address");
+
+    // With a list of allowed controllers, one outside it is not heard: the
+    // datagram after it, from inside the list, is carried out and it was not.
+    ASSERT_NO_FATAL_FAILURE(remoteControl(port, true, "127.0.0.3"));
+    osc("127.0.0.1", {"/clangster/stopall"});
+    WaitForSlot(1, Idle, "stopped");
+    SendOscFrom("127.0.0.2", std::stoi(port), "/clangster/slot/2/play");
+    SendOscFrom("127.0.0.3", std::stoi(port), "/clangster/slot/4/play");
+    WaitForSlot(3, Playing, "playing from an allowed controller");
+    EXPECT_TRUE(Idle(State()[1]));
     const RunResult reg = RunCommand({"wine", "reg", "query", "HKCU\\Software\\Marrowick\\Clangster"}, 60);
     for (const std::string& value : std::vector<std::string>{"RemoteControl    REG_SZ    1", "RemotePort    REG_SZ    " + port,
-                                                             "RemoteFromNetwork    REG_SZ    1"})
+                                                             "RemoteFromNetwork    REG_SZ    1",
+                                                             "RemoteAllow    REG_SZ    127.0.0.3"})
         EXPECT_NE(reg.output.find(value), std::string::npos) << reg.output;
+
+    // A favourite asked for while Save As is up opens once it is closed; the
+    // file saved holds the board the dialog was opened on. A play asked for
+    // after it, carried out at once, shows that both have arrived.
+    ASSERT_EQ(Probe({"command", std::to_string(ID_FILE_SAVE_AS)}).exitCode, 0);
+    ASSERT_TRUE(WaitForWindow("^Save As$|^Open$", 20));
+    osc("127.0.0.1", {"/clangster/favourite/1"});
+    osc("127.0.0.1", {"/clangster/slot/1/play"});
+    WaitForSlot(0, Playing, "playing while the dialog is up");
+    EXPECT_EQ(ReadBoard().title, "show - Clangster");
+    ChooseInFileDialog(ToWindowsPath(dir_ + "/during.scheme"));
+    ASSERT_TRUE(WaitForTitle("other - Clangster"));
+    const auto saved = ReadLines(dir_ + "/during.scheme");
+    ASSERT_EQ(saved.size(), 20u);
+    EXPECT_NE(saved[0].find("|TONE A|"), std::string::npos) << saved[0];
+    EXPECT_EQ(State()[0].title.rfind("OTHER", 0), 0u);
 
     // A port another program holds is told, and the choice is kept.
     ASSERT_NO_FATAL_FAILURE(remoteControl(listenAt, true));

@@ -93,7 +93,7 @@ TEST_F(AllSoundsTest, MovingToAnotherDeviceKeepsEverySlotAsItWas) {
     const std::size_t logFrom = view.log.size();
     EXPECT_FALSE(board.MoveToDevice(&refusing));
     EXPECT_EQ(std::vector<std::string>{audio::SoundErrorText(audio::SoundError::OutputRefusedSounds)},
-              view.messages);
+              messages.pending());
     for (int i : {0, 5, 9, 17}) EXPECT_EQ(before[i].playing, Buffer(i).playing) << i;
     for (std::size_t i = 0; i < oldCount; ++i) EXPECT_FALSE(device.buffers[i]->released) << i;
 
@@ -115,9 +115,9 @@ TEST_F(AllSoundsTest, MovingToAnotherDeviceKeepsEverySlotAsItWas) {
     }
     EXPECT_TRUE(on(0).looping && on(17).playing && on(9).position && board.fading(0));
     EXPECT_TRUE(board.slot(9).countDown);
-    EXPECT_TRUE(board.slot(3).loaded) << "moved from memory, not read again";
+    EXPECT_TRUE(board.slot(3).loaded()) << "moved from memory, not read again";
     EXPECT_EQ(goneSize, on(3).size);
-    EXPECT_EQ((std::vector<std::string>{"ShowMessage"}), view.Since(logFrom)) << "no slot was redrawn";
+    EXPECT_TRUE(view.Since(logFrom).empty()) << "no slot was redrawn";
 
     Tick(30);  // the fades go on on the new device
     EXPECT_FALSE(on(0).playing);

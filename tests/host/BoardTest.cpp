@@ -38,7 +38,7 @@ TEST_F(LoadSlotTest, ShowsNameAndLengthOfTheWholeFile) {
     board.LoadSlot(4, path, "Bell");
 
     const auto& s = board.slot(4);
-    EXPECT_TRUE(s.loaded);
+    EXPECT_TRUE(s.loaded());
     EXPECT_EQ(path, s.path);
     EXPECT_EQ("Bell", s.name);
     EXPECT_EQ(8000u, s.bytesPerSec);
@@ -81,7 +81,7 @@ TEST_F(LoadSlotTest, ARelativePathWithoutExtensionIsNamedWhole) {
     board.LoadSlot(1, "ab", "");
     ASSERT_EQ(0, chdir(previous));
     std::free(previous);
-    EXPECT_TRUE(board.slot(1).loaded);
+    EXPECT_TRUE(board.slot(1).loaded());
     EXPECT_EQ("AB", board.slot(1).name);
     EXPECT_EQ(Title("AB", "00;01"), view.at(1).title);
 }
@@ -94,7 +94,7 @@ TEST_F(LoadSlotTest, MissingFileOrEmptyPathChangesNothing) {
     board.LoadSlot(2, "", "Other");
     EXPECT_EQ(logged, view.log.size());
     EXPECT_EQ(made, device.buffers.size());
-    EXPECT_TRUE(board.slot(2).loaded);
+    EXPECT_TRUE(board.slot(2).loaded());
     EXPECT_EQ("Horn", board.slot(2).name);
 }
 
@@ -105,6 +105,7 @@ TEST_F(LoadSlotTest, VolumeSliderReturnsToFullOnLoadButNotOnClear) {
     board.ClearSlot(0);
     EXPECT_EQ(7000, view.at(0).volume);
     Load(0, "B");
+    FadeTick();  // cleared and loaded within one tick
     EXPECT_EQ(0, view.at(0).volume);
 }
 
@@ -137,7 +138,7 @@ TEST_F(LoadSlotTest, ClearEmptiesTheSlotAndKeepsSwitchesVolumeAndTimer) {
 
     board.ClearSlot(3);
     const auto& s = board.slot(3);
-    EXPECT_FALSE(s.loaded);
+    EXPECT_FALSE(s.loaded());
     EXPECT_EQ(nullptr, s.buffer);
     EXPECT_EQ("", s.path);
     EXPECT_EQ("", s.name);
@@ -167,21 +168,21 @@ TEST_F(LoadSlotTest, UnreadableSoundIsKeptWithPathAndName) {
     device.refused.insert(refused);
     view.at(0).volume = 4000;
     board.LoadSlot(0, refused, "");
-    EXPECT_FALSE(board.slot(0).loaded);
-    EXPECT_TRUE(board.slot(0).kept);
+    EXPECT_FALSE(board.slot(0).loaded());
+    EXPECT_TRUE(board.slot(0).kept());
     EXPECT_EQ(nullptr, board.slot(0).buffer);
     EXPECT_EQ(refused, board.slot(0).path);
     EXPECT_EQ(board::NameFromPath(refused), board.slot(0).name);
     EXPECT_EQ("--;--", view.at(0).title.substr(20));
     EXPECT_EQ(0, view.at(0).volume);
     EXPECT_TRUE(device.last().released);
-    EXPECT_EQ((Calls{"Error - DS - CreateSoundBuffer"}), view.messages);
+    EXPECT_EQ((Calls{"Error - DS - CreateSoundBuffer"}), messages.pending());
 
     // A recording that stopped short plays what it holds.
     testfiles::WavFields claimsTooMuch;
     claimsTooMuch.dataBytes = 1000;
     board.LoadSlot(1, testfiles::WriteWav(dir, "short.wav", claimsTooMuch, 10), "Short");
-    EXPECT_TRUE(board.slot(1).loaded);
+    EXPECT_TRUE(board.slot(1).loaded());
     EXPECT_EQ(10u, device.last().size);
 
     // A file shorter than the header, or one another program holds, fails without a message.
@@ -189,17 +190,17 @@ TEST_F(LoadSlotTest, UnreadableSoundIsKeptWithPathAndName) {
     const std::string locked = testfiles::WriteSound(dir, "locked.wav", 1.0);
     device.unreadable.insert(locked);
     board.LoadSlot(3, locked, "Locked");
-    for (int i : {2, 3}) EXPECT_TRUE(!board.slot(i).loaded && board.slot(i).kept) << i;
-    EXPECT_EQ(1u, view.messages.size());
+    for (int i : {2, 3}) EXPECT_TRUE(!board.slot(i).loaded() && board.slot(i).kept()) << i;
+    EXPECT_EQ(1u, messages.pending().size());
 
     // A file the system cannot decode is named in its message, with why.
     const std::string broken = dir.WriteBytes("broken.mp3", "not an mp3");
     device.failing[broken] = audio::SoundError::DecodeFailed;
     board.LoadSlot(4, broken, "");
-    EXPECT_TRUE(!board.slot(4).loaded && board.slot(4).kept);
+    EXPECT_TRUE(!board.slot(4).loaded() && board.slot(4).kept());
     EXPECT_EQ("Error decoding " + broken + ":\n\n" + audio::SoundErrorText(audio::SoundError::DecodeFailed),
-              view.messages.back());
-    EXPECT_EQ(2u, view.messages.size());
+              messages.pending().back());
+    EXPECT_EQ(2u, messages.pending().size());
 
     const auto made = device.buffers.size();
     board.OnPlayButton(0);
@@ -213,13 +214,14 @@ TEST_F(LoadSlotTest, UnreadableSoundIsKeptWithPathAndName) {
 TEST(BoardWithoutDevice, KeepsSoundsAndStaysSilent) {
     testfiles::TempDir dir;
     fake::FakeView view;
-    board::Board board(view, nullptr);
+    board::Messages messages;
+    board::Board board(view, messages, nullptr);
     EXPECT_FALSE(board.hasDevice());
     board.LoadSlot(0, testfiles::WriteSound(dir, "a.wav", 1.0), "A");
-    EXPECT_FALSE(board.slot(0).loaded);
-    EXPECT_TRUE(board.slot(0).kept);
+    EXPECT_FALSE(board.slot(0).loaded());
+    EXPECT_TRUE(board.slot(0).kept());
     EXPECT_EQ("A                   --;--", view.at(0).title);
-    EXPECT_TRUE(view.messages.empty());
+    EXPECT_TRUE(messages.pending().empty());
     board.OnPlayButton(0);
     board.Perform({board::Action::Fire, 0});
     board.OnPositionReleased(0, 500);
@@ -597,9 +599,9 @@ TEST_F(RefreshTest, ASoundThatStoppedOnAReadErrorGoesIdleAndTheUserIsToldOnce) {
     Tick(3);
     EXPECT_EQ(kIdle, view.at(0).image);
     EXPECT_FALSE(view.at(0).timerRunning);
-    ASSERT_EQ(1u, view.messages.size());
+    ASSERT_EQ(1u, messages.pending().size());
     EXPECT_EQ("Error playing " + board.slot(0).path + ":\n\n" + audio::SoundErrorText(audio::SoundError::StreamRead),
-              view.messages[0]);
+              messages.pending()[0]);
 }
 
 TEST_F(RefreshTest, LoopingSoundWrapsAndKeepsTicking) {
@@ -793,6 +795,7 @@ TEST_F(KeyTest, ActionsSetVolumeAndPlaceAsTheSlidersDo) {
     auto& b = Load(3, "A", 10.0);
     using A = board::Action;
     board.Perform({A::SetVolume, 3, 0.25});
+    FadeTick();  // loaded and moved within one tick
     EXPECT_EQ(7500, view.at(3).volume);
     EXPECT_EQ(-3750, b.volume);
     board.Perform({A::SetVolume, 3, 7.0});

@@ -81,10 +81,6 @@ public:
         log.push_back(isCompact ? "ApplyLayout compact" : "ApplyLayout normal");
         compact = isCompact;
     }
-    void ShowMessage(const std::string& text) override {
-        log.push_back("ShowMessage");
-        messages.push_back(text);
-    }
 
     SlotControls& at(int slot) { return slots.at(static_cast<std::size_t>(slot)); }
 
@@ -100,7 +96,6 @@ public:
     std::string title;
     std::uint32_t ledOn = board::kLedOnGreen, ledOff = board::kLedOffGreen;
     bool compact = false;
-    std::vector<std::string> messages;
     std::vector<std::string> log;  // e.g. "SetPlayImage 3 paused"
 
 private:

@@ -93,7 +93,7 @@ TEST(OscCommands, TheBoardsAddressesAndNothingElse) {
         {{"/clangster/slot/1/play", {}}, K::Fire, 0, 0},
         {{"/clangster/slot/18/stop", {}}, K::Stop, 17, 0},
         {{"/clangster/slot/2/volume", {{'f', 0.5, {}}}}, K::SetVolume, 1, 0.5},
-        {{"/clangster/slot/2/volume", {{'i', 3, {}}}}, K::SetVolume, 1, 1.0},
+        {{"/clangster/slot/2/volume", {{'i', 3, {}}}}, K::SetVolume, 1, 3.0},  // the board holds it at full
         {{"/clangster/slot/9/position", {{'f', 61.5, {}}}}, K::Seek, 8, 61.5},
         {{"/clangster/stopall", {}}, K::StopAll, 0, 0},
         {{"/clangster/fadeall", {}}, K::FadeAll, 0, 0},
@@ -113,6 +113,9 @@ TEST(OscCommands, TheBoardsAddressesAndNothingElse) {
     ASSERT_TRUE(subscribe && subscribe->subscribe);
     EXPECT_EQ(9001, subscribe->port);
     EXPECT_EQ(0, remote::RequestFor({"/clangster/subscribe", {}})->port);
+    const auto unsubscribe = remote::RequestFor({"/clangster/unsubscribe", {{'i', 9001, {}}}});
+    ASSERT_TRUE(unsubscribe && unsubscribe->unsubscribe && !unsubscribe->subscribe);
+    EXPECT_EQ(9001, unsubscribe->port);
 
     const OscMessage bad[] = {
         {"/clangster/slot/0/play", {}},  {"/clangster/slot/19/play", {}}, {"/clangster/slot/01/play", {}},
@@ -190,29 +193,57 @@ TEST(Feedback, OnlyWhatChangedAtMostOnceATickAndEverythingForANewcomer) {
         }
         EXPECT_EQ(10, updates) << spacing << " ms apart";
     }
-    for (std::uint16_t port = 1; port < 100; ++port) sender.Subscribe({1, port}, 0);
-    EXPECT_EQ(remote::FeedbackSender::kMaxSubscribers, sender.subscriberCount());
 }
 
-class RemoteControlTest : public BoardFixture {
+// Nobody can lock a controller out, and whatever a controller missed is put right when it renews.
+TEST(Feedback, SubscriptionsAreCappedPerAddressEvictTheStalestAndRenewalsHearEverything) {
+    remote::FeedbackSender sender;
+    remote::BoardFeedback board;
+    auto heardBy = [&](std::uint64_t now) {
+        std::map<remote::Endpoint, std::size_t, bool (*)(const remote::Endpoint&, const remote::Endpoint&)> heard(
+            [](const remote::Endpoint& a, const remote::Endpoint& b) {
+                return a.address != b.address ? a.address < b.address : a.port < b.port;
+            });
+        for (const auto& d : sender.Update(board, now)) heard[d.to] += Read(d.bytes).size();
+        return heard;
+    };
+    constexpr std::uint32_t flooder = 0x0A000001, controller = 0x0A000002;
+    for (std::uint16_t port = 1; port <= 100; ++port) sender.Subscribe({flooder, port}, port);
+    EXPECT_EQ(remote::FeedbackSender::kMaxPerAddress, sender.subscriberCount()) << "one address holds at most four";
+    for (std::uint32_t host = 1; host <= 20; ++host) sender.Subscribe({0x0B000000 + host, 9000}, 200 + host);
+    EXPECT_EQ(remote::FeedbackSender::kMaxSubscribers, sender.subscriberCount());
+    sender.Subscribe({controller, 9000}, 300);  // the table is full of others
+    auto heard = heardBy(400);
+    EXPECT_EQ(4u * 18 + 1, (heard[{controller, 9000}])) << "the newcomer took the stalest place";
+    EXPECT_EQ(0u, (heard.count({flooder, 97}))) << "the stalest went";
+
+    board.slots[0].name = "BELL";
+    EXPECT_EQ(1u, (heardBy(500)[{controller, 9000}])) << "only what changed";
+    sender.Subscribe({controller, 9000}, 600);  // a controller that restarted, or lost a datagram
+    EXPECT_EQ(4u * 18 + 1, (heardBy(700)[{controller, 9000}]));
+    sender.Unsubscribe({controller, 9000});
+    board.slots[0].name = "HORN";
+    EXPECT_EQ(0u, (heardBy(800).count({controller, 9000})));
+}
+
+// The service in the program: datagrams in through the front door, feedback out of its fade tick.
+class RemoteControlTest : public ProgramFixture {
 protected:
-    void Send(const OscMessage& m, std::uint16_t fromPort = 50000) {
+    void Send(const OscMessage& m, std::uint16_t fromPort = 50000, std::uint32_t from = remote::kThisComputer) {
         const std::string bytes = remote::WriteOsc(m);
-        remote.Receive(bytes.data(), bytes.size(), {0x7F000001, fromPort}, now);
+        controller.Datagram(bytes.data(), bytes.size(), {from, fromPort}, now);
     }
-    // One tick's messages, by port heard at and address.
+    // The messages of a fade tick with no time passing, by port heard at and address.
     std::map<std::uint16_t, std::map<std::string, remote::OscArgument>> Heard() {
-        now += 100;
+        TimerTick(board::kFadeTimerId);
         std::map<std::uint16_t, std::map<std::string, remote::OscArgument>> heard;
-        for (const auto& d : remote.Tick(board, now)) {
+        for (const auto& d : sent) {
             EXPECT_EQ(0x7F000001u, d.to.address);
             for (const auto& m : remote::ReadOsc(d.bytes.data(), d.bytes.size()))
                 heard[d.to.port][m.address] = m.arguments.at(0);
         }
         return heard;
     }
-    std::uint64_t now = 0;
-    remote::RemoteControl remote{[this](const board::Action& a) { board.Perform(a); }};
 };
 
 TEST_F(RemoteControlTest, DatagramsPlayTheBoardAndSubscribersHearWhatItShows) {
@@ -221,9 +252,9 @@ TEST_F(RemoteControlTest, DatagramsPlayTheBoardAndSubscribersHearWhatItShows) {
     board.KeepSchemeLine(2, "gone.wav|GONE|0|0|0|0|", "gone.wav", "GONE", 0);
     board.SetSchemeTitle("C:\\Shows\\Friday.scheme");
     EXPECT_TRUE(Heard().empty()) << "no subscriber";
-    Send({"/clangster/subscribe", {{'i', 9001, {}}}});
     Send({"/clangster/slot/1/play", {}});
     Tick(12);
+    Send({"/clangster/subscribe", {{'i', 9001, {}}}});
     Send({"/clangster/slot/2/play", {}});  // the on-play mode fades slot 1
     auto heard = Heard();
     auto& first = heard[9001];
@@ -238,8 +269,8 @@ TEST_F(RemoteControlTest, DatagramsPlayTheBoardAndSubscribersHearWhatItShows) {
     EXPECT_EQ("empty", first["/clangster/slot/3/state"].text);
     EXPECT_EQ("empty", first["/clangster/slot/4/state"].text);
 
-    Send({"/clangster/subscribe", {}}, 50001);  // at the sender's own port
     Tick(3);
+    Send({"/clangster/subscribe", {}}, 50001);  // at the sender's own port
     Send({"/clangster/slot/2/play", {}});
     heard = Heard();
     EXPECT_EQ("paused", heard[9001]["/clangster/slot/2/state"].text);
@@ -251,6 +282,77 @@ TEST_F(RemoteControlTest, DatagramsPlayTheBoardAndSubscribersHearWhatItShows) {
     EXPECT_EQ(0.0, heard[9001]["/clangster/slot/1/elapsed"].number);
     EXPECT_NEAR(10.0, heard[9001]["/clangster/slot/1/remaining"].number, 1e-6);
     EXPECT_EQ("idle", heard[50001]["/clangster/slot/2/state"].text);
+
+    Send({"/clangster/unsubscribe", {}}, 50001);
+    Send({"/clangster/slot/1/play", {}});
+    heard = Heard();
+    EXPECT_EQ(1u, heard.count(9001));
+    EXPECT_EQ(0u, heard.count(50001)) << "unsubscribed at once";
+}
+
+TEST(AllowList, AddressesAndBlocksAndNothingWiderThanWritten) {
+    struct Case {
+        const char* list;
+        const char* bad;  // the entry refused, or null when the list reads
+        std::uint32_t address;
+        bool allowed;
+    };
+    const Case cases[] = {
+        {"", nullptr, 0xC0A80114, true},  // empty: anyone
+        {"192.168.1.20", nullptr, 0xC0A80114, true},
+        {"192.168.1.20", nullptr, 0xC0A80115, false},
+        {"192.168.1.20", nullptr, remote::kThisComputer, true},  // this computer, always
+        {"192.168.1.20", nullptr, 0x7F000002, false},            // another loopback address is not
+        {"10.0.0.1, 192.168.1.0/24", nullptr, 0xC0A801FE, true},
+        {"10.0.0.1,,  192.168.1.0/24", nullptr, 0xC0A802FE, false},
+        {"0.0.0.0/0", nullptr, 0x08080808, true},
+        {"192.168.1.5/24", "192.168.1.5/24", 0, false},  // a block names its first address
+        {"10.0.0.1 192.168.1", "192.168.1", 0, false},
+        {"192.168.1.256", "192.168.1.256", 0, false},
+        {"192.168.01.2", "192.168.01.2", 0, false},  // octal to some readers
+        {"10.0.0.0/33", "10.0.0.0/33", 0, false},
+        {"10.0.0.0/", "10.0.0.0/", 0, false},
+        {"host.local", "host.local", 0, false},
+        {"1.2.3.4.5", "1.2.3.4.5", 0, false},
+        {"+1.2.3.4", "+1.2.3.4", 0, false},
+    };
+    for (const Case& c : cases) {
+        remote::AllowList list;
+        std::string bad;
+        EXPECT_EQ(c.bad == nullptr, list.Parse(c.list, bad)) << c.list;
+        if (c.bad) EXPECT_EQ(c.bad, bad) << c.list;
+        else EXPECT_EQ(c.allowed, list.Allows(c.address)) << c.list << " " << std::hex << c.address;
+    }
+    remote::AllowList only;
+    only.AllowOnlyThisComputer();
+    EXPECT_TRUE(only.Allows(remote::kThisComputer));
+    EXPECT_FALSE(only.Allows(0xC0A80114));
+}
+
+TEST_F(RemoteControlTest, OnlyAllowedSourcesAtMostThirtyTwoRequestsAndExactNames) {
+    settings.Write({{"RemoteControl", "1"}, {"RemoteFromNetwork", "1"}, {"RemoteAllow", "10.0.0.0/8"}});
+    Restart();
+    Load(0, "Bell");
+    Send({"/clangster/slot/1/play", {}}, 50000, 0xC0A80114);
+    EXPECT_FALSE(board.IsSlotPlaying(0)) << "192.168.1.20 is not on the list";
+    Send({"/clangster/slot/1/play", {}}, 50000, 0x0A010203);
+    EXPECT_TRUE(board.IsSlotPlaying(0));
+
+    // A datagram's requests past the 32nd are ignored: 33 plays of one slot leave it as 32 left it.
+    std::vector<std::string> plays(33, remote::WriteOsc({"/clangster/slot/1/play", {}}));
+    const std::string bundle = remote::WriteOscBundle(plays);
+    controller.Datagram(bundle.data(), bundle.size(), {remote::kThisComputer, 50000}, now);
+    EXPECT_TRUE(board.IsSlotPlaying(0));
+
+    // A name the board's code page cannot hold matches nothing, not a look-alike.
+    remote::RemoteControl remote(
+        [](const std::string& text) -> std::optional<std::string> {
+            if (text.find('\xC5') != std::string::npos) return std::nullopt;
+            return text;
+        },
+        nullptr);
+    const std::string named = remote::WriteOsc({"/clangster/name/play", {{'s', 0, "\xC5\x81" "ADA"}}});
+    EXPECT_TRUE(remote.Receive(named.data(), named.size(), {remote::kThisComputer, 1}, 0).empty());
 }
 
 }  // namespace

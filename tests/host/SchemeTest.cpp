@@ -62,7 +62,7 @@ TEST_F(SchemeTest, EmptyDefaultBoardIsEighteenEmptyLinesThenColoursAndLayout) {
     EXPECT_EQ(expected, SavedText("Empty.scheme"));
     EXPECT_EQ("Empty - Clangster", view.title);
     EXPECT_EQ(At("Empty.scheme"), board.schemePath());
-    EXPECT_TRUE(view.messages.empty());
+    EXPECT_TRUE(messages.pending().empty());
 }
 
 TEST_F(SchemeTest, SlotLineHoldsPathNamePositionVolumeAndSwitches) {
@@ -113,7 +113,7 @@ TEST_F(SchemeTest, RoundTripRestoresEverySlotAndTheLook) {
     const std::string saved = SavedText("Round.scheme");
 
     fake::FakeView view2;
-    board::Board board2(view2, &device);
+    board::Board board2(view2, messages, &device);
     ASSERT_TRUE(scheme::LoadScheme(board2, At("Round.scheme")));
     // The sounds were read ahead in slot order, and the read-ahead ended with the load.
     std::vector<std::string> paths(18);
@@ -126,6 +126,7 @@ TEST_F(SchemeTest, RoundTripRestoresEverySlotAndTheLook) {
     EXPECT_EQ("Bell", s0.name);
     EXPECT_EQ(12000u, device.buffers[device.buffers.size() - 2]->position);
     EXPECT_EQ(-1500, device.buffers[device.buffers.size() - 2]->volume);
+    board2.OnTimer(board::kFadeTimerId);  // each slider was loaded and moved within one tick
     EXPECT_EQ(3001, view2.at(0).volume);
     EXPECT_TRUE(s0.countDown);
     EXPECT_FALSE(s0.loop);
@@ -189,7 +190,7 @@ TEST_F(SchemeTest, EmptyFileEmptiesTheBoardAndKeepsTheLook) {
     board.SetLayout(true);
     const auto logged = view.log.size();
     EXPECT_TRUE(LoadText("", "Blank.scheme"));
-    for (int i = 0; i < 18; ++i) EXPECT_FALSE(board.slot(i).loaded) << i;
+    for (int i = 0; i < 18; ++i) EXPECT_FALSE(board.slot(i).loaded()) << i;
     EXPECT_EQ(0x010203u, board.ledOnColour());
     EXPECT_TRUE(board.compact());
     EXPECT_TRUE(view.Since(logged, "Apply").empty());
@@ -258,7 +259,7 @@ TEST_F(SchemeTest, LinesAfterTheTwentiethAreIgnored) {
     const std::string path = Sound("a.wav");
     ASSERT_TRUE(LoadText(Join(Scheme({}, {"Colours=1,1,1,1,1,1", "Compact=0", "Compact=1", path + "|A|0|0|0|0|"}))));
     EXPECT_FALSE(board.compact());
-    for (int i = 0; i < 18; ++i) EXPECT_FALSE(board.slot(i).loaded) << i;
+    for (int i = 0; i < 18; ++i) EXPECT_FALSE(board.slot(i).loaded()) << i;
 }
 
 TEST_F(SchemeTest, SwitchesAreOnOnlyForExactlyOne) {
@@ -281,6 +282,7 @@ TEST_F(SchemeTest, NumbersAreReadLikeAtofAndTruncated) {
     ASSERT_TRUE(LoadText(Join(Scheme({path + "|A|123.9|5000.7|0|0|", path + "|B|abc|x|0|0|",
                                       path + "|C|1e30|-1e30|0|0|", path + "||0|0|0|0|"},
                                      {}))));
+    FadeTick();  // each slider was loaded and moved within one tick
     const auto& buffers = device.buffers;
     const auto& a = *buffers[buffers.size() - 4];
     EXPECT_EQ(123u, a.position);
@@ -295,7 +297,7 @@ TEST_F(SchemeTest, NumbersAreReadLikeAtofAndTruncated) {
     // Absurd numbers are refused by the buffer, never undefined behaviour;
     // a refused position leaves the slot showing an unplayed sound, and a
     // volume past the slider's ends is held at the end.
-    EXPECT_TRUE(board.slot(2).loaded);
+    EXPECT_TRUE(board.slot(2).loaded());
     EXPECT_EQ(0u, buffers[buffers.size() - 2]->position);
     EXPECT_EQ(0, view.at(2).position);
     EXPECT_EQ(kIdle, view.at(2).image);
@@ -323,11 +325,11 @@ TEST_F(SchemeTest, PositionsAreWholeFramesAndAnOverlongLineIsNotAScheme) {
 
     const std::string huge = path + "|" + std::string(70000, 'N') + "|0|0|0|1|";
     EXPECT_FALSE(LoadText(Join(Scheme({"||||", huge}, {})), "Huge.scheme"));
-    ASSERT_EQ(1u, view.messages.size());
+    ASSERT_EQ(1u, messages.pending().size());
     EXPECT_EQ("Error opening " + At("Huge.scheme") + ":\n\nLine 2 is longer than 65536 characters: this is "
               "not a scheme file.",
-              view.messages[0]);
-    EXPECT_FALSE(board.slot(1).loaded);
+              messages.pending()[0]);
+    EXPECT_FALSE(board.slot(1).loaded());
     EXPECT_EQ("New scheme - Clangster", view.title);
 }
 
@@ -364,12 +366,12 @@ TEST_F(SchemeTest, MissingSoundLeavesItsSlotEmptyButKeepsItsLine) {
     view.at(2).caption = "Loop";
     const std::string absent = dir.Path("absent.wav");
     ASSERT_TRUE(LoadText(Join(Scheme({"", "", absent + "|Gone|88|100|0|0|"}, {}))));
-    EXPECT_FALSE(board.slot(2).loaded);
+    EXPECT_FALSE(board.slot(2).loaded());
     EXPECT_TRUE(board.slot(2).loop);
     EXPECT_TRUE(board.slot(2).countDown);
     EXPECT_EQ("Loop", view.at(2).caption);
     EXPECT_TRUE(device.buffers.empty());
-    EXPECT_TRUE(view.messages.empty());
+    EXPECT_TRUE(messages.pending().empty());
     EXPECT_EQ(absent + "|Gone|88|100|0|0|", scheme::FormatSlotLine(board, 2));
     EXPECT_EQ("Gone                --;--", view.at(2).title);
     EXPECT_EQ(100, view.at(2).volume);
@@ -396,7 +398,7 @@ TEST_F(SchemeTest, AKeptLineLastsUntilTheSlotIsGivenAnotherSound) {
     EXPECT_EQ(line, scheme::FormatSlotLine(board, 0));
     Sound("late.wav", 3.0);  // the stick is plugged in: back as the line has it
     scheme::ReloadSlot(board, 0);
-    EXPECT_TRUE(board.slot(0).loaded);
+    EXPECT_TRUE(board.slot(0).loaded());
     EXPECT_EQ("LATE ONE", board.slot(0).name);
     EXPECT_EQ("Loop", view.at(0).caption);
     EXPECT_EQ(kPaused, view.at(0).image);
@@ -412,11 +414,11 @@ TEST_F(SchemeTest, AKeptLineLastsUntilTheSlotIsGivenAnotherSound) {
 
 // Without a device, a scheme read and a sound chosen are both saved whole.
 TEST_F(SchemeTest, WithoutASoundDeviceEverySlotKeepsItsLine) {
-    board::Board silent(view, nullptr);
+    board::Board silent(view, messages, nullptr);
     const std::string bell = Sound("bell.wav"), horn = Sound("horn.wav");
     std::vector<std::string> lines = Scheme({bell + "|BELL|0|0|0|1|", "||||"}, {"Colours=0,255,50,0,58,15", "Compact=0"});
     ASSERT_TRUE(scheme::LoadScheme(silent, dir.WriteBytes("Shows\\Quiet.scheme", Join(lines))));
-    EXPECT_FALSE(silent.slot(0).loaded);
+    EXPECT_FALSE(silent.slot(0).loaded());
     silent.SetLoop(1, true);
     silent.LoadSlot(1, horn, "");  // as Browse... does
     lines[1] = horn + "|" + board::NameFromPath(horn) + "|0.000000|0|0|1|";
@@ -435,8 +437,8 @@ TEST_F(SchemeTest, UnloadedSoundsKeepTheirLinesExactly) {
     longest += std::string(fw::kMaxLineBytes - longest.size(), 'x');
     const std::string text = Join(Scheme({refused + "|R|8|300|1|1|", locked + "|L|0|0|0|0|", longest}, {}));
     EXPECT_TRUE(LoadText(text));
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(!board.slot(i).loaded && board.slot(i).kept) << i;
-    EXPECT_EQ((std::vector<std::string>{"Error - DS - CreateSoundBuffer"}), view.messages);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(!board.slot(i).loaded() && board.slot(i).kept()) << i;
+    EXPECT_EQ((std::vector<std::string>{"Error - DS - CreateSoundBuffer"}), messages.pending());
     EXPECT_EQ(text + "Colours=0,255,50,0,58,15\r\nCompact=0\r\n", SavedText());
     EXPECT_TRUE(LoadText(SavedText()));
 }
@@ -464,9 +466,9 @@ TEST_F(SchemeTest, FileThatCannotBeOpenedLeavesAnEmptyNewScheme) {
     SavedText("Old.scheme");
     const std::string path = At("absent.scheme");
     EXPECT_FALSE(scheme::LoadScheme(board, path));
-    ASSERT_EQ(1u, view.messages.size());
-    EXPECT_EQ("Error opening " + path + ":\n\n" + std::strerror(ENOENT), view.messages[0]);
-    EXPECT_FALSE(board.slot(0).loaded);
+    ASSERT_EQ(1u, messages.pending().size());
+    EXPECT_EQ("Error opening " + path + ":\n\n" + std::strerror(ENOENT), messages.pending()[0]);
+    EXPECT_FALSE(board.slot(0).loaded());
     EXPECT_FALSE(b.playing);
     EXPECT_TRUE(b.released);
     EXPECT_EQ("New scheme - Clangster", view.title);
@@ -478,8 +480,8 @@ TEST_F(SchemeTest, ReadErrorIsReportedAsAnOpeningError) {
     const std::string path = At("folder.scheme");
     std::filesystem::create_directory(path);
     EXPECT_FALSE(scheme::LoadScheme(board, path));
-    ASSERT_EQ(1u, view.messages.size());
-    EXPECT_EQ(0u, view.messages[0].rfind("Error opening " + path + ":\n\n", 0));
+    ASSERT_EQ(1u, messages.pending().size());
+    EXPECT_EQ(0u, messages.pending()[0].rfind("Error opening " + path + ":\n\n", 0));
     EXPECT_EQ("New scheme - Clangster", view.title);
     EXPECT_EQ("", board.schemePath());
 }
@@ -488,14 +490,14 @@ TEST_F(SchemeTest, FailedSaveKeepsTitleAndPath) {
     SavedText("Good.scheme");
     const std::string bad = At("no folder/Bad.scheme");
     scheme::SaveScheme(board, bad);
-    ASSERT_EQ(1u, view.messages.size());
-    EXPECT_EQ("Error saving " + bad + ":\n\n" + std::strerror(ENOENT), view.messages[0]);
+    ASSERT_EQ(1u, messages.pending().size());
+    EXPECT_EQ("Error saving " + bad + ":\n\n" + std::strerror(ENOENT), messages.pending()[0]);
     EXPECT_EQ("Good - Clangster", view.title);
     EXPECT_EQ(At("Good.scheme"), board.schemePath());
 
     scheme::SaveScheme(board, "/dev/full");  // opens, then cannot write
-    ASSERT_EQ(2u, view.messages.size());
-    EXPECT_EQ("Error saving /dev/full:\n\n" + std::string(std::strerror(ENOSPC)), view.messages[1]);
+    ASSERT_EQ(2u, messages.pending().size());
+    EXPECT_EQ("Error saving /dev/full:\n\n" + std::string(std::strerror(ENOSPC)), messages.pending()[1]);
     EXPECT_EQ(At("Good.scheme"), board.schemePath());
 }
 
@@ -532,7 +534,7 @@ TEST_F(SchemeTest, ASaveReplacesTheOldFileWholeOrLeavesIt) {
             chmod(p.c_str(), p == path ? c.fileMode : c.folderMode);
         }
         const std::string message = "Error saving " + path + ":\n\n" + std::strerror(c.error);
-        const auto save = [&] { return scheme::SaveScheme(board, path) ? 0 : view.messages.back() == message ? 1 : 2; };
+        const auto save = [&] { return scheme::SaveScheme(board, path) ? 0 : messages.pending().back() == message ? 1 : 2; };
         EXPECT_EQ(c.error ? 1 : 0, AsOrdinaryUser(save)) << where;
         EXPECT_EQ(c.error ? (c.fileMode < 0 ? "" : old) : saved, testfiles::TempDir::ReadBytes(path)) << where;
         const auto files = std::distance(fs::directory_iterator(c.folder), fs::directory_iterator());
@@ -569,8 +571,8 @@ TEST_F(SchemeTest, NewSchemeEmptiesEverySlotButKeepsTheRest) {
     board.SetLayout(true);
     board.SetSchemePath("C:\\x.scheme");
     board.NewScheme();
-    EXPECT_FALSE(board.slot(0).loaded);
-    EXPECT_FALSE(board.slot(17).loaded);
+    EXPECT_FALSE(board.slot(0).loaded());
+    EXPECT_FALSE(board.slot(17).loaded());
     EXPECT_TRUE(board.slot(17).loop);
     EXPECT_EQ(800, view.at(17).volume);
     EXPECT_TRUE(board.compact());

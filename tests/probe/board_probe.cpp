@@ -162,7 +162,8 @@ int CountBoards() {
         static BOOL CALLBACK Visit(HWND hwnd, LPARAM count) {
             char caption[512];
             const int length = ::GetWindowTextA(hwnd, caption, sizeof caption);
-            if (::IsWindowVisible(hwnd) && length > 12 && std::strcmp(caption + length - 12, " - Clangster") == 0)
+            const int end = static_cast<int>(sizeof board::kTitleSuffix) - 1;
+            if (::IsWindowVisible(hwnd) && length > end && std::strcmp(caption + length - end, board::kTitleSuffix) == 0)
                 ++*reinterpret_cast<int*>(count);
             return TRUE;
         }

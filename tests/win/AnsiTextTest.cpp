@@ -8,6 +8,7 @@
 #include "framework/AnsiText.h"
 #include "framework/FileReplace.h"
 #include "framework/FileStatus.h"
+#include "remote/OscSocket.h"
 #include "scheme/Preferences.h"
 #include "scheme/SchemeFormat.h"
 
@@ -40,6 +41,16 @@ TEST_F(ShiftJisTest, NamesAreCutToTheDisplayOnAWholeCharacter) {
     const std::string name = std::string(18, 'A') + kBackslashKanji;  // 20 bytes for 19 columns
     EXPECT_EQ(board::DisplayTextFor(board::DisplayKind::Title, name + "|00;05"), std::string(18, 'A') + "  00;05");
     EXPECT_EQ(fw::PrefixAnsi(kBarKanji + kBarKanji, 3), kBarKanji);
+}
+
+// Names from the network in the system's code page (1252 under the tests):
+// exactly, or not at all, never as a look-alike that fires another slot.
+TEST(OscTextTest, NamesConvertExactlyOrNotAtAll) {
+    EXPECT_EQ(remote::Utf8ToAnsi("\xC3\x84\xC3\x96"), std::optional<std::string>("\xC4\xD6"));  // "ÄÖ"
+    EXPECT_EQ(remote::Utf8ToAnsi("\xC5\x81" "ADA"), std::nullopt) << "best fit would make it LADA";
+    EXPECT_EQ(remote::Utf8ToAnsi("\xE6\x97\xA5"), std::nullopt) << "best fit would make it ?";
+    EXPECT_EQ(remote::Utf8ToAnsi("\xC4\xD6"), std::optional<std::string>("\xC4\xD6")) << "not UTF-8: as it came";
+    EXPECT_EQ(remote::AnsiToUtf8("\xC4\xD6"), "\xC3\x84\xC3\x96");
 }
 
 }  // namespace

@@ -290,9 +290,9 @@ TEST_F(BoardDlgTest, TwoQuickClicksOnATimeDisplaySwitchItTwice) {
 // leave it where the hand is.
 TEST_F(BoardDlgTest, TheTicksLeaveAHeldPositionThumbAlone) {
     wintest::TempWav wav("board_held.wav", wintest::Tone(3.0));
-    board_.Board().LoadSlot(0, wav.path(), "HELD");
-    ASSERT_TRUE(board_.Board().slot(0).loaded);
-    board_.Board().OnPlayButton(0);
+    board_.Controller().board().LoadSlot(0, wav.path(), "HELD");
+    ASSERT_TRUE(board_.Board().slot(0).loaded());
+    board_.Controller().board().OnPlayButton(0);
     HWND slider = Item(app::kSlotIds[0].position);
     auto* control = static_cast<CZipSliderCtl*>(fw::Control::FromHandle(slider));
     ASSERT_TRUE(control);
@@ -314,7 +314,7 @@ TEST_F(BoardDlgTest, TheTicksLeaveAHeldPositionThumbAlone) {
     ::SendMessageA(slider, WM_LBUTTONUP, 0, at);
     EXPECT_TRUE(wintest::PumpUntil([&] { return control->GetPos() > held; }))
         << "the ticks move it again once it is let go";
-    board_.Board().ClearSlot(0);
+    board_.Controller().board().ClearSlot(0);
 }
 
 TEST_F(BoardDlgTest, ARemoteTriggerWithANullPayloadIsAnEmptyName) {
@@ -356,18 +356,18 @@ TEST_F(BoardDlgTest, FilesDroppedOnASlotFillItAndTheEmptySlotsAfterIt) {
 
     drop({365, 150}, {bell.path()});  // inside slot 7's frame, left of its controls
     EXPECT_EQ(board.slot(7).name, "DOOR BELL");
-    EXPECT_TRUE(board.slot(7).loaded);
+    EXPECT_TRUE(board.slot(7).loaded());
     drop({355, 150}, {b.path()});  // between two frames
     drop({365, 150}, {note});
     EXPECT_EQ(board.slot(7).name, "DOOR BELL");
-    for (int i : {6, 8}) EXPECT_FALSE(board.slot(i).loaded) << i;
+    for (int i : {6, 8}) EXPECT_FALSE(board.slot(i).loaded()) << i;
     EXPECT_TRUE(messages_.texts().empty());
 
     Command(ID_VIEW_COMPACT);
     drop({300, 500}, {b.path(), note, mp3, bell.path()});  // slot 16's row
     EXPECT_EQ(board.slot(16).name, "B");
     EXPECT_EQ(board.slot(17).name, "TONE-330");
-    EXPECT_TRUE(board.slot(17).loaded) << "decoded";
+    EXPECT_TRUE(board.slot(17).loaded()) << "decoded";
     const auto decoded = audio::DecodeSoundFile(mp3).source;  // the same decoder, on its own
     ASSERT_TRUE(decoded);
     EXPECT_NEAR(board.slot(17).duration, double(decoded->Size()) / decoded->Layout().format.avgBytesPerSec,
@@ -375,7 +375,7 @@ TEST_F(BoardDlgTest, FilesDroppedOnASlotFillItAndTheEmptySlotsAfterIt) {
     EXPECT_EQ(messages_.texts(),
               std::vector<std::string>{"1 sound was left out: there was no empty slot left for it."});
 
-    ASSERT_TRUE(scheme::SaveScheme(board_.Board(), scheme));
+    ASSERT_TRUE(scheme::SaveScheme(board_.Controller().board(), scheme));
     Command(ID_FILE_NEW);
     drop({5, 5}, {scheme});  // outside every slot: a scheme opens wherever it lands
     EXPECT_EQ(board_.Text(), "dropped - Clangster");

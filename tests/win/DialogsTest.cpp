@@ -14,6 +14,7 @@
 
 #include "WinTestSupport.h"
 #include "ui/HotkeysDlg.h"
+#include "ui/RemoteControlDlg.h"
 #include "framework/Handles.h"
 #include "framework/Window.h"
 #include "res/resource.h"
@@ -206,12 +207,14 @@ TEST(OptionsDlgTest, BrowseFillsItsRowFromTheFileDialogAndOnlyOkKeepsIt) {
     }
 }
 
-// OK refuses one combination twice, and Backspace empties the entry it points to.
-TEST(HotkeysDlgTest, OkTakesTheEntriesButNoCombinationTwice) {
+// OK refuses one combination twice and one without Ctrl or Alt, and
+// Backspace empties the entry it points to.
+TEST(HotkeysDlgTest, OkTakesTheEntriesButNoCombinationTwiceAndNoneWithoutCtrlOrAlt) {
     wintest::RecordedMessages messages;
     CHotkeysDlg dialog;
     dialog.m_hotkeys[0] = 0x274, dialog.m_hotkeys[19] = 0xA23;  // Ctrl+F5, Ctrl+End
-    dialog.m_owners[0] = "Slot 1 (DOOR BELL)", dialog.m_owners[5] = "Slot 6";
+    dialog.m_owners[0] = "Slot 1 (DOOR BELL)", dialog.m_owners[3] = "Slot 4", dialog.m_owners[5] = "Slot 6";
+    dialog.m_owners[31] = "Favourite 12";
     std::string name;
     Driver driver("Hotkeys", [&](HWND d) {
         auto entry = [d](int i) { return ::GetDlgItem(d, IDC_HOTKEY_FIRST + i); };
@@ -224,15 +227,46 @@ TEST(HotkeysDlgTest, OkTakesTheEntriesButNoCombinationTwice) {
         WaitUntil([&] { return ::SendMessageA(entry(5), HKM_GETHOTKEY, 0, 0) == 0; });
         ::SendMessageA(entry(3), HKM_SETHOTKEY, 0x165, 0);  // Shift+Num 5
         Click(d, IDOK);
+        WaitUntil([&] { return messages.texts().size() == 2; });
+        ::SendMessageA(entry(3), HKM_SETHOTKEY, 0x365, 0);  // Ctrl+Shift+Num 5
+        ::SendMessageA(entry(31), HKM_SETHOTKEY, 0x667, 0);  // Ctrl+Alt+Num 7, a favourite's
+        Click(d, IDOK);
     });
     EXPECT_EQ(dialog.DoModal(), IDOK);
     driver.Join();
     EXPECT_EQ(name, "Slot 1 (DOOR BELL) 2595");
-    const board::Hotkeys chosen{0x274, 0, 0, 0x165, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xA23};
-    EXPECT_EQ(dialog.m_hotkeys, chosen) << "entry 6 emptied, entry 4 added";
+    board::Hotkeys chosen{0x274, 0, 0, 0x365, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xA23};
+    chosen[31] = 0x667;
+    EXPECT_EQ(dialog.m_hotkeys, chosen) << "entry 6 emptied, entries 4 and 32 added";
     EXPECT_EQ(messages.texts(),
-              std::vector<std::string>{"Slot 1 (DOOR BELL) and Slot 6 have the same hotkey, Ctrl+F5.\n\n"
-                                       "A hotkey does one thing: give one of them another."});
+              (std::vector<std::string>{"Slot 1 (DOOR BELL) and Slot 6 have the same hotkey, Ctrl+F5.\n\n"
+                                        "A hotkey does one thing: give one of them another.",
+                                        "Slot 4: Shift+Num 5 has no Ctrl or Alt.\n\nA hotkey works in every "
+                                        "program: without Ctrl or Alt it would take this key from all of them. "
+                                        "Add Ctrl or Alt, or empty the entry with Backspace."}));
+}
+
+// The list of allowed controllers: OK names an entry that would let in more
+// than was written, and takes the list once it reads.
+TEST(RemoteControlDlgTest, OkRefusesAnAllowListEntryItCannotReadAndKeepsTheList) {
+    wintest::RecordedMessages messages;
+    CRemoteControlDlg dialog;
+    dialog.m_settings = {true, 9000, true, "10.0.0.7"};
+    std::string shown;
+    Driver driver("Remote control", [&](HWND d) {
+        shown = ItemText(d, IDC_REMOTE_ALLOW);
+        ::SetDlgItemTextA(d, IDC_REMOTE_ALLOW, "10.0.0.7, 192.168.1.5/24");
+        Click(d, IDOK);
+        WaitUntil([&] { return !messages.texts().empty(); });
+        ::SetDlgItemTextA(d, IDC_REMOTE_ALLOW, "10.0.0.7, 192.168.1.0/24");
+        Click(d, IDOK);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    driver.Join();
+    EXPECT_EQ(shown, "10.0.0.7");
+    ASSERT_EQ(messages.texts().size(), 1u);
+    EXPECT_EQ(messages.texts()[0].rfind("\"192.168.1.5/24\" is not an address", 0), 0u) << messages.texts()[0];
+    EXPECT_EQ(dialog.m_settings.allow, "10.0.0.7, 192.168.1.0/24");
 }
 
 using Children = std::vector<std::tuple<int, std::string, std::string>>;

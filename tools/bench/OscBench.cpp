@@ -15,6 +15,7 @@
 #include <ctime>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <thread>
 
 #include "BenchProcesses.h"
@@ -30,7 +31,15 @@ namespace {
 
 constexpr char kKey[] = "HKCU\\Software\\Marrowick\\Clangster";
 constexpr int kSlots = 18;
-constexpr int kSubscribers = 4;
+// As many as the board keeps: four controllers of four subscriptions each,
+// the most it takes from one address.
+constexpr int kSubscribers = 16;
+// The controller and the subscribers send from loopback addresses of their
+// own, which the board's list of allowed controllers names: every datagram
+// is checked against the list (127.0.0.1 would pass without).
+constexpr char kControllerAddress[] = "127.0.0.5";
+constexpr char kAllowList[] = "10.0.0.0/8 192.168.1.0/24 127.0.0.5 127.0.0.16/30";
+std::string SubscriberAddress(int i) { return "127.0.0." + std::to_string(16 + i / 4); }
 
 double Clock(clockid_t id) {
   timespec ts{};
@@ -58,14 +67,15 @@ std::string Message(const std::string& address, std::vector<remote::OscArgument>
 }
 std::string SlotAddress(int slot, const char* verb) { return "/clangster/slot/" + std::to_string(slot + 1) + "/" + verb; }
 
-// A UDP socket of this host at 127.0.0.1, on a port of the system's choice.
+// A UDP socket of this host at a loopback address (127.0.0.1 unless
+// given), on a port of the system's choice; it sends to 127.0.0.1.
 class Udp {
  public:
-  Udp() {
+  explicit Udp(const std::string& address = "127.0.0.1") {
     fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in at{};
     at.sin_family = AF_INET;
-    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    inet_pton(AF_INET, address.c_str(), &at.sin_addr);
     bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at);
   }
   ~Udp() { close(fd_); }
@@ -158,9 +168,9 @@ int CountBetween(const Trace& trace, const std::string& event, double from, doub
 // Feedback heard by each subscriber: for each slot, the times its datagrams came.
 using Heard = std::array<std::array<std::vector<double>, kSlots>, kSubscribers>;
 
-void Listen(const std::array<Udp, kSubscribers>& subscribers, double seconds, Heard& heard) {
+void Listen(const std::array<const Udp*, kSubscribers>& subscribers, double seconds, Heard& heard) {
   std::array<pollfd, kSubscribers> fds{};
-  for (int i = 0; i < kSubscribers; ++i) fds[static_cast<size_t>(i)] = {subscribers[static_cast<size_t>(i)].fd(), POLLIN, 0};
+  for (int i = 0; i < kSubscribers; ++i) fds[static_cast<size_t>(i)] = {subscribers[static_cast<size_t>(i)]->fd(), POLLIN, 0};
   const double end = Mono() + seconds;
   std::vector<char> buffer(65536);
   // Each datagram's time is the kernel's, taken as the board sent it, not
@@ -239,7 +249,7 @@ bool RunOscBench(bool quick, const std::string& schemePath, const std::string& o
   // The bench's scheme as the last one, other sounds left alone when one starts, OSC on.
   for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
            {"LastFile", e2e::ToWindowsPath(schemePath)}, {"onplay", "0"}, {"RemoteControl", "1"},
-           {"RemotePort", std::to_string(port)}, {"RemoteFromNetwork", "0"}})
+           {"RemotePort", std::to_string(port)}, {"RemoteFromNetwork", "1"}, {"RemoteAllow", kAllowList}})
     e2e::RunCommand({"wine", "reg", "add", kKey, "/v", name, "/t", "REG_SZ", "/d", value, "/f"});
   setenv("CLANGSTER_TRACE", e2e::ToWindowsPath(tracePath).c_str(), 1);
   auto board = e2e::StartWindows(e2e::ClangsterExe());
@@ -259,7 +269,7 @@ bool RunOscBench(bool quick, const std::string& schemePath, const std::string& o
   e2e::RunWindows(driver, fire);  // by name, so that every OSC play stamp below is the bench's own
   Pause(quick ? 0.2 : 5.0);  // the sounds' first seconds cost more than the ones after
   CpuMeter cpu(pids[0], *server);
-  Udp controller;
+  Udp controller(kControllerAddress);
 
   std::fprintf(stderr, "bench: OSC, without it\n");
   const Window before = cpu.Measure(window);
@@ -287,12 +297,25 @@ bool RunOscBench(bool quick, const std::string& schemePath, const std::string& o
   const Window after = cpu.Measure(window);
 
   std::fprintf(stderr, "bench: OSC, feedback to %d subscribers\n", kSubscribers);
-  std::array<Udp, kSubscribers> subscribers;
-  for (const Udp& s : subscribers) s.Send(Message("/clangster/subscribe"), port);
+  std::vector<std::unique_ptr<Udp>> sockets;
+  for (int i = 0; i < kSubscribers; ++i) sockets.push_back(std::make_unique<Udp>(SubscriberAddress(i)));
+  std::array<const Udp*, kSubscribers> subscribers{};
+  for (int i = 0; i < kSubscribers; ++i) subscribers[static_cast<size_t>(i)] = sockets[static_cast<size_t>(i)].get();
+  for (const Udp* s : subscribers) s->Send(Message("/clangster/subscribe"), port);
   Heard heard;
   cpu.Start();
   Listen(subscribers, window, heard);
   const Window feedback = cpu.Stop();
+
+  // The commands again while all of them hear the feedback.
+  std::fprintf(stderr, "bench: OSC, 1,000 commands a second with %d subscribers\n", kSubscribers);
+  const double busyFrom = Raw();
+  int busySent = 0;
+  std::thread flooding([&] { busySent = Flood(controller, port, window, faders); });
+  Heard busyHeard;
+  Listen(subscribers, window + 0.5, busyHeard);
+  flooding.join();
+  const double busyTo = Raw();
   // The board as it was just before, once the subscriptions have run out,
   // so that the feedback's stretch is measured between two of its own.
   for (double end = Mono() + 70; Mono() < end;) {
@@ -342,6 +365,7 @@ bool RunOscBench(bool quick, const std::string& schemePath, const std::string& o
   for (double t : sentRaw) sentCounts.push_back(static_cast<long long>(t * trace.frequency));
   const std::vector<double> sentToPlay = SentToPlay(sentCounts, trace.Plays(), trace.frequency);
   const int read = CountBetween(trace, "osc", flood.rawFrom, after.rawFrom);
+  const int busyRead = CountBetween(trace, "osc", busyFrom, busyTo);
   const double baseOwn = (before.own + after.own) / 2, baseAll = (before.withServer + after.withServer) / 2;
   const double feedbackOwn = (after.own + afterFeedback.own) / 2,
                feedbackAll = (after.withServer + afterFeedback.withServer) / 2;
@@ -358,7 +382,8 @@ bool RunOscBench(bool quick, const std::string& schemePath, const std::string& o
   auto ms = [](std::optional<double> v) { return v ? Fmt(*v * 1e3, "%.3f") : std::string("–"); };
   const auto p99 = Percentile(readToPlay, 99);
   std::string section = "The board with the bench's 18 looping sounds playing, driven over UDP at 127.0.0.1 by the "
-                        "bench itself; figures from the board's time stamps and its CPU (process, and with the Wine "
+                        "bench itself, from loopback addresses of its own that the board's list of allowed "
+                        "controllers names (so that every datagram is checked against it); figures from the board's time stamps and its CPU (process, and with the Wine "
                         "server, which carries every datagram), each against stretches of " +
                         Fmt(window, "%.0f") + " s of the same board without OSC just before and after the commands, "
                         "and the feedback's against the stretch before it and one after its subscriptions ran out.\n\n";
@@ -371,6 +396,9 @@ bool RunOscBench(bool quick, const std::string& schemePath, const std::string& o
                  ms(Median(sentToPlay)) + " / " + ms(Percentile(sentToPlay, 99)), "", std::nullopt);
   section += Row("1,000 commands a second for " + Fmt(floodSeconds, "%.0f") + " s: read and carried out",
                  std::to_string(read) + " of " + std::to_string(floodSent), "all", read == floodSent);
+  section += Row("… the same for " + Fmt(window, "%.0f") + " s while " + std::to_string(kSubscribers) +
+                     " subscribers hear the feedback",
+                 std::to_string(busyRead) + " of " + std::to_string(busySent), "all", busyRead == busySent);
   section += Row("Longest time between refresh ticks (ms): without OSC → during the commands",
                  Fmt(tickBase * 1e3, "%.0f") + " → " + Fmt(tickFlood * 1e3, "%.0f"), "≤ 200 (one tick late)",
                  tickFlood > 0 && tickFlood <= 0.2);

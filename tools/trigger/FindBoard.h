@@ -4,14 +4,15 @@
 
 #include <cstring>
 
+#include "board/RemoteWindow.h"
+
 inline HWND FindBoardWindow() {
     struct Search {
         static BOOL CALLBACK Visit(HWND hwnd, LPARAM found) {
-            static const char kCaptionEnd[] = " - Clangster";
             char caption[512];
             const int length = ::GetWindowTextA(hwnd, caption, sizeof caption);
-            const int endLength = static_cast<int>(sizeof kCaptionEnd) - 1;
-            if (length >= endLength && std::strcmp(caption + length - endLength, kCaptionEnd) == 0) {
+            const int endLength = static_cast<int>(sizeof board::kTitleSuffix) - 1;
+            if (length >= endLength && std::strcmp(caption + length - endLength, board::kTitleSuffix) == 0) {
                 *reinterpret_cast<HWND*>(found) = hwnd;
                 return FALSE;
             }

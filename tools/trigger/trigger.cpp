@@ -8,7 +8,7 @@
 #include <string>
 
 #include "FindBoard.h"
-#include "app/RemoteMessage.h"
+#include "board/RemoteWindow.h"
 
 namespace {
 
@@ -30,8 +30,8 @@ bool Deliver(HWND board, UINT message, WPARAM w, LPARAM l) {
 int main(int argc, char** argv) {
     int first = 1;
     int action = -1;  // an app::AllSoundsAction, or -1 for a name
-    if (argc == 2 && std::strcmp(argv[1], "--stop-all") == 0) action = app::StopAllSounds;
-    else if (argc == 2 && std::strcmp(argv[1], "--fade-all") == 0) action = app::FadeAllSounds;
+    if (argc == 2 && std::strcmp(argv[1], "--stop-all") == 0) action = board::StopAllSounds;
+    else if (argc == 2 && std::strcmp(argv[1], "--fade-all") == 0) action = board::FadeAllSounds;
     else if (argc > 2 && std::strcmp(argv[1], "--") == 0) first = 2;
     if (action < 0 && first >= argc) {
         std::fprintf(stderr, "%s", kUsage);
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (action >= 0)
-        return Deliver(board, ::RegisterWindowMessageA(app::kAllSoundsMessage), static_cast<WPARAM>(action), 0) ? 0 : 1;
+        return Deliver(board, ::RegisterWindowMessageA(board::kAllSoundsMessage), static_cast<WPARAM>(action), 0) ? 0 : 1;
 
     // Names may hold spaces: the arguments are joined as typed without quotes.
     std::string name = argv[first];

@@ -1,0 +1,221 @@
+#include "app/BoardController.h"
+
+#include "ui/Themes.h"
+
+namespace app {
+
+namespace {
+// Counts an input in progress for as long as it runs, exceptions too.
+class Nesting {
+public:
+    explicit Nesting(int& depth) : depth_(depth) { ++depth_; }
+    ~Nesting() { --depth_; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+
+private:
+    int& depth_;
+};
+}  // namespace
+
+BoardController::BoardController(board::IBoardView& view, scheme::IUserDialogs& dialogs,
+                                 scheme::ISystemServices& system, scheme::ISettingsStore& settings,
+                                 remote::RemoteControl::ToBoardText toBoardText,
+                                 remote::RemoteControl::ToNetworkText toNetworkText)
+    : m_dialogs(dialogs),
+      m_system(system),
+      m_board(view, m_messages, nullptr),
+      m_preferences(m_board, dialogs, settings),
+      m_files(m_board, dialogs, system, settings, m_preferences),
+      m_slotEditing(m_board, dialogs),
+      m_hotkeys(m_board, dialogs, system, settings, m_preferences),
+      m_remote(toBoardText, toNetworkText),
+      m_remoteSettings(m_board, dialogs, system, settings, m_remote) {}
+
+template <typename F>
+void BoardController::Handle(F&& input) {
+    {
+        Nesting nesting(m_depth);
+        input();
+    }
+    if (!Reentered()) Settle();
+}
+
+void BoardController::Settle() {
+    // Anything that arrives while this shows a message or opens a scheme is re-entered.
+    Nesting nesting(m_depth);
+    for (;;) {
+        if (m_closeWaiting) {
+            m_closeWaiting = false;
+            m_files.CloseBoard();
+        } else if (m_waitingFavourite) {
+            const int favourite = *m_waitingFavourite;
+            m_waitingFavourite.reset();
+            m_files.OpenFavouriteHere(favourite);
+        } else if (!m_messages.empty()) {
+            m_dialogs.ShowMessage(m_messages.TakeAll());
+        } else {
+            return;
+        }
+    }
+}
+
+void BoardController::Start(const std::string& commandLine) {
+    Handle([&] {
+        m_board.SetLedColours(board::kLedOnGreen, board::kLedOffGreen);
+        m_preferences.LoadFavourites();
+        m_board.SetSchemePath("");
+        m_board.SetLayout(false);
+        audio::SoundError error = audio::SoundError::None;
+        m_device = m_system.OpenSoundDevice(m_preferences.ReadSoundOutput(), false, error);
+        m_board.Report(error);
+        m_board.SetSoundDevice(m_device.get());
+        m_files.NewScheme();
+        m_files.OpenFirstScheme(commandLine);
+        m_board.EndReadAhead();
+        m_remoteSettings.ApplyStored();
+        // Last, so that a message about refused hotkeys names the slots' sounds.
+        m_hotkeys.Load();
+    });
+}
+
+void BoardController::Do(const board::Action& action) {
+    if (action.kind != board::Action::OpenFavourite) return m_board.Perform(action);
+    // This input came from a nested loop: a box, a dialog or a scheme being read waits for its answer.
+    if (m_depth > 1) {
+        m_waitingFavourite = action.index;
+        return;
+    }
+    m_files.OpenFavouriteHere(action.index);
+}
+
+void BoardController::Perform(const board::Action& action) {
+    Handle([&] { Do(action); });
+}
+
+void BoardController::Menu(MenuCommand command, int index) {
+    // The window is disabled while a box or dialog of its own is up: a menu
+    // command can only come from the board's own loop. Stop all is the one
+    // that may come from anywhere.
+    if (Reentered() && command != MenuCommand::StopAll) return;
+    Handle([&] {
+        switch (command) {
+        case MenuCommand::New: m_files.NewScheme(); break;
+        case MenuCommand::Open: m_files.Open(); break;
+        case MenuCommand::Save: m_files.Save(); break;
+        case MenuCommand::SaveAs: m_files.SaveSchemeAs(); break;
+        case MenuCommand::Exit: m_files.CloseBoard(); break;
+        case MenuCommand::Normal: m_board.SetLayout(false); break;
+        case MenuCommand::Compact: m_board.SetLayout(true); break;
+        case MenuCommand::Theme:
+            if (index >= 0 && index < ui::kThemeCount)
+                m_board.SetLedColours(ui::kThemes[index].on, ui::kThemes[index].off);
+            break;
+        case MenuCommand::Favourite: m_files.OpenFavourite(index); break;
+        case MenuCommand::Options:
+            if (const auto output = m_preferences.Options()) UseSoundOutput(*output);
+            break;
+        case MenuCommand::Hotkeys: m_hotkeys.Edit(); break;
+        case MenuCommand::RemoteControl: m_remoteSettings.Edit(); break;
+        case MenuCommand::StopAll: m_board.StopAll(); break;
+        case MenuCommand::About: m_dialogs.ShowAbout(); break;
+        }
+    });
+}
+
+void BoardController::UseSoundOutput(const std::string& output) {
+    audio::SoundError error = audio::SoundError::None;
+    auto device = m_system.OpenSoundDevice(output, true, error);
+    if (!device) return m_board.Report(audio::SoundError::OutputUnavailable);
+    m_board.Report(error);
+    if (!m_board.MoveToDevice(device.get())) return;  // said; the new device goes unused
+    // The old device goes only after every buffer made on it has been released.
+    m_device = std::move(device);
+    m_preferences.KeepSoundOutput(output);
+}
+
+void BoardController::PlayClicked(int slot, bool menuZone) {
+    // The menu zone opens the slot menu; a press there never plays.
+    if (menuZone && Reentered()) return;
+    Handle([&] {
+        if (menuZone)
+            m_slotEditing.SlotMenu(slot);
+        else
+            m_board.OnPlayButton(slot);
+    });
+}
+
+void BoardController::StopClicked(int slot) {
+    Handle([&] { m_board.OnStopButton(slot); });
+}
+
+void BoardController::TimeClicked(int slot) {
+    Handle([&] { m_board.OnTimeDisplayClicked(slot); });
+}
+
+void BoardController::PositionReleased(int slot, int value) {
+    Handle([&] { m_board.OnPositionReleased(slot, value); });
+}
+
+void BoardController::VolumeMoved(int slot, int value, bool dragged) {
+    Handle([&] { m_board.OnVolumeSliderMoved(slot, value, dragged); });
+}
+
+void BoardController::ControlKey(bool down) {
+    Handle([&] { m_board.OnControlKey(down); });
+}
+
+void BoardController::Drop(int slot, const std::vector<std::string>& paths) {
+    if (Reentered()) return;  // the window takes no drop while a box of its own is up
+    Handle([&] { m_slotEditing.DropFiles(slot, paths); });
+}
+
+void BoardController::Hotkey(int index) {
+    if (index < 0 || index >= board::kHotkeyCount) return;
+    bool& held = m_hotkeyHeld[static_cast<std::size_t>(index)];
+    if (held) return;
+    held = true;
+    Perform(board::HotkeyAction(index));
+}
+
+void BoardController::HotkeyReleased(int index) {
+    if (index >= 0 && index < board::kHotkeyCount) m_hotkeyHeld[static_cast<std::size_t>(index)] = false;
+}
+
+bool BoardController::HotkeyHeld(int index) const {
+    return index >= 0 && index < board::kHotkeyCount && m_hotkeyHeld[static_cast<std::size_t>(index)];
+}
+
+void BoardController::Datagram(const void* bytes, std::size_t size, const remote::Endpoint& from,
+                               std::uint64_t nowMs) {
+    Handle([&] {
+        std::vector<board::Action> actions = m_remote.Receive(bytes, size, from, nowMs);
+        // A scheme opened and at once replaced is no use to anyone: of a
+        // datagram's favourites only the last opens, in its place.
+        std::size_t lastFavourite = actions.size();
+        for (std::size_t i = 0; i < actions.size(); ++i)
+            if (actions[i].kind == board::Action::OpenFavourite) lastFavourite = i;
+        for (std::size_t i = 0; i < actions.size(); ++i)
+            if (actions[i].kind != board::Action::OpenFavourite || i == lastFavourite) Do(actions[i]);
+    });
+}
+
+std::vector<remote::Datagram> BoardController::Timer(unsigned id, std::uint64_t nowMs) {
+    std::vector<remote::Datagram> feedback;
+    Handle([&] {
+        m_board.OnTimer(id);
+        // The feedback rides on the fade tick: no timer of its own wakes the thread.
+        if (id == board::kFadeTimerId) feedback = m_remote.Tick(m_board, nowMs);
+    });
+    return feedback;
+}
+
+void BoardController::Close() {
+    if (Reentered()) {
+        m_closeWaiting = true;  // once the box or dialog that is up has its answer
+        return;
+    }
+    Handle([&] { m_files.CloseBoard(); });
+}
+
+}  // namespace app
