@@ -323,6 +323,17 @@ TEST_F(SchemeTest, PositionsAreWholeFramesAndAnOverlongLineIsNotAScheme) {
     EXPECT_EQ(kPaused, view.at(1).image);
     EXPECT_EQ(" 00;00", view.at(1).time);
 
+    // Past 2 GB of samples (a slot paused past three hours at 48 kHz stereo):
+    // the place comes back exactly, and is saved as it was read. The file is
+    // sparse: the fake device reads only its header.
+    stereo.dataBytes = 3000000000u;
+    const std::string longer = testfiles::WriteWav(dir, "Sounds\\longer.wav", stereo, 0);
+    std::filesystem::resize_file(longer, 44 + std::uintmax_t{stereo.dataBytes});
+    const std::string line = longer + "|LONG|2684354560.000000|0|0|0|";
+    ASSERT_TRUE(LoadText(Join(Scheme({line}, {}))));
+    EXPECT_EQ(2684354560u, device.last().position);
+    EXPECT_EQ(line, scheme::FormatSlotLine(board, 0));
+
     const std::string huge = path + "|" + std::string(70000, 'N') + "|0|0|0|1|";
     EXPECT_FALSE(LoadText(Join(Scheme({"||||", huge}, {})), "Huge.scheme"));
     ASSERT_EQ(1u, messages.pending().size());
