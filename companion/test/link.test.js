@@ -1,0 +1,56 @@
+'use strict'
+// The subscription's timing, on a clock the test moves.
+const test = require('node:test')
+const assert = require('node:assert/strict')
+const { Link, TIMES } = require('../src/link')
+
+function link() {
+  const log = []
+  const l = new Link({
+    send: (m) => log.push(`${m.address} ${m.args[0].value}`),
+    status: (s) => log.push(s),
+    feedbackPort: 9001,
+  })
+  const at = (ms) => {
+    l.tick(ms)
+    return log.splice(0)
+  }
+  return { l, log, at }
+}
+
+test('subscribes at the start, renews well inside the minute while answered, unsubscribes at the end', () => {
+  const { l, log, at } = link()
+  l.start(0)
+  assert.deepEqual(log.splice(0), ['connecting', '/clangster/subscribe 9001'])
+  l.heard(40)
+  assert.deepEqual(log.splice(0), ['ok'])
+  // Each renewal is answered; none comes later than a third of the board's minute after the one before.
+  const renewals = [0]
+  for (let now = 250; now <= 120000; now += 250) {
+    const sent = at(now)
+    if (!sent.length) continue
+    assert.deepEqual(sent, ['/clangster/subscribe 9001'], `at ${now} ms`)
+    renewals.push(now)
+    l.heard(now + 20)
+  }
+  const gaps = renewals.slice(1).map((t, i) => t - renewals[i])
+  assert.ok(gaps.length >= 6 && Math.max(...gaps) <= 20000, `renewed at ${renewals}`)
+  l.stop()
+  assert.deepEqual(log.splice(0), ['/clangster/unsubscribe 9001', 'stopped'])
+  l.heard(120100)
+  assert.deepEqual([at(200000), log], [[], []], 'nothing after the end')
+})
+
+test('a board that does not answer is down within seconds, asked again and again, and back when it answers', () => {
+  const { l, log, at } = link()
+  l.start(1000)
+  log.splice(0)
+  assert.deepEqual(at(1000 + TIMES.answerMs - 1), [])
+  assert.deepEqual(at(1000 + TIMES.answerMs), ['down', '/clangster/subscribe 9001'])
+  assert.deepEqual(at(1000 + TIMES.answerMs + TIMES.retryMs), ['/clangster/subscribe 9001'])
+  l.heard(8000)
+  assert.deepEqual(log.splice(0), ['ok'])
+  // Answered, then gone: the renewal goes unanswered and the link is down again.
+  assert.deepEqual(at(7000 + TIMES.renewMs), ['/clangster/subscribe 9001'])
+  assert.deepEqual(at(7000 + TIMES.renewMs + TIMES.answerMs), ['down', '/clangster/subscribe 9001'])
+})
