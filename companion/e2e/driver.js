@@ -8,7 +8,6 @@
 // and writes what a Companion user would see, a line each:
 //   status STATE: MESSAGE
 //   var ID=VALUE          a variable that changed, its value as JSON
-//   holds SLOT IDS...     the slot's state feedbacks that hold, when states changed
 //   datagram ADDRESSES... after unsubscribe, each datagram that still comes
 // It ends by itself after five minutes.
 const fs = require('node:fs')
@@ -17,26 +16,19 @@ const readline = require('node:readline')
 const { BoardClient } = require('../src/client')
 const { decode } = require('../src/osc')
 const d = require('../src/definitions')
-const { SLOTS } = require('../src/board')
 
 const [host, port, commands] = process.argv.slice(2)
 const client = new BoardClient({ host, port: Number(port) })
 const say = (line) => process.stdout.write(line + '\n')
 let unsubscribed = false
-let held = []
 
 client.on('status', (state, message) => say(`status ${state}: ${message}`))
-client.on('changes', ({ variables, states }) => {
+client.on('changes', ({ variables }) => {
   for (const [id, value] of Object.entries(variables)) say(`var ${id}=${JSON.stringify(value)}`)
-  if (!states) return
-  for (let n = 1; n <= SLOTS; ++n) {
-    const holds = d.STATE_FEEDBACKS.filter((id) => id !== 'any_playing' && d.feedbacks[id].check(client.board, { slot: n })).join(' ')
-    if (holds !== held[n]) say(`holds ${n} ${holds}`)
-    held[n] = holds
-  }
 })
 client.on('datagram', (bytes) => {
-  if (unsubscribed) say(`datagram ${decode(bytes).map((m) => m.address).join(' ')}`)
+  const addresses = decode(bytes).map((m) => m.address)
+  if (unsubscribed) say(`datagram ${addresses.join(' ')}`)
 })
 
 async function quit() {

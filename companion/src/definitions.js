@@ -16,10 +16,20 @@ const configFields = [
     id: 'info',
     width: 12,
     label: 'The board',
-    value: 'Turn on Tools > Remote control... in the board. For a board on another computer, also turn on "Accept from other computers" there and let this computer in.',
+    value:
+      'Turn on Tools > Remote control... in the board. For a board on another computer, also turn on "Accept from other computers" there and let this computer in.',
   },
   { type: 'textinput', id: 'host', label: "Board's host", width: 6, default: '127.0.0.1', required: true },
-  { type: 'number', id: 'port', label: 'OSC port', width: 3, default: DEFAULT_PORT, min: 1, max: 65535, required: true },
+  {
+    type: 'number',
+    id: 'port',
+    label: 'OSC port',
+    width: 3,
+    default: DEFAULT_PORT,
+    min: 1,
+    max: 65535,
+    required: true,
+  },
   {
     type: 'number',
     id: 'feedbackPort',
@@ -37,7 +47,15 @@ function whole(value, lo, hi) {
   return Number.isInteger(n) && n >= lo && n <= hi ? n : null
 }
 
-const slotOption = { type: 'number', id: 'slot', label: 'Slot (1-6 left column, 7-12 middle, 13-18 right)', default: 1, min: 1, max: SLOTS, required: true }
+const slotOption = {
+  type: 'number',
+  id: 'slot',
+  label: 'Slot (1-6 left column, 7-12 middle, 13-18 right)',
+  default: 1,
+  min: 1,
+  max: SLOTS,
+  required: true,
+}
 const slotMessage = (what) => (o) => {
   const slot = whole(o.slot, 1, SLOTS)
   return slot === null ? null : { address: `/clangster/slot/${slot}/${what}`, args: [] }
@@ -50,14 +68,24 @@ const actions = {
   stop: { name: 'Stop slot', options: [slotOption], message: slotMessage('stop') },
   play_name: {
     name: 'Play by name',
-    options: [{ type: 'textinput', id: 'name', label: 'Name (every slot of that name, case aside)', default: '', useVariables: true }],
+    options: [
+      {
+        type: 'textinput',
+        id: 'name',
+        label: 'Name (every slot of that name, case aside)',
+        default: '',
+        useVariables: true,
+      },
+    ],
     message: (o) => (o.name ? { address: '/clangster/name/play', args: [{ type: 's', value: String(o.name) }] } : null),
   },
   stop_all: { name: 'Stop all', options: [], message: () => ({ address: '/clangster/stopall', args: [] }) },
   fade_all: { name: 'Fade all', options: [], message: () => ({ address: '/clangster/fadeall', args: [] }) },
   favourite: {
     name: 'Open favourite',
-    options: [{ type: 'number', id: 'favourite', label: 'Favourite', default: 1, min: 1, max: FAVOURITES, required: true }],
+    options: [
+      { type: 'number', id: 'favourite', label: 'Favourite', default: 1, min: 1, max: FAVOURITES, required: true },
+    ],
     message: (o) => {
       const n = whole(o.favourite, 1, FAVOURITES)
       return n === null ? null : { address: `/clangster/favourite/${n}`, args: [] }
@@ -65,12 +93,27 @@ const actions = {
   },
   volume: {
     name: 'Set slot volume',
-    options: [slotOption, { type: 'number', id: 'percent', label: 'Volume (% of the slider)', default: 100, min: 0, max: 100, range: true, required: true }],
+    options: [
+      slotOption,
+      {
+        type: 'number',
+        id: 'percent',
+        label: 'Volume (% of the slider)',
+        default: 100,
+        min: 0,
+        max: 100,
+        range: true,
+        required: true,
+      },
+    ],
     message: (o) => {
       const slot = whole(o.slot, 1, SLOTS)
       const percent = Number(o.percent)
       if (slot === null || !Number.isFinite(percent)) return null
-      return { address: `/clangster/slot/${slot}/volume`, args: [{ type: 'f', value: Math.min(100, Math.max(0, percent)) / 100 }] }
+      return {
+        address: `/clangster/slot/${slot}/volume`,
+        args: [{ type: 'f', value: Math.min(100, Math.max(0, percent)) / 100 }],
+      }
     },
   },
   prelisten: { name: 'Pre-listen slot', options: [slotOption], message: slotMessage('prelisten') },
@@ -129,7 +172,7 @@ for (let n = 1; n <= SLOTS; ++n) {
     { variableId: `slot_${n}_left`, name: `Slot ${n}: time left, seconds with tenths (empty when idle)` },
     { variableId: `slot_${n}_left_mss`, name: `Slot ${n}: time left, m:ss (empty when idle)` },
     { variableId: `slot_${n}_elapsed`, name: `Slot ${n}: time played, seconds with tenths` },
-    { variableId: `slot_${n}_elapsed_mss`, name: `Slot ${n}: time played, m:ss` }
+    { variableId: `slot_${n}_elapsed_mss`, name: `Slot ${n}: time played, m:ss` },
   )
 }
 
@@ -153,17 +196,27 @@ for (let n = 1; n <= SLOTS; ++n) {
     [{ actionId: 'play', options: slot }],
     [
       ...Object.entries(STATE_STYLES).map(([state, { style }]) => ({ feedbackId: state, options: slot, style })),
-      { feedbackId: 'ends_within', options: { ...slot, seconds: 10, flash: true }, style: feedbacks.ends_within.defaultStyle },
+      {
+        feedbackId: 'ends_within',
+        options: { ...slot, seconds: 10, flash: true },
+        style: feedbacks.ends_within.defaultStyle,
+      },
     ],
-    'auto'
+    'auto',
   )
 }
 presets.stop_all = key('Board', 'Stop all', 'STOP\\nALL', [{ actionId: 'stop_all', options: {} }])
-presets.fade_all = key('Board', 'Fade all', 'FADE\\nALL', [{ actionId: 'fade_all', options: {} }], [
-  { feedbackId: 'any_playing', options: {}, style: feedbacks.any_playing.defaultStyle },
-])
+presets.fade_all = key(
+  'Board',
+  'Fade all',
+  'FADE\\nALL',
+  [{ actionId: 'fade_all', options: {} }],
+  [{ feedbackId: 'any_playing', options: {}, style: feedbacks.any_playing.defaultStyle }],
+)
 for (let n = 1; n <= FAVOURITES; ++n) {
-  presets[`favourite_${n}`] = key('Favourites', `Favourite ${n}`, `FAV\\n${n}`, [{ actionId: 'favourite', options: { favourite: n } }])
+  presets[`favourite_${n}`] = key('Favourites', `Favourite ${n}`, `FAV\\n${n}`, [
+    { actionId: 'favourite', options: { favourite: n } },
+  ])
 }
 
 module.exports = { configFields, actions, feedbacks, variables, presets, STATE_FEEDBACKS, TIME_FEEDBACKS, DEFAULT_PORT }

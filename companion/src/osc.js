@@ -12,7 +12,10 @@ function padded(bytes) {
 
 // A message's datagram. Arguments are { type: 'i' | 'f' | 's', value }.
 function encodeMessage(address, args = []) {
-  const parts = [padded(Buffer.from(address, 'utf8')), padded(Buffer.from(',' + args.map((a) => a.type).join(''), 'utf8'))]
+  const parts = [
+    padded(Buffer.from(address, 'utf8')),
+    padded(Buffer.from(',' + args.map((a) => a.type).join(''), 'utf8')),
+  ]
   for (const { type, value } of args) {
     const b = Buffer.alloc(4)
     if (type === 'i') b.writeInt32BE(value | 0)

@@ -6,95 +6,98 @@ const osc = require('../src/osc')
 const { BoardState } = require('../src/board')
 const d = require('../src/definitions')
 
-const message = (address, ...args) => ({ address, args })
+const msg = (address, type, value) => osc.encodeMessage(address, type ? [{ type, value }] : [])
+const slot = (n, name, state, remaining, elapsed) => [
+  msg(`/clangster/slot/${n}/name`, 's', name),
+  msg(`/clangster/slot/${n}/state`, 's', state),
+  msg(`/clangster/slot/${n}/remaining`, 'f', remaining),
+  msg(`/clangster/slot/${n}/elapsed`, 'f', elapsed),
+]
 
 test('each action sends its message, and nothing for options that name nothing', () => {
-  const f = (value) => ({ type: 'f', value })
-  const cases = [
-    ['play', { slot: 18 }, message('/clangster/slot/18/play')],
-    ['stop', { slot: '7' }, message('/clangster/slot/7/stop')],
-    ['prelisten', { slot: 3 }, message('/clangster/slot/3/prelisten')],
-    ['play_name', { name: 'ŁADA ☆' }, message('/clangster/name/play', { type: 's', value: 'ŁADA ☆' })],
-    ['stop_all', {}, message('/clangster/stopall')],
-    ['fade_all', {}, message('/clangster/fadeall')],
-    ['favourite', { favourite: 12 }, message('/clangster/favourite/12')],
-    ['volume', { slot: 4, percent: 50 }, message('/clangster/slot/4/volume', f(0.5))],
-    ['volume', { slot: 4, percent: 130 }, message('/clangster/slot/4/volume', f(1))],
-    ['volume', { slot: 4, percent: -5 }, message('/clangster/slot/4/volume', f(0))],
+  const sent = (id, options) => {
+    const m = d.actions[id].message(options)
+    return m && [m.address, ...m.args.map((a) => a.value)].join(' ')
+  }
+  for (const [id, options, expected] of [
+    ['play', { slot: 18 }, '/clangster/slot/18/play'],
+    ['stop', { slot: '7' }, '/clangster/slot/7/stop'],
+    ['prelisten', { slot: 3 }, '/clangster/slot/3/prelisten'],
+    ['play_name', { name: 'ŁADA ☆' }, '/clangster/name/play ŁADA ☆'],
+    ['stop_all', {}, '/clangster/stopall'],
+    ['fade_all', {}, '/clangster/fadeall'],
+    ['favourite', { favourite: 12 }, '/clangster/favourite/12'],
+    ['volume', { slot: 4, percent: 50 }, '/clangster/slot/4/volume 0.5'],
+    ['volume', { slot: 4, percent: 130 }, '/clangster/slot/4/volume 1'],
+    ['volume', { slot: 4, percent: -5 }, '/clangster/slot/4/volume 0'],
     ['play', { slot: 0 }, null],
     ['play', { slot: 19 }, null],
     ['stop', { slot: 'x' }, null],
     ['favourite', { favourite: 13 }, null],
     ['play_name', { name: '' }, null],
     ['volume', { slot: 1, percent: 'loud' }, null],
-  ]
-  for (const [id, options, expected] of cases) assert.deepEqual(d.actions[id].message(options), expected, `${id} ${JSON.stringify(options)}`)
+  ])
+    assert.equal(sent(id, options), expected, `${id} ${JSON.stringify(options)}`)
   // The bytes as OSC 1.0 has them: padded address and tags, a big-endian float.
-  const bytes = osc.encodeMessage('/clangster/slot/4/volume', [{ type: 'f', value: 0.5 }])
-  assert.equal(bytes.toString('hex'), Buffer.from('/clangster/slot/4/volume\0\0\0\0,f\0\0').toString('hex') + '3f000000')
+  assert.equal(
+    msg('/clangster/slot/4/volume', 'f', 0.5).toString('latin1'),
+    '/clangster/slot/4/volume\0\0\0\0,f\0\0\x3f\0\0\0',
+  )
 })
-
-const slotBundle = (n, name, state, remaining, elapsed) => [
-  osc.encodeMessage(`/clangster/slot/${n}/name`, [{ type: 's', value: name }]),
-  osc.encodeMessage(`/clangster/slot/${n}/state`, [{ type: 's', value: state }]),
-  osc.encodeMessage(`/clangster/slot/${n}/remaining`, [{ type: 'f', value: remaining }]),
-  osc.encodeMessage(`/clangster/slot/${n}/elapsed`, [{ type: 'f', value: elapsed }]),
-]
 
 test('feedback datagrams, bundles included, become variables', () => {
   const board = new BoardState()
-  const first = board.apply(osc.decode(osc.encodeBundle([
-    ...slotBundle(1, 'ŁADA ☆ 鐘', 'playing', 72.35, 3.05),
-    ...slotBundle(2, 'BEEP', 'idle', 1, 0),
-    osc.encodeMessage('/clangster/scheme', [{ type: 's', value: 'show' }]),
-  ])))
-  assert.deepEqual(
-    [first.states, first.times, first.variables.slot_1_name, first.variables.slot_1_left, first.variables.slot_1_left_mss],
-    [true, true, 'ŁADA ☆ 鐘', '72.3', '1:12']
+  const feed = (...packets) => board.apply(osc.decode(packets.length > 1 ? osc.encodeBundle(packets) : packets[0]))
+  const first = feed(
+    ...slot(1, 'ŁADA ☆ 鐘', 'playing', 72.35, 3.05),
+    ...slot(2, 'B', 'idle', 1, 0),
+    msg('/clangster/scheme', 's', 'S'),
   )
-  assert.equal(first.variables.slot_1_elapsed_mss, '0:03')
-  assert.equal(board.variables().slot_2_left, '', 'no time left while idle')
-  assert.equal(first.variables.slot_2_elapsed, '0.0')
-  assert.equal(first.variables.scheme, 'show')
-  // A message alone, and a bundle inside a bundle; only what changed is told again.
-  const second = board.apply(osc.decode(osc.encodeMessage('/clangster/slot/1/remaining', [{ type: 'f', value: 60.0 }])))
-  assert.deepEqual(second, { variables: { slot_1_left: '60.0', slot_1_left_mss: '1:00' }, states: false, times: true })
-  assert.equal(board.apply(osc.decode(osc.encodeMessage('/clangster/slot/1/remaining', [{ type: 'f', value: 9.9 }]))).variables.slot_1_left, '9.9')
-  const nested = osc.encodeBundle([osc.encodeBundle([osc.encodeMessage('/clangster/slot/1/state', [{ type: 's', value: 'fading' }])])])
-  assert.deepEqual(board.apply(osc.decode(nested)).variables, { slot_1_state: 'fading' })
+  const v = board.variables()
+  assert.deepEqual([first.states, first.times, v.slot_1_name, v.scheme], [true, true, 'ŁADA ☆ 鐘', 'S'])
+  assert.deepEqual([v.slot_1_left, v.slot_1_left_mss, v.slot_1_elapsed_mss], ['72.3', '1:12', '0:03'])
+  assert.deepEqual([v.slot_2_left, v.slot_2_elapsed], ['', '0.0'], 'no time left while idle')
+  // A message alone (a tenth as a 32-bit float), a bundle in a bundle: only what changed is told again.
+  assert.deepEqual(feed(msg('/clangster/slot/1/remaining', 'f', 60)).variables, {
+    slot_1_left: '60.0',
+    slot_1_left_mss: '1:00',
+  })
+  assert.equal(feed(msg('/clangster/slot/1/remaining', 'f', 9.9)).variables.slot_1_left, '9.9')
+  const nested = osc.encodeBundle([osc.encodeBundle([msg('/clangster/slot/1/state', 's', 'fading')])])
+  assert.deepEqual(feed(nested), { variables: { slot_1_state: 'fading' }, states: true, times: false })
   // Malformed, unknown or out of range: nothing changes.
-  const bad = [
-    Buffer.from('garbage!'),
-    nested.subarray(0, nested.length - 4),
-    osc.encodeMessage('/clangster/slot/19/name', [{ type: 's', value: 'X' }]),
-    osc.encodeMessage('/clangster/slot/1/name', [{ type: 'f', value: 1 }]),
-    osc.encodeMessage('/clangster/slot/1/remaining', [{ type: 's', value: 'soon' }]),
-  ]
-  for (const datagram of bad) assert.deepEqual(board.apply(osc.decode(datagram)), { variables: {}, states: false, times: false })
-  // A board that stops answering leaves names, and no state or time.
-  const lost = board.setConnected(false)
-  assert.deepEqual([lost.variables.slot_1_state, lost.variables.slot_1_left, board.variables().slot_1_name], ['', '', 'ŁADA ☆ 鐘'])
+  const nothing = { variables: {}, states: false, times: false }
+  assert.deepEqual(feed(Buffer.from('garbage!')), nothing)
+  assert.deepEqual(feed(nested.subarray(0, nested.length - 4)), nothing)
+  assert.deepEqual(feed(msg('/clangster/slot/19/name', 's', 'X')), nothing)
+  assert.deepEqual(feed(msg('/clangster/slot/1/name', 'f', 1)), nothing)
+  assert.deepEqual(feed(msg('/clangster/slot/1/remaining', 's', 'soon')), nothing)
+  // A board that stops answering leaves the names, and no state or time.
+  const lost = board.setConnected(false).variables
+  assert.deepEqual([lost.slot_1_state, lost.slot_1_left, board.variables().slot_1_name], ['', '', 'ŁADA ☆ 鐘'])
 })
 
 test('feedbacks follow the states and the time left', () => {
   const board = new BoardState()
   const check = (id, options) => d.feedbacks[id].check(board, options)
-  board.apply(osc.decode(osc.encodeBundle([...slotBundle(1, 'A', 'paused', 5, 1), ...slotBundle(2, 'B', 'prelistening', 5, 1)])))
-  assert.deepEqual(d.STATE_FEEDBACKS.filter((id) => check(id, { slot: 1 })), ['paused'])
+  board.apply(osc.decode(osc.encodeBundle([...slot(1, 'A', 'paused', 5, 1), ...slot(2, 'B', 'prelistening', 5, 1)])))
+  assert.deepEqual(
+    d.STATE_FEEDBACKS.filter((id) => check(id, { slot: 1 })),
+    ['paused'],
+  )
   assert.equal(check('any_playing', {}), false, 'neither paused nor pre-listening is playing')
-  for (const [state, remaining, options, expected] of [
-    ['playing', 10.0, { seconds: 10, flash: false }, true],
-    ['playing', 10.1, { seconds: 10, flash: false }, false],
-    ['fading', 9.4, { seconds: 10, flash: true }, true],
-    ['fading', 9.5, { seconds: 10, flash: true }, false],
-    ['playing', 9.0, { seconds: 10, flash: true }, true],
-    ['paused', 1.0, { seconds: 10, flash: false }, false],
+  for (const [state, remaining, flash, expected] of [
+    ['playing', 10.0, false, true],
+    ['playing', 10.1, false, false],
+    ['fading', 9.4, true, true],
+    ['fading', 9.5, true, false],
+    ['playing', 9.0, true, true],
+    ['paused', 1.0, false, false],
   ]) {
-    board.apply(osc.decode(osc.encodeBundle(slotBundle(1, 'A', state, remaining, 1))))
-    assert.equal(check('ends_within', { slot: 1, ...options }), expected, `${state} with ${remaining} s left`)
+    board.apply(osc.decode(osc.encodeBundle(slot(1, 'A', state, remaining, 1))))
+    assert.equal(check('ends_within', { slot: 1, seconds: 10, flash }), expected, `${state} with ${remaining} s left`)
   }
-  assert.equal(check('any_playing', {}), false)
-  board.apply(osc.decode(osc.encodeBundle(slotBundle(18, 'C', 'fading', 5, 1))))
+  board.apply(osc.decode(osc.encodeBundle(slot(18, 'C', 'fading', 5, 1))))
   assert.equal(check('any_playing', {}), true)
 })
 

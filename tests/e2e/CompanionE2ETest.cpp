@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -39,19 +38,16 @@ TEST(CompanionE2E, TheModuleFiresSlotsShowsWhatPlaysAndUnsubscribes) {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const std::string dir = pattern, port = std::to_string(20000 + (getpid() + 7) % 20000);
     WriteTone(dir + "/tone.wav", 4.0, 440);
-    WriteTone(dir + "/long.wav", 8.0, 1000);
-    {
-        std::ofstream scheme(dir + "/show.scheme", std::ios::binary);
-        // The first name in the board's code page, 1252: it arrives as UTF-8.
-        scheme << ToWindowsPath(dir + "/tone.wav") << "|CAF\xC9 \xD1U|0.000000|0|0|0|\r\n"
-               << ToWindowsPath(dir + "/long.wav") << "|LONG|0.000000|0|0|0|\r\n";
-        for (int i = 2; i < 18; ++i) scheme << "||||\r\n";
-    }
+    // The first name in the board's code page, 1252: it arrives as UTF-8.
+    std::ofstream(dir + "/show.scheme", std::ios::binary)
+        << ToWindowsPath(dir + "/tone.wav") << "|CAF\xC9 \xD1U|0.000000|0|0|0|\r\n"
+        << ToWindowsPath(dir + "/tone.wav") << "|TWO|0.000000|0|0|0|\r\n";
     ASSERT_TRUE(ResetSettings());
-    for (const auto& [name, value] : {std::pair<std::string, std::string>{"RemoteControl", "1"}, {"RemotePort", port}})
-        ASSERT_EQ(RunCommand({"wine", "reg", "add", "HKCU\\Software\\Marrowick\\Clangster", "/v", name, "/d", value, "/f"})
-                      .exitCode,
-                  0);
+    auto setting = [](const std::string& name, const std::string& value) {
+        return RunCommand({"wine", "reg", "add", "HKCU\\Software\\Marrowick\\Clangster", "/v", name, "/d", value, "/f"});
+    };
+    ASSERT_EQ(setting("RemoteControl", "1").exitCode, 0);
+    ASSERT_EQ(setting("RemotePort", port).exitCode, 0);
     auto board = StartWindows(ClangsterExe(), {ToWindowsPath(dir + "/show.scheme")});
     ASSERT_TRUE(board && WaitForWindow("^show - Clangster$", *board, 60)) << (board ? board->output() : "");
     ASSERT_TRUE(WaitUntil([&] { return UdpPortBound(std::stoi(port)); })) << "the board never listened at " << port;
@@ -78,21 +74,17 @@ TEST(CompanionE2E, TheModuleFiresSlotsShowsWhatPlaysAndUnsubscribes) {
     waitShown("var connected=true");
 
     SinkCapture capture;
-    std::string error;
-    ASSERT_TRUE(capture.start(&error)) << error;
+    ASSERT_TRUE(capture.start());
     command("action play {\"slot\":1}");
     EXPECT_TRUE(capture.waitForSound(-30, 0)) << "the sink heard nothing";
-    capture.stop();
-    waitShown("holds 1 playing");
+    waitShown("var slot_1_state=\"playing\"");
     std::vector<double> left;
     EXPECT_TRUE(WaitUntil([&] { return (left = Values(driver->output(), "slot_1_left")).size() >= 5; }));
     EXPECT_TRUE(std::is_sorted(left.rbegin(), left.rend()) && left.front() > left.back() && left.front() <= 4.0)
         << driver->output();
     waitShown("var slot_1_left_mss=\"0:03\"");
     command("action fade_all");
-    waitShown("holds 1 fading");
-    const std::string out = driver->output();
-    EXPECT_LT(out.find("var slot_1_state=\"playing\""), out.find("var slot_1_state=\"fading\""));
+    waitShown("var slot_1_state=\"fading\"");
 
     // Unsubscribed, the driver hears nothing of the slot it fires next, which
     // a listener still subscribed hears playing.
