@@ -86,7 +86,7 @@ companion: deps $(COMPANION_PKG)
 $(COMPANION_MODULES): $(COMPANION)/package-lock.json
 	cd $(COMPANION) && npm ci --no-audit --no-fund --loglevel=error
 
-$(COMPANION_PKG): $(COMPANION_MODULES) $(COMPANION)/package.json $(COMPANION)/companion/manifest.json \
+$(COMPANION_PKG): $(COMPANION_MODULES) $(COMPANION)/package.json $(wildcard $(COMPANION)/companion/*) \
                   $(wildcard $(COMPANION)/src/*.js)
 	@mkdir -p $(dir $@)
 	cd $(COMPANION) && $(NICE) node_modules/.bin/companion-module-build --output $(basename $@)
