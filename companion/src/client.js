@@ -9,7 +9,7 @@ const dns = require('node:dns')
 const { EventEmitter } = require('node:events')
 const osc = require('./osc')
 const { BoardState } = require('./board')
-const { Link } = require('./link')
+const { Link, TIMES } = require('./link')
 
 class BoardClient extends EventEmitter {
   constructor({ host, port, feedbackPort = 0, clock = Date.now, tickMs = 250, times }) {
@@ -24,27 +24,34 @@ class BoardClient extends EventEmitter {
     this.socket = dgram.createSocket('udp4')
     this.socket.on('error', (e) => this.fail(`Feedback socket: ${e.message}`))
     this.socket.on('message', (bytes, from) => this.receive(bytes, from))
-    this.socket.bind(this.feedbackPort, () => {
+    this.socket.bind(this.feedbackPort, () => this.find())
+  }
+
+  // Looks the board's host up, again every few seconds while that fails, then subscribes.
+  find() {
+    dns.lookup(this.host, { family: 4 }, (e, address) => {
+      if (!this.socket) return
+      if (e) {
+        this.emit('status', 'down', `Cannot find the board's host ${this.host}: ${e.message}`)
+        this.timer = setTimeout(() => this.find(), (this.times || TIMES).retryMs)
+        return
+      }
       // Feedback counts only from the board's own address.
-      dns.lookup(this.host, { family: 4 }, (e, address) => {
-        if (!this.socket) return
-        if (e) return this.fail(`Cannot find the board's host ${this.host}: ${e.message}`)
-        this.address = address
-        this.link = new Link({
-          send: (m) => this.send(m),
-          status: (state) => this.linkStatus(state),
-          feedbackPort: this.socket.address().port,
-          times: this.times,
-        })
-        this.link.start(this.clock())
-        this.timer = setInterval(() => this.link.tick(this.clock()), this.tickMs)
+      this.address = address
+      this.link = new Link({
+        send: (m) => this.send(m),
+        status: (state) => this.linkStatus(state),
+        feedbackPort: this.socket.address().port,
+        times: this.times,
       })
+      this.link.start(this.clock())
+      this.timer = setInterval(() => this.link.tick(this.clock()), this.tickMs)
     })
   }
 
   // Unsubscribes and closes; the unsubscribe goes out before the socket shuts.
   close() {
-    clearInterval(this.timer)
+    clearInterval(this.timer) // the ticks, or a look-up's retry
     const socket = this.socket
     this.socket = null
     if (!socket) return Promise.resolve()
