@@ -4,6 +4,7 @@
 #   make run [SCHEME=path/to/file.scheme]   build and start the board
 #   make test                               build and run every test
 #   make build                              build both trees
+#   make companion                          build the Companion module's package
 #   make bench                              measure the board against the floor program
 #   make soak                               work the board for minutes, compare its figures
 #   make fuzz [FUZZ_SECONDS=60]             fuzz each target for that long
@@ -12,6 +13,8 @@
 #             generators, unit tests, e2e harness and tests
 # build/win   MinGW-w64 i686 (Ninja, Release): Clangster.exe, the trigger
 #             tool and the Win32 tests; needs the assets of build/host
+# build/companion/clangster.tgz  the Companion module (companion/), for
+#             Companion's developer modules folder
 
 SHELL := /bin/bash
 .SHELLFLAGS := -eo pipefail -c
@@ -42,7 +45,7 @@ export ASAN_OPTIONS ?= detect_leaks=1
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 
 .PHONY: all build build-host build-win configure-host configure-win deps \
-        run test test-host test-win test-e2e bench soak fuzz clean distclean
+        companion run test test-host test-win test-e2e bench soak fuzz clean distclean
 
 all: build
 
@@ -71,6 +74,23 @@ build-win: deps configure-win
 
 build: build-host build-win
 
+# The Companion module: its npm packages, again only when the lock file
+# changed, and the package, built and checked (manifest included) by
+# Companion's own tools.
+COMPANION := $(ROOT)/companion
+COMPANION_PKG := $(ROOT)/build/companion/clangster.tgz
+COMPANION_MODULES := $(COMPANION)/node_modules/.package-lock.json
+
+companion: deps $(COMPANION_PKG)
+
+$(COMPANION_MODULES): $(COMPANION)/package-lock.json
+	cd $(COMPANION) && npm ci --no-audit --no-fund --loglevel=error
+
+$(COMPANION_PKG): $(COMPANION_MODULES) $(COMPANION)/package.json $(wildcard $(COMPANION)/companion/*) \
+                  $(wildcard $(COMPANION)/src/*.js)
+	@mkdir -p $(dir $@)
+	cd $(COMPANION) && $(NICE) node_modules/.bin/companion-module-build --output $(basename $@)
+
 # A Linux path on the command line becomes a Wine drive Z: path.
 run: build
 	@scheme="$(abspath $(SCHEME))"; \
@@ -82,8 +102,8 @@ run: build
 
 # All three groups run even when an earlier one fails; the result fails if
 # any did. The environment (Xvfb, PulseAudio sink, Wine prefix) is started
-# once around all of them.
-test: build
+# once around all of them. The host group tests the Companion module's package.
+test: build companion
 	@$(ROOT)/scripts/with-test-env.sh $(MAKE) --no-print-directory test-host test-win test-e2e -k
 
 test-host:

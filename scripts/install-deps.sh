@@ -22,6 +22,10 @@ PACKAGES=(
   clang libclang-rt-dev           # fuzz targets: clang with libFuzzer and the sanitizer runtimes
   liblo-tools                     # e2e tests send and hear OSC with oscsend and oscdump
 )
+# Node.js (18 in Debian 12) and npm build and test the Companion module; a
+# machine that has them from elsewhere keeps its own.
+command -v node >/dev/null || PACKAGES+=(nodejs)
+command -v npm >/dev/null || PACKAGES+=(npm)
 
 missing=()
 installed=$(dpkg-query -W -f='${Package}:${Architecture} ${db:Status-Status}\n' 2>/dev/null \
