@@ -113,8 +113,7 @@ inline const char* SoundErrorText(SoundError error) {
     case SoundError::SpoolFailed:
         return "There is no room for the decoded sound, in memory or in the folder for temporary files.";
     case SoundError::SpoolNoRoom:
-        return "The folder for temporary files has not enough free space for the decoded sound, "
-               "so it was not decoded.";
+        return "The folder for temporary files has not enough free space for the decoded sound.";
     case SoundError::TooLong:
         return "The sound is too long to be played: more than 4 GB of samples "
                "(about 6 h 45 min of CD-quality stereo).";
