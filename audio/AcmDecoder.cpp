@@ -48,7 +48,12 @@ public:
             from = chunks.dataOffset;
             left_ = std::min<std::uint64_t>(chunks.dataBytes, left_ > from ? left_ - from : 0);
         } else if (const auto start = FindMp3Start(bytes)) {
-            const Mp3Frame& frame = start->frame;
+            // The codec is given the frames of sound only: an info frame would be decoded as silence.
+            std::uint8_t header[4];
+            const auto first = bytes.ReadAt(start->soundOffset, header, sizeof header) == sizeof header
+                                   ? ParseMp3FrameHeader(header)
+                                   : std::nullopt;
+            const Mp3Frame& frame = first ? *first : start->frame;
             MPEGLAYER3WAVEFORMAT mp3{};
             mp3.wfx.wFormatTag = WAVE_FORMAT_MPEGLAYER3;
             mp3.wfx.nChannels = frame.channels;
@@ -62,8 +67,10 @@ public:
             mp3.nFramesPerBlock = 1;
             const auto* raw = reinterpret_cast<const std::uint8_t*>(&mp3);
             format.assign(raw, raw + sizeof mp3);
-            from = start->offset;
-            left_ -= from;
+            from = start->soundOffset;
+            left_ = left_ > from ? left_ - from : 0;
+            const Mp3Cut cut = CutForFramesOfSound(*start);
+            span_ = {cut.skip, cut.keep ? cut.keep : start->Samples(), cut.keep > 0};
         } else {
             return false;
         }
@@ -76,13 +83,12 @@ public:
         if (::acmFormatSuggest(nullptr, source, &pcm, sizeof pcm,
                                ACM_FORMATSUGGESTF_WFORMATTAG | ACM_FORMATSUGGESTF_WBITSPERSAMPLE) != 0)
             return false;
-        PcmFormat& f = layout_.format;
-        f.channels = pcm.nChannels;
-        f.samplesPerSec = pcm.nSamplesPerSec;
-        f.bitsPerSample = pcm.wBitsPerSample;
-        f.blockAlign = pcm.nBlockAlign;
-        f.avgBytesPerSec = f.blockAlign * f.samplesPerSec;
-        layout_.validBitsPerSample = f.bitsPerSample;
+        format_.channels = pcm.nChannels;
+        format_.samplesPerSec = pcm.nSamplesPerSec;
+        format_.bitsPerSample = pcm.wBitsPerSample;
+        // Without a count from the file, the length its compressed bytes make at their average rate.
+        if (!span_.frames && source->nAvgBytesPerSec)
+            span_.frames = left_ * pcm.nSamplesPerSec / source->nAvgBytesPerSec;
 
         DWORD outputBytes = 0;
         if (::acmStreamOpen(&stream_, nullptr, source, &pcm, nullptr, 0, 0, ACM_STREAMOPENF_NONREALTIME) != 0 ||
@@ -99,7 +105,8 @@ public:
         return prepared_;
     }
 
-    const PcmLayout& Layout() const override { return layout_; }
+    const DecodedFormat& Format() const override { return format_; }
+    DecodedSpan Span() const override { return span_; }
 
     Step Next(std::vector<std::uint8_t>& piece) override {
         piece.clear();
@@ -137,7 +144,8 @@ private:
     std::uint64_t left_ = 0;  // compressed bytes not yet read from the file
     DWORD held_ = 0;          // bytes of input_ not yet taken by the codec
     bool ended_ = false;
-    PcmLayout layout_;
+    DecodedFormat format_;
+    DecodedSpan span_;
 };
 
 }  // namespace

@@ -10,7 +10,8 @@
 
 namespace audio {
 
-// path as 16-bit PCM; null when no codec of the system takes it.
+// path as 16-bit PCM, an MP3 cut to its encoded length; null when no codec
+// of the system takes it.
 std::unique_ptr<Decoder> OpenAcmDecoder(const std::string& path);
 
 }  // namespace audio

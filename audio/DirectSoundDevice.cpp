@@ -1,6 +1,9 @@
 #include "audio/DirectSoundDevice.h"
 
+#include <mutex>
+
 #include "audio/SoundBuffer.h"
+#include "audio/SoundDecoders.h"
 #include "audio/SoundLoader.h"
 #include "audio/SoundOutputs.h"
 #include "audio/StreamedBuffer.h"
@@ -21,6 +24,9 @@ std::unique_ptr<DirectSoundDevice> DirectSoundDevice::Create(HWND window, const 
                                                              OutputChoice choice, SoundError& error,
                                                              std::unique_ptr<SoundPrefetch> prefetch) {
     error = SoundError::None;
+    // Once the board starts: what boards that ended left behind (a power cut) goes.
+    static std::once_flag swept;
+    std::call_once(swept, [] { RemoveStaleSpoolFiles(); });
     auto device = std::make_unique<DirectSoundDevice>();
     if (prefetch) device->device_ = prefetch->TakeDevice(output);
     if (device->device_)

@@ -11,6 +11,7 @@
 #include <mfidl.h>
 #include <mfreadwrite.h>
 
+#include "audio/Mp3Frames.h"
 #include "framework/Com.h"
 
 namespace audio {
@@ -74,34 +75,39 @@ public:
     bool Open(const std::string& path) {
         const MfApi& api = Api();
         if (!api.started || FAILED(api.createReader(Wide(path).c_str(), nullptr, reader_.put())) || !reader_) return false;
-        fw::ComPtr<IMFMediaType> wanted;
-        if (FAILED(api.createMediaType(wanted.put()))) return false;
-        wanted->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Audio);
-        wanted->SetGUID(MF_MT_SUBTYPE, MFAudioFormat_PCM);
-        wanted->SetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, 16);
         const DWORD audio = static_cast<DWORD>(MF_SOURCE_READER_FIRST_AUDIO_STREAM);
         reader_->SetStreamSelection(static_cast<DWORD>(MF_SOURCE_READER_ALL_STREAMS), FALSE);
+        // 16-bit integers where the decoder gives them, else floats (a
+        // decoder of deeper samples may give only those), converted later.
         if (FAILED(reader_->SetStreamSelection(audio, TRUE)) ||
-            FAILED(reader_->SetCurrentMediaType(audio, nullptr, wanted.get())))
+            (!Ask(api, MFAudioFormat_PCM, 16) && !Ask(api, MFAudioFormat_Float, 32)))
             return false;
         fw::ComPtr<IMFMediaType> got;
-        UINT32 channels = 0, rate = 0, bits = 0;
-        if (FAILED(reader_->GetCurrentMediaType(audio, got.put())) ||
+        GUID subtype{};
+        UINT32 channels = 0, rate = 0, bits = 0, mask = 0;
+        if (FAILED(reader_->GetCurrentMediaType(audio, got.put())) || FAILED(got->GetGUID(MF_MT_SUBTYPE, &subtype)) ||
             FAILED(got->GetUINT32(MF_MT_AUDIO_NUM_CHANNELS, &channels)) ||
             FAILED(got->GetUINT32(MF_MT_AUDIO_SAMPLES_PER_SECOND, &rate)) ||
             FAILED(got->GetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, &bits)))
             return false;
-        PcmFormat& f = layout_.format;
-        f.channels = static_cast<std::uint16_t>(channels);
-        f.samplesPerSec = rate;
-        f.bitsPerSample = static_cast<std::uint16_t>(bits);
-        f.blockAlign = static_cast<std::uint16_t>(channels * bits / 8);
-        f.avgBytesPerSec = f.blockAlign * rate;
-        layout_.validBitsPerSample = f.bitsPerSample;
+        got->GetUINT32(MF_MT_AUDIO_CHANNEL_MASK, &mask);
+        format_.channels = static_cast<std::uint16_t>(channels);
+        format_.samplesPerSec = rate;
+        format_.bitsPerSample = static_cast<std::uint16_t>(bits);
+        format_.floating = subtype == MFAudioFormat_Float;
+        format_.channelMask = mask;
+        span_.frames = DurationFrames(rate);
+        // An MP3 whose LAME tag tells its encoded length: the reader may or
+        // may not have cut it already, which its duration shows.
+        if (const auto mp3 = FindMp3Start(path)) {
+            const Mp3Cut cut = CutForAnnouncedSamples(*mp3, span_.frames);
+            if (cut.keep && mp3->frame.samplesPerSec == rate) span_ = {cut.skip, cut.keep, true};
+        }
         return true;
     }
 
-    const PcmLayout& Layout() const override { return layout_; }
+    const DecodedFormat& Format() const override { return format_; }
+    DecodedSpan Span() const override { return span_; }
 
     Step Next(std::vector<std::uint8_t>& piece) override {
         piece.clear();
@@ -127,9 +133,36 @@ public:
     }
 
 private:
+    // Asks the reader for samples of this subtype and size; false when it cannot give them.
+    bool Ask(const MfApi& api, const GUID& subtype, UINT32 bits) {
+        fw::ComPtr<IMFMediaType> wanted;
+        if (FAILED(api.createMediaType(wanted.put()))) return false;
+        wanted->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Audio);
+        wanted->SetGUID(MF_MT_SUBTYPE, subtype);
+        wanted->SetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, bits);
+        return SUCCEEDED(reader_->SetCurrentMediaType(static_cast<DWORD>(MF_SOURCE_READER_FIRST_AUDIO_STREAM), nullptr,
+                                                      wanted.get()));
+    }
+
+    // The file's duration in frames, as its source tells it; 0 when it does not.
+    std::uint64_t DurationFrames(UINT32 rate) {
+        PROPVARIANT duration;
+        ::PropVariantInit(&duration);
+        std::uint64_t frames = 0;
+        if (SUCCEEDED(reader_->GetPresentationAttribute(static_cast<DWORD>(MF_SOURCE_READER_MEDIASOURCE), MF_PD_DURATION,
+                                                        &duration)) &&
+            duration.vt == VT_UI8) {
+            const ULONGLONG units = duration.uhVal.QuadPart;  // of 100 ns
+            frames = units / 10000000 * rate + (units % 10000000 * rate + 5000000) / 10000000;
+        }
+        ::PropVariantClear(&duration);
+        return frames;
+    }
+
     ComScope com_;  // first in, last out
     fw::ComPtr<IMFSourceReader> reader_;
-    PcmLayout layout_;
+    DecodedFormat format_;
+    DecodedSpan span_;
     bool ended_ = false;
 };
 

@@ -9,7 +9,8 @@
 
 namespace audio {
 
-// path as 16-bit PCM; null when Media Foundation is missing or does not read it.
+// path as 16-bit or floating-point PCM, an MP3 cut to its encoded length; null
+// when Media Foundation is missing or does not read it.
 std::unique_ptr<Decoder> OpenMfDecoder(const std::string& path);
 
 }  // namespace audio

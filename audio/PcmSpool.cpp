@@ -70,6 +70,12 @@ bool PcmSpool::MoveToFile() {
     return true;
 }
 
+PcmSpool::Room PcmSpool::Expect(std::uint64_t bytes) {
+    if (bytes <= memoryBytes_) return Room::Made;
+    if (!file_ && !MoveToFile()) return Room::Failed;
+    return file_->Promise(bytes > size_ ? bytes - size_ : 0) ? Room::Made : Room::NoRoom;
+}
+
 bool PcmSpool::Append(const void* data, std::size_t bytes) {
     if (!file_ && size_ + bytes > memoryBytes_ && !MoveToFile()) return false;
     if (file_) {
@@ -101,7 +107,10 @@ std::shared_ptr<PcmSource> PcmSpool::Finish() {
     const std::uint64_t frame = layout_.format.blockAlign ? layout_.format.blockAlign : 1;
     const std::uint64_t whole = size_ - size_ % frame;
     size_ = 0;
-    if (file_) return std::make_shared<FilePcmSource>(layout_, std::move(file_), whole);
+    if (file_) {
+        file_->Promise(0);
+        return std::make_shared<FilePcmSource>(layout_, std::move(file_), whole);
+    }
     return std::make_shared<MemoryPcmSource>(layout_, std::move(blocks_), whole);
 }
 

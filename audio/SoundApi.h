@@ -35,12 +35,16 @@ enum class SoundError {
     Undecodable,          // no decoder of this system reads the file
     DecodeFailed,         // a decoder took the file but could not decode it to its end
     SpoolFailed,          // the decoded samples found no room in memory or on disk
+    SpoolNoRoom,          // the folder for temporary files has not the room the decoded sound will take
+    TooLong,              // the file's duration says more samples than a position can count
+    UnplayableFormat,     // decoded, but into a format the sound card cannot take
     StreamRead,           // a streamed sound's file could not be read as it played: it stopped
     TooLarge,             // no memory for the sound, or more samples than a position can count
 };
 
 inline bool IsDecodeError(SoundError error) {
-    return error == SoundError::Undecodable || error == SoundError::DecodeFailed || error == SoundError::SpoolFailed;
+    return error == SoundError::Undecodable || error == SoundError::DecodeFailed || error == SoundError::SpoolFailed ||
+           error == SoundError::SpoolNoRoom || error == SoundError::TooLong || error == SoundError::UnplayableFormat;
 }
 
 // The message the user is shown (for a decode error, why: the board names
@@ -108,6 +112,13 @@ inline const char* SoundErrorText(SoundError error) {
     case SoundError::DecodeFailed: return "The file is damaged or holds no sound: it could not be decoded to its end.";
     case SoundError::SpoolFailed:
         return "There is no room for the decoded sound, in memory or in the folder for temporary files.";
+    case SoundError::SpoolNoRoom:
+        return "The folder for temporary files has not enough free space for the decoded sound.";
+    case SoundError::TooLong:
+        return "The sound is too long to be played: more than 4 GB of samples "
+               "(about 6 h 45 min of CD-quality stereo).";
+    case SoundError::UnplayableFormat:
+        return "The sound card cannot play this sound's format (its number of channels, sample rate or sample size).";
     case SoundError::StreamRead: return "The sound's file could not be read any more, so the sound was stopped.";
     case SoundError::TooLarge: return "Error - The sound is too large to be played.";
     case SoundError::None:

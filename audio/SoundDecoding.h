@@ -13,12 +13,29 @@
 
 namespace audio {
 
+// What a decoder's pieces hold.
+struct DecodedFormat {
+    std::uint16_t channels = 0;
+    std::uint32_t samplesPerSec = 0;
+    std::uint16_t bitsPerSample = 0;
+    bool floating = false;          // 32-bit floats; integers otherwise
+    std::uint32_t channelMask = 0;  // the channels' speakers, as a wave format names them; 0: the usual ones
+    std::uint32_t FrameBytes() const { return std::uint32_t{channels} * bitsPerSample / 8; }
+};
+
+// Which of a decoder's frames are the sound, as the file says.
+struct DecodedSpan {
+    std::uint64_t skip = 0;    // frames before the sound (an MP3's encoder delay)
+    std::uint64_t frames = 0;  // the sound's frames after those, as the file states them; 0 when it does not
+    bool exact = false;        // frames is the encoded count: what comes after is padding
+};
+
 // One compressed file being decoded, a piece at a time.
 class Decoder {
 public:
     virtual ~Decoder() = default;
-    // The PCM the pieces come as.
-    virtual const PcmLayout& Layout() const = 0;
+    virtual const DecodedFormat& Format() const = 0;
+    virtual DecodedSpan Span() const = 0;
     enum class Step { Piece, End, Failed };
     // The next piece of samples into `piece`, replacing what it held (it may
     // be empty); End after the last one; Failed when the file cannot be
@@ -30,10 +47,16 @@ public:
 using DecoderOpener = std::function<std::unique_ptr<Decoder>(const std::string& path)>;
 
 // path decoded by the first of `decoders` that reads it to its end, into a
-// spool (memory up to memoryBytes, past that a file from makeFile). When
-// none does, the error says why: Undecodable (no decoder took the file),
-// DecodeFailed (one took it and could not finish, or it held no sound) or
-// SpoolFailed (the samples could not be kept).
+// spool (memory up to memoryBytes, past that a file from makeFile), as
+// 16-bit samples of one or two channels where the decoder gives floats or
+// more channels (mixed down to stereo), cut to the span the file states.
+// When none does, the error says why: Undecodable (no decoder took the
+// file), UnplayableFormat (one took it, into a format the card cannot take),
+// DecodeFailed (one took it and could not finish, or it held no sound),
+// TooLong (its duration is more than a position can count: refused before
+// decoding), SpoolNoRoom (the spool's disk has not the room its duration
+// needs: refused before decoding) or SpoolFailed (the samples could not be
+// kept).
 OpenedSound DecodeSound(const std::string& path, const std::vector<DecoderOpener>& decoders,
                         const SpoolFileMaker& makeFile, std::uint64_t memoryBytes = kResidentBytes);
 

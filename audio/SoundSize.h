@@ -10,6 +10,9 @@ namespace audio {
 // board holds about 40 MB besides its sounds (docs/performance.md).
 constexpr std::uint64_t kResidentBytes = 12u << 20;
 
+// The most bytes of samples a sound may have: play positions are 32-bit byte counts.
+constexpr std::uint64_t kMostSoundBytes = 0xFFFFFFFFu;
+
 inline bool StaysResident(std::uint64_t soundBytes) { return soundBytes <= kResidentBytes; }
 
 }  // namespace audio

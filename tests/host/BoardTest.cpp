@@ -193,14 +193,17 @@ TEST_F(LoadSlotTest, UnreadableSoundIsKeptWithPathAndName) {
     for (int i : {2, 3}) EXPECT_TRUE(!board.slot(i).loaded() && board.slot(i).kept()) << i;
     EXPECT_EQ(1u, messages.pending().size());
 
-    // A file the system cannot decode is named in its message, with why.
+    // A file the system cannot decode, or refused before its decoding, is
+    // named in its message, with why.
     const std::string broken = dir.WriteBytes("broken.mp3", "not an mp3");
-    device.failing[broken] = audio::SoundError::DecodeFailed;
-    board.LoadSlot(4, broken, "");
-    EXPECT_TRUE(!board.slot(4).loaded() && board.slot(4).kept());
-    EXPECT_EQ("Error decoding " + broken + ":\n\n" + audio::SoundErrorText(audio::SoundError::DecodeFailed),
-              messages.pending().back());
-    EXPECT_EQ(2u, messages.pending().size());
+    for (const auto error : {audio::SoundError::DecodeFailed, audio::SoundError::TooLong,
+                             audio::SoundError::SpoolNoRoom, audio::SoundError::UnplayableFormat}) {
+        device.failing[broken] = error;
+        board.LoadSlot(4, broken, "");
+        EXPECT_TRUE(!board.slot(4).loaded() && board.slot(4).kept());
+        EXPECT_EQ("Error decoding " + broken + ":\n\n" + audio::SoundErrorText(error), messages.pending().back());
+    }
+    EXPECT_EQ(5u, messages.pending().size());
 
     const auto made = device.buffers.size();
     board.OnPlayButton(0);

@@ -2,12 +2,14 @@
 // decoded, the spool that keeps decoded samples, and the choice of decoder.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <numeric>
 #include <string>
 #include <vector>
 
+#include "audio/Mp3Frames.h"
 #include "audio/PcmSpool.h"
 #include "audio/SoundDecoding.h"
 #include "audio/SoundKind.h"
@@ -45,6 +47,105 @@ TEST(SoundKind, WavByItsHeaderOrItsNameAndSoundsByTheirExtension) {
     EXPECT_NE(std::string::npos, audio::SoundFileFilter().find("|Wave files (*.wav)|*.wav|All files (*.*)|*.*||"));
 }
 
+// An MP3 as encoders write it: an ID3 tag, maybe a Xing or Info frame with a
+// LAME tag, then frames of sound (their bodies empty).
+struct Mp3File {
+    std::uint8_t header[4] = {0xFF, 0xFB, 0x90, 0x00};  // MPEG-1 Layer III, 128 kbit/s, 44.1 kHz, stereo: 417 bytes
+    std::size_t frameBytes = 417, tagAt = 36;
+    const char* tag = "Info";
+    bool lame = true, goodCrc = true;
+    std::vector<std::uint8_t> Bytes() const {
+        std::vector<std::uint8_t> file = {'I', 'D', '3', 4, 0, 0, 0, 0, 0, 20};
+        file.resize(30);
+        std::vector<std::uint8_t> info(frameBytes);
+        std::memcpy(info.data(), header, 4);
+        if (tag) {
+            std::memcpy(&info[tagAt], tag, 4);
+            info[tagAt + 7] = 0x0F;                   // frames, bytes, seek table, quality
+            info[tagAt + 8 + 3] = 78;                 // frames of sound
+            if (lame) {
+                const std::size_t at = tagAt + 8 + 4 + 4 + 100 + 4;
+                std::memcpy(&info[at], "LAME3.100", 9);
+                const std::uint8_t delayAndPadding[3] = {0x24, 0x04, 0x38};  // 576, 1080
+                std::memcpy(&info[at + 21], delayAndPadding, 3);
+                std::uint16_t crc = 0;  // CRC-16/ARC of what comes before it
+                for (std::size_t i = 0; i < at + 34; ++i)
+                    for (int bit = 0, b = info[i]; bit < 8; ++bit, b >>= 1)
+                        crc = static_cast<std::uint16_t>(((crc ^ b) & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1);
+                if (!goodCrc) crc ^= 1;
+                info[at + 34] = static_cast<std::uint8_t>(crc >> 8);
+                info[at + 35] = static_cast<std::uint8_t>(crc);
+            }
+        }
+        for (int frame = 0; frame < 3; ++frame) {
+            file.insert(file.end(), info.begin(), info.end());
+            std::fill(info.begin() + 4, info.end(), 0);
+        }
+        return file;
+    }
+};
+
+// What an info frame tells, and where the sound starts, for encoders'
+// files: with a LAME tag the sound is known to the sample.
+TEST(Mp3Frames, TheInfoFrameTellsTheEncodedLengthAndIsNoSound) {
+    Mp3File lame, badCrc, xing, plain, mono;
+    badCrc.goodCrc = false;
+    xing.tag = "Xing";
+    xing.lame = false;
+    plain.tag = nullptr;
+    mono.header[1] = 0xF3;  // MPEG-2, 8 kbit/s, 22.05 kHz: 26 bytes, 576 samples a frame
+    mono.header[2] = 0x10;
+    mono.header[3] = 0xC0;  // mono: 9 bytes of side information
+    mono.frameBytes = 26;
+    mono.tagAt = 13;
+    mono.lame = false;
+    struct Case {
+        const char* what;
+        const Mp3File& file;
+        bool info, gapless;
+        std::uint64_t samples;
+    } cases[] = {
+        {"LAME", lame, true, true, 78 * 1152 - 576 - 1080},
+        {"a LAME tag whose check sum fails", badCrc, true, false, 78 * 1152},
+        {"Xing, no LAME tag", xing, true, false, 78 * 1152},
+        {"frames of sound only", plain, false, false, 0},
+        {"MPEG-2 mono", mono, true, false, 78 * 576},
+    };
+    for (const Case& c : cases) {
+        const std::vector<std::uint8_t> bytes = c.file.Bytes();
+        audio::MemoryByteSource source(bytes.data(), bytes.size());
+        const auto start = audio::FindMp3Start(source);
+        ASSERT_TRUE(start) << c.what;
+        EXPECT_EQ(30u, start->offset) << c.what;
+        EXPECT_EQ(c.info ? 30 + c.file.frameBytes : 30, start->soundOffset) << c.what;
+        EXPECT_EQ(c.info, start->infoFrame) << c.what;
+        EXPECT_EQ(c.gapless, start->gapless) << c.what;
+        EXPECT_EQ(c.samples, start->Samples()) << c.what;
+    }
+
+    // A decoder given the frames of sound: both delays and the padding go.
+    // One that reads the file: its announced length tells what it will give.
+    const std::vector<std::uint8_t> bytes = lame.Bytes();
+    audio::MemoryByteSource source(bytes.data(), bytes.size());
+    const audio::Mp3Start start = *audio::FindMp3Start(source);
+    const std::uint64_t sound = 88200;
+    EXPECT_EQ(1105u, audio::CutForFramesOfSound(start).skip);
+    EXPECT_EQ(sound, audio::CutForFramesOfSound(start).keep);
+    const struct {
+        std::uint64_t announced, skip, keep;
+    } announced[] = {{88200, 0, sound},           // cut already
+                     {89856 - 30, 1105, sound},   // the frames of sound, about
+                     {91008, 2257, sound},        // the info frame as sound too
+                     {0, 0, 0}};                  // not told: nothing is cut
+    for (const auto& a : announced) {
+        EXPECT_EQ(a.skip, audio::CutForAnnouncedSamples(start, a.announced).skip) << a.announced;
+        EXPECT_EQ(a.keep, audio::CutForAnnouncedSamples(start, a.announced).keep) << a.announced;
+    }
+    const std::vector<std::uint8_t> xingBytes = xing.Bytes();
+    audio::MemoryByteSource xingSource(xingBytes.data(), xingBytes.size());
+    EXPECT_EQ(0u, audio::CutForAnnouncedSamples(*audio::FindMp3Start(xingSource), 89856).keep);
+}
+
 audio::PcmLayout Stereo16() {
     audio::PcmLayout layout;
     layout.format = {2, 8000, 32000, 4, 16};
@@ -64,6 +165,7 @@ struct FakeFiles {
             const auto* from = static_cast<const std::uint8_t*>(data);
             return bytes.size() + n <= room && (bytes.insert(bytes.end(), from, from + n), true);
         }
+        bool Promise(std::uint64_t n) override { return bytes.size() + n <= room; }
         std::size_t ReadAt(std::uint64_t offset, void* to, std::size_t n) override {
             n = offset < bytes.size() ? std::min<std::size_t>(n, bytes.size() - offset) : 0;
             if (n) std::memcpy(to, bytes.data() + offset, n);
@@ -116,41 +218,54 @@ TEST(PcmSpool, KeepsSamplesInMemoryUpToTheLimitThenInOneFile) {
     }
 }
 
-// A decoder that gives pieces of counting bytes and then ends or fails.
+// A decoder that gives pieces of counting bytes (or of `samples`, over
+// again) and then ends or fails.
 struct FakeDecoder : audio::Decoder {
-    audio::PcmLayout layout = Stereo16();
+    audio::DecodedFormat format{2, 8000, 16, false, 0};
+    audio::DecodedSpan span;
     std::vector<std::size_t> pieces;
+    std::vector<std::uint8_t> samples;
     Step last = Step::End;
     std::size_t next = 0, given = 0;
-    const audio::PcmLayout& Layout() const override { return layout; }
+    const audio::DecodedFormat& Format() const override { return format; }
+    audio::DecodedSpan Span() const override { return span; }
     Step Next(std::vector<std::uint8_t>& piece) override {
         if (next == pieces.size()) return last;
         piece = Counting(pieces[next], given);
+        if (!samples.empty())
+            for (std::size_t i = 0; i < piece.size(); ++i) piece[i] = samples[(given + i) % samples.size()];
         given += pieces[next++];
         return Step::Piece;
     }
 };
 
+audio::DecoderOpener Opener(const FakeDecoder& made) {
+    return [made](const std::string&) { return std::unique_ptr<audio::Decoder>(std::make_unique<FakeDecoder>(made)); };
+}
+
 // The decoders in the order they are tried: the first that reads the file to
-// its end gives the sound; the error says why when none does.
+// its end gives the sound; the error says why when none does, and what the
+// file says of its length refuses it before a piece is decoded.
 TEST(DecodeSound, TheFirstDecoderThatFinishesGivesTheSoundOrTheErrorSaysWhy) {
     auto declines = [](const std::string&) { return std::unique_ptr<audio::Decoder>(); };
-    auto decoder = [](std::vector<std::size_t> pieces, audio::Decoder::Step last, std::uint16_t channels = 2) {
-        return [=](const std::string&) {
-            auto d = std::make_unique<FakeDecoder>();
-            d->pieces = pieces;
-            d->last = last;
-            d->layout.format.channels = channels;  // 6 channels: not playable as such
-            return std::unique_ptr<audio::Decoder>(std::move(d));
-        };
-    };
     using S = audio::Decoder::Step;
+    auto decoder = [](std::vector<std::size_t> pieces, S last, audio::DecodedFormat format = {2, 8000, 16, false, 0},
+                      std::uint64_t frames = 0) {
+        FakeDecoder d;
+        d.pieces = pieces;
+        d.last = last;
+        d.format = format;
+        d.span.frames = frames;
+        return Opener(d);
+    };
     using E = audio::SoundError;
+    const std::uint64_t over4Gb = std::uint64_t{1} << 30;  // frames of 4 bytes: one byte more than positions count
     struct Case {
         const char* what;
         std::vector<audio::DecoderOpener> decoders;
         E error;
         std::uint64_t bytes;
+        std::size_t room = 1500;  // past the 1000 bytes of memory
     } cases[] = {
         {"none reads it", {declines, declines}, E::Undecodable, 0},
         {"no decoders at all", {}, E::Undecodable, 0},
@@ -159,18 +274,98 @@ TEST(DecodeSound, TheFirstDecoderThatFinishesGivesTheSoundOrTheErrorSaysWhy) {
         {"the only one fails part-way", {decoder({400}, S::Failed), declines}, E::DecodeFailed, 0},
         {"no sound at all", {decoder({}, S::End)}, E::DecodeFailed, 0},
         {"less than a frame", {decoder({3}, S::End)}, E::DecodeFailed, 0},
-        {"a layout the card cannot take", {decoder({400}, S::End, 6)}, E::Undecodable, 0},
-        {"no room on disk", {decoder({700, 700, 700}, S::End), decoder({100}, S::End)}, E::SpoolFailed, 0},
+        {"a rate the card cannot take", {decoder({400}, S::End, {2, 384000, 16, false, 0}), declines},
+         E::UnplayableFormat, 0},
+        {"24-bit integers", {decoder({600}, S::End, {2, 8000, 24, false, 0})}, E::UnplayableFormat, 0},
+        {"one failing beats one that cannot be played",
+         {decoder({400}, S::End, {2, 8000, 24, false, 0}), decoder({400}, S::Failed)}, E::DecodeFailed, 0},
+        {"no room on disk as it goes", {decoder({700, 700, 700}, S::End), decoder({100}, S::End)}, E::SpoolFailed, 0},
+        {"no room on disk for its duration", {decoder({700, 700}, S::End, {2, 8000, 16, false, 0}, 400)},
+         E::SpoolNoRoom, 0},
+        {"too long by its duration", {decoder({400}, S::End, {2, 8000, 16, false, 0}, over4Gb), decoder({100}, S::End)},
+         E::TooLong, 0},
+        {"as long as positions count", {decoder({400}, S::End, {2, 8000, 16, false, 0}, over4Gb - 1)}, E::None, 400,
+         SIZE_MAX},
     };
     for (const Case& c : cases) {
         FakeFiles files;
-        files.room = 1500;  // past the 1000 bytes of memory
+        files.room = c.room;
         const audio::OpenedSound sound = audio::DecodeSound("C:\\s\\a.mp3", c.decoders, files.Maker(), 1000);
         EXPECT_EQ(c.error, sound.error) << c.what;
         EXPECT_EQ(c.bytes, sound.source ? sound.source->LengthBytes() : 0) << c.what;
         if (sound.source) {
             EXPECT_EQ(Counting(c.bytes), ReadAll(*sound.source, 64)) << c.what;
         }
+    }
+}
+
+// An encoder's delay and padding are cut wherever the pieces split the
+// frames, and floats or more than two channels become 16-bit samples of at
+// most two channels, the extra channels mixed in so that nothing clips.
+TEST(DecodeSound, KeepsTheStatedSpanAndGivesSamplesTheCardTakes) {
+    auto bytesOf = [](std::vector<float> values, bool floating) {
+        std::vector<std::uint8_t> out(values.size() * (floating ? 4 : 2));
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (floating) {
+                std::memcpy(&out[i * 4], &values[i], 4);
+            } else {
+                const auto s = static_cast<std::int16_t>(values[i] * 32768);
+                std::memcpy(&out[i * 2], &s, 2);
+            }
+        }
+        return out;
+    };
+    const float c = 0.70710678f, k = 1 / (1 + 2 * c);  // 5.1's left: front, centre, back
+    struct Case {
+        const char* what;
+        audio::DecodedFormat format;
+        std::vector<float> frame;     // given over and over
+        std::vector<std::int16_t> heard;  // each frame as the card gets it
+    } cases[] = {
+        {"16-bit stereo as it is", {2, 8000, 16, false, 0}, {0.25f, -0.5f}, {8192, -16384}},
+        {"float stereo", {2, 8000, 32, true, 0}, {0.25f, -2.0f}, {8192, -32768}},
+        {"float mono", {1, 8000, 32, true, 0}, {-0.125f}, {-4096}},
+        {"5.1: the LFE left out", {6, 8000, 16, false, 0}, {0.5f, 0.25f, 0.5f, 0.9f, -0.5f, 0.25f},
+         {static_cast<std::int16_t>(std::lrint((0.5f + c * 0.5f - c * 0.5f) * k * 32768)),
+          static_cast<std::int16_t>(std::lrint((0.25f + c * 0.5f + c * 0.25f) * k * 32768))}},
+        {"5.1 at full scale does not clip", {6, 8000, 32, true, 0}, {1, 1, 1, 1, 1, 1}, {32767, 32767}},
+        {"quad, by its mask: a side pair", {4, 8000, 16, false, 0x603}, {0.5f, 0, 0.5f, 0},
+         {static_cast<std::int16_t>(std::lrint((0.5f + c * 0.5f) / (1 + c) * 32768)), 0}},
+    };
+    for (const Case& t : cases) {
+        FakeDecoder d;
+        d.format = t.format;
+        d.samples = bytesOf(t.frame, t.format.floating);
+        const std::size_t frame = d.samples.size();
+        d.pieces = {frame * 5 + 1, frame * 30 - 2, frame * 20 + 1};  // 55 frames, split inside frames
+        d.span = {7, 40, true};
+        FakeFiles files;
+        const audio::OpenedSound sound = audio::DecodeSound("a.mp3", {Opener(d)}, files.Maker(), 1 << 20);
+        ASSERT_TRUE(sound.source) << t.what;
+        const audio::PcmFormat& f = sound.source->Layout().format;
+        EXPECT_EQ(16, f.bitsPerSample) << t.what;
+        ASSERT_EQ(t.heard.size(), f.channels) << t.what;
+        std::vector<std::int16_t> expected;
+        for (int i = 0; i < 40; ++i) expected.insert(expected.end(), t.heard.begin(), t.heard.end());
+        const std::vector<std::uint8_t> bytes = ReadAll(*sound.source, 100);
+        std::vector<std::int16_t> got(bytes.size() / 2);
+        std::memcpy(got.data(), bytes.data(), bytes.size());
+        ASSERT_EQ(expected.size(), got.size()) << t.what;
+        for (std::size_t i = 0; i < got.size(); ++i) ASSERT_NEAR(expected[i], got[i], 1) << t.what << " at " << i;
+    }
+
+    // Where the frames differ, the cut is seen: the skip always holds; an
+    // exact span ends the decode, another runs to the decoder's end.
+    for (const bool exact : {true, false}) {
+        FakeDecoder d;
+        d.pieces = {10, 30};
+        d.span = {3, 5, exact};
+        FakeFiles files;
+        const audio::OpenedSound sound = audio::DecodeSound("a.mp3", {Opener(d)}, files.Maker(), 1 << 20);
+        ASSERT_TRUE(sound.source);
+        const std::vector<std::uint8_t> all = Counting(40);
+        EXPECT_EQ(std::vector<std::uint8_t>(all.begin() + 12, all.begin() + (exact ? 32 : 40)),
+                  ReadAll(*sound.source, 64)) << exact;
     }
 }
 
