@@ -200,6 +200,10 @@ void BoardController::Datagram(const void* bytes, std::size_t size, const remote
     });
 }
 
+void BoardController::LoadsFinished() {
+    Handle([&] { m_board.TakeLoadedSounds(); });
+}
+
 std::vector<remote::Datagram> BoardController::Timer(unsigned id, std::uint64_t nowMs) {
     std::vector<remote::Datagram> feedback;
     Handle([&] {

@@ -74,6 +74,10 @@ public:
     void HotkeyReleased(int index);
     bool HotkeyHeld(int index) const;
     void Datagram(const void* bytes, std::size_t size, const remote::Endpoint& from, std::uint64_t nowMs);
+    // The sound device has finished loading sounds. They may go into their
+    // slots inside a nested loop too: a loading slot changes nothing but
+    // becoming playable, and one fired meanwhile plays the moment it can.
+    void LoadsFinished();
     // A window timer; the fade tick returns the feedback for the OSC
     // subscribers, to be sent.
     std::vector<remote::Datagram> Timer(unsigned id, std::uint64_t nowMs);

@@ -25,6 +25,8 @@ namespace {
 constexpr COLORREF kKeyColour = RGB(255, 0, 255);
 // Posted by the OSC socket while datagrams wait.
 constexpr UINT kOscWaitingMessage = WM_APP + 1;
+// Posted by the sound device when sounds have finished loading.
+constexpr UINT kSoundsLoadedMessage = WM_APP + 2;
 // While a hotkey is held: how often its key is looked at, to let it fire
 // again once released. Far below a key press's length, far above a tick's cost.
 constexpr UINT_PTR kHotkeyPollTimerId = 1300;
@@ -75,7 +77,7 @@ bool CBoardDlg::OnInitDialog() {
     m_fadeTimer = ::SetTimer(hwnd_, board::kFadeTimerId, board::kTimerPeriodMs, nullptr);
     m_blackBrush.reset(::CreateSolidBrush(RGB(0, 0, 0)));
     ::DragAcceptFiles(hwnd_, TRUE);
-    m_system.Attach(hwnd_, kOscWaitingMessage);
+    m_system.Attach(hwnd_, kOscWaitingMessage, kSoundsLoadedMessage);
     m_controller.Start(m_commandLine);
     return true;
 }
@@ -369,6 +371,10 @@ bool CBoardDlg::OnMessage(UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
         }
         if (msg == kOscWaitingMessage) {
             OnOscWaiting(w);
+            return true;
+        }
+        if (msg == kSoundsLoadedMessage) {
+            m_controller.LoadsFinished();
             return true;
         }
         return fw::Dialog::OnMessage(msg, w, l, result);

@@ -18,9 +18,10 @@ CBoardSystem::CBoardSystem(std::unique_ptr<audio::SoundPrefetch> prefetch)
 
 CBoardSystem::~CBoardSystem() = default;
 
-void CBoardSystem::Attach(HWND window, UINT oscMessage) {
+void CBoardSystem::Attach(HWND window, UINT oscMessage, UINT loadedMessage) {
     m_window = window;
     m_oscMessage = oscMessage;
+    m_loadedMessage = loadedMessage;
 }
 
 std::unique_ptr<audio::ISoundDevice> CBoardSystem::OpenSoundDevice(const std::string& output, bool exactly,
@@ -28,7 +29,7 @@ std::unique_ptr<audio::ISoundDevice> CBoardSystem::OpenSoundDevice(const std::st
     // The start-up read-ahead lends its device and buffers to the first device made.
     return audio::DirectSoundDevice::Create(m_window, output,
                                             exactly ? audio::OutputChoice::Exactly : audio::OutputChoice::OrDefault,
-                                            error, std::move(m_prefetch));
+                                            error, std::move(m_prefetch), m_loadedMessage);
 }
 
 std::vector<int> CBoardSystem::RegisterHotkeys(const board::Hotkeys& hotkeys) {

@@ -24,8 +24,8 @@ public:
     CBoardSystem& operator=(const CBoardSystem&) = delete;
 
     // The board's window, once it exists: the hotkeys, the socket's
-    // `oscMessage` and the sound device's cooperation are its.
-    void Attach(HWND window, UINT oscMessage);
+    // `oscMessage`, the sound device's `loadedMessage` and its cooperation are its.
+    void Attach(HWND window, UINT oscMessage, UINT loadedMessage);
 
     std::unique_ptr<audio::ISoundDevice> OpenSoundDevice(const std::string& output, bool exactly,
                                                          audio::SoundError& error) override;
@@ -44,6 +44,7 @@ public:
 private:
     HWND m_window = nullptr;
     UINT m_oscMessage = 0;
+    UINT m_loadedMessage = 0;
     std::unique_ptr<audio::SoundPrefetch> m_prefetch;
     remote::OscSocket m_socket;
     // Held for as long as this board runs: a board started meanwhile finds

@@ -22,7 +22,8 @@ fw::ComPtr<IDirectSound> CreateDirectSound(const std::string& output, OutputChoi
 
 std::unique_ptr<DirectSoundDevice> DirectSoundDevice::Create(HWND window, const std::string& output,
                                                              OutputChoice choice, SoundError& error,
-                                                             std::unique_ptr<SoundPrefetch> prefetch) {
+                                                             std::unique_ptr<SoundPrefetch> prefetch,
+                                                             UINT loadedMessage) {
     error = SoundError::None;
     // Once the board starts: what boards that ended left behind (a power cut) goes.
     static std::once_flag swept;
@@ -38,16 +39,29 @@ std::unique_ptr<DirectSoundDevice> DirectSoundDevice::Create(HWND window, const 
         return nullptr;
     }
     if (FAILED(device->device_->SetCooperativeLevel(window, DSSCL_NORMAL))) error = SoundError::SetCooperativeLevel;
+    device->window_ = window;
+    device->loadedMessage_ = loadedMessage;
+    DirectSoundDevice* made = device.get();
+    device->loads_ = std::make_unique<LoadQueue>([made] {
+        if (made->loadedMessage_) ::PostMessageA(made->window_, made->loadedMessage_, 0, 0);
+    });
     return device;
 }
 
 DirectSoundDevice::~DirectSoundDevice() = default;
 
 std::unique_ptr<ISoundBuffer> DirectSoundDevice::CreateBuffer(const std::string& path, std::uint32_t flags) {
-    if (prefetch_) {
-        if (auto ready = prefetch_->TakeBuffer(path, flags)) return ready;
-    }
     return LoadSound(path, device_.get(), flags);
+}
+
+void DirectSoundDevice::BeginLoad(std::uint64_t ticket, const std::string& path, std::uint32_t flags) {
+    loads_->Begin(ticket, [this, path, flags, prefetch = prefetch_]() -> std::unique_ptr<ISoundBuffer> {
+        // What the start-up prefetch made, waiting for it here rather than on the window's thread.
+        if (prefetch) {
+            if (auto ready = prefetch->TakeBuffer(path, flags)) return ready;
+        }
+        return LoadSound(path, device_.get(), flags);
+    });
 }
 
 std::unique_ptr<ISoundBuffer> DirectSoundDevice::CopyBuffer(ISoundBuffer& source) {
@@ -60,10 +74,12 @@ std::unique_ptr<ISoundBuffer> DirectSoundDevice::CopyBuffer(ISoundBuffer& source
     return std::make_unique<CSoundBuffer>(*from, device_.get());
 }
 
-void DirectSoundDevice::EndPrefetch() { prefetch_.reset(); }
-
-void DirectSoundDevice::ReadAhead(const std::vector<std::string>& paths) {
-    if (!prefetch_) prefetch_ = std::make_unique<SoundPrefetch>(device_.get(), paths);
+void DirectSoundDevice::EndReadAhead() {
+    // Its workers may still be decoding: they are waited for on a worker.
+    if (prefetch_) loads_->Begin(0, [prefetch = std::move(prefetch_)]() mutable {
+        prefetch.reset();
+        return std::unique_ptr<ISoundBuffer>();
+    });
 }
 
 

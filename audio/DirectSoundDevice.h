@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/LoadQueue.h"
 #include "audio/SoundApi.h"
 #include "audio/SoundPrefetch.h"
 #include "framework/Com.h"
@@ -33,23 +34,31 @@ public:
     // (Create, or SetCooperativeLevel with a device all the same), or None.
     // A prefetch started for the same output lends its device, and the
     // buffers it made, until EndPrefetch().
+    // loadedMessage: posted to window whenever a load has finished (0: none).
     static std::unique_ptr<DirectSoundDevice> Create(HWND window, const std::string& output, OutputChoice choice,
                                                      SoundError& error,
-                                                     std::unique_ptr<SoundPrefetch> prefetch = nullptr);
+                                                     std::unique_ptr<SoundPrefetch> prefetch = nullptr,
+                                                     UINT loadedMessage = 0);
     ~DirectSoundDevice() override;
 
     std::unique_ptr<ISoundBuffer> CreateBuffer(const std::string& path, std::uint32_t flags) override;
     std::unique_ptr<ISoundBuffer> CopyBuffer(ISoundBuffer& source) override;
-    // Releases what the prefetch made and the board did not take.
-    void EndPrefetch();
-    // A read-ahead on this device, unless one runs already (start-up's).
-    void ReadAhead(const std::vector<std::string>& paths) override;
-    void EndReadAhead() override { EndPrefetch(); }
+    // Loads run on a worker per core; `message` goes to the window each time
+    // one has finished, for the board to take it (Notify sets them).
+    void BeginLoad(std::uint64_t ticket, const std::string& path, std::uint32_t flags) override;
+    void CancelLoad(std::uint64_t ticket) override { loads_->Cancel(ticket); }
+    std::vector<LoadedSound> TakeLoaded() override { return loads_->TakeFinished(); }
+    // Releases, off the window's thread, what the start-up prefetch made and the board did not take.
+    void EndReadAhead() override;
     IDirectSound* get() const { return device_.get(); }
 
 private:
-    std::unique_ptr<SoundPrefetch> prefetch_;
+    HWND window_ = nullptr;
+    UINT loadedMessage_ = 0;
+    // Shared with the loads that may take from it; the last of them releases it.
+    std::shared_ptr<SoundPrefetch> prefetch_;
     fw::ComPtr<IDirectSound> device_;
+    std::unique_ptr<LoadQueue> loads_;  // last: its jobs use the device, and end first
 };
 
 }  // namespace audio

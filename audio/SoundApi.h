@@ -78,20 +78,30 @@ public:
     virtual SoundError TakePlaybackError() { return SoundError::None; }
 };
 
+// A sound read off the board's thread, for the load it was asked with.
+struct LoadedSound {
+    std::uint64_t ticket = 0;
+    std::unique_ptr<ISoundBuffer> buffer;  // null only when not even the reason could be kept
+};
+
 class ISoundDevice {
 public:
     virtual ~ISoundDevice() = default;
-    // Reads a sound file into a new buffer. A file that cannot be read gives
-    // a buffer whose LoadError() says why.
+    // Reads a sound file into a new buffer, on the calling thread. A file
+    // that cannot be read gives a buffer whose LoadError() says why.
     virtual std::unique_ptr<ISoundBuffer> CreateBuffer(const std::string& path, std::uint32_t flags) = 0;
+    // The same off the calling thread: the buffer comes back from TakeLoaded
+    // with `ticket` once made (a device may have it there at once). A
+    // cancelled load never comes back.
+    virtual void BeginLoad(std::uint64_t ticket, const std::string& path, std::uint32_t flags) = 0;
+    virtual void CancelLoad(std::uint64_t ticket) = 0;
+    virtual std::vector<LoadedSound> TakeLoaded() = 0;
     // A new buffer on this device with the format, flags and samples of a
     // loaded buffer of the same kind (made on another device): the sound as
     // it is in memory, without reading its file again. Its position and
     // volume are the new buffer's own. Null, or not loaded, when it cannot be made.
     virtual std::unique_ptr<ISoundBuffer> CopyBuffer(ISoundBuffer& source) = 0;
-    // The paths CreateBuffer will be asked for next, in that order: a device
-    // may start reading them ahead, until EndReadAhead().
-    virtual void ReadAhead(const std::vector<std::string>& /*paths*/) {}
+    // The sounds a device read ahead at start-up and nobody asked for can go.
     virtual void EndReadAhead() {}
 };
 

@@ -7,6 +7,7 @@
 #include "audio/SoundDecoders.h"
 #include "audio/SoundSize.h"
 #include "audio/StreamedBuffer.h"
+#include "framework/FileStatus.h"
 
 namespace audio {
 
@@ -34,6 +35,10 @@ private:
 }  // namespace
 
 std::unique_ptr<ISoundBuffer> LoadSound(const std::string& path, IDirectSound* device, DWORD flags) {
+    // Only a regular file is opened: a pipe or a device name could block the
+    // open, and a folder is no sound.
+    std::uint64_t size = 0;
+    if (!fw::QueryFileSize(path, size)) return std::make_unique<UnloadedSound>(SoundError::Unreadable);
     OpenedSound sound = OpenWav(path);
     if (sound.needsDecoding) sound = DecodeSoundFile(path);
     if (!sound.source) return std::make_unique<UnloadedSound>(sound.error);

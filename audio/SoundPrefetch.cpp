@@ -11,23 +11,13 @@
 namespace audio {
 
 SoundPrefetch::SoundPrefetch(std::string output, std::vector<std::string> paths) : output_(std::move(output)) {
-    Start(std::move(paths), true);
-}
-
-SoundPrefetch::SoundPrefetch(IDirectSound* device, std::vector<std::string> paths) {
-    if (device) device->AddRef();
-    device_ = fw::ComPtr<IDirectSound>(device);
-    deviceTaken_ = deviceDone_ = true;
-    Start(std::move(paths), false);
-}
-
-void SoundPrefetch::Start(std::vector<std::string> paths, bool makeDevice) {
     for (std::string& path : paths) entries_.push_back({std::move(path), nullptr, false});
     // Decoding keeps a core busy per sound: one worker per core, none idle.
     const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t count = std::max<std::size_t>(1, std::min(cores, entries_.size()));
     try {
-        for (std::size_t i = 0; i < count; ++i) workers_.emplace_back([this, makeDevice, i] { Work(makeDevice && i == 0); });
+        // The first makes the device, which every buffer needs.
+        for (std::size_t i = 0; i < count; ++i) workers_.emplace_back([this, i] { Work(i == 0); });
     } catch (const std::system_error&) {
         // No more threads to be had: the ones started do the work; without
         // any, the board makes everything itself.

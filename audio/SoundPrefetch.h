@@ -1,11 +1,10 @@
 #pragma once
-// Reads the sounds of a scheme into DirectSound buffers on worker threads,
-// one per core, ahead of the board: at start-up while the main thread builds
-// the window, and whenever a scheme is opened, while the board goes through
-// its slots in order. The board then takes each buffer as it loads that slot
-// instead of reading (and decoding) the file again. Nothing here reports:
-// whatever the workers could not make, the board makes itself the usual way
-// and tells the user what failed.
+// At start-up, while the main thread builds the window, makes the sound
+// device and reads the first scheme's sounds into DirectSound buffers on
+// worker threads, one per core. The device's loaders then take each buffer
+// (waiting for it on their own threads) instead of reading (and decoding)
+// the file again. Nothing here reports: whatever the workers could not
+// make, the loaders make the usual way, and the board tells what failed.
 #include <windows.h>
 #include <mmsystem.h>
 #include <dsound.h>
@@ -28,8 +27,6 @@ public:
     // Starts the workers: the device for `output` (as DirectSoundDevice::Create
     // reads it), then each of `paths`.
     SoundPrefetch(std::string output, std::vector<std::string> paths);
-    // The same on a device that exists already.
-    SoundPrefetch(IDirectSound* device, std::vector<std::string> paths);
     ~SoundPrefetch();  // waits for the workers; what was not taken is released
     SoundPrefetch(const SoundPrefetch&) = delete;
     SoundPrefetch& operator=(const SoundPrefetch&) = delete;
@@ -47,7 +44,6 @@ private:
         std::unique_ptr<ISoundBuffer> buffer;
         bool done = false;
     };
-    void Start(std::vector<std::string> paths, bool makeDevice);
     void Work(bool makeDevice);
     void MakeDevice();
     void LoadEntries();

@@ -13,6 +13,8 @@ namespace board {
 
 namespace {
 const char kBlankTitle[] = "|     ";  // 25 blank columns
+const char kMissingLength[] = "--;--";
+const char kLoadingLength[] = "..;..";  // not yet known, where a missing sound shows dashes
 const char kIdleTime[] = "     ";
 const char kIdleTenths[] = "  ";
 }  // namespace
@@ -54,6 +56,9 @@ void Board::ClearSlot(int i) {
     SetDisplayText(i, DisplayKind::Tenths, "");
     m_view.SetPlayTextColour(i, kCaptionGrey);
     ReleaseBuffer(i);
+    if (s.loading() && m_directSound) m_directSound->CancelLoad(s.loadTicket);
+    s.fireWhenLoaded = false;
+    s.loadPlace.reset();
     s.state = SlotState::Empty;
     // A fade cannot outlive its sound: the next fade tick would have no buffer,
     // and a later load must not inherit it.
@@ -83,32 +88,73 @@ void Board::Report(audio::SoundError error, const std::string& path) {
     m_messages.Tell(text);
 }
 
-void Board::LoadSlot(int i, const std::string& path, const std::string& name) {
-    std::uint64_t fileSize = 0;
-    if (path.empty() || !fw::QueryFileSize(path, fileSize)) return;
+void Board::LoadSlot(int i, const std::string& path, const std::string& name, const SchemePlace* place) {
+    if (path.empty()) return;
     ClearSlot(i);
     SoundSlot& s = at(i);
     s.path = path;
     s.name = name.empty() ? NameFromPath(path) : CleanSlotName(name, path);
     // Without a sound device nothing calls into one: the sound is kept, to be
     // saved with the scheme.
-    if (!m_directSound) return KeepSound(i);
-    s.buffer = m_directSound->CreateBuffer(path, audio::kBufferFlags);
-    std::uint32_t bytesPerSec = 0;
-    if (!s.buffer || !s.buffer->IsLoaded() ||
-        !audio::Succeeded(s.buffer->GetAvgBytesPerSec(bytesPerSec)) || bytesPerSec == 0) {
-        if (s.buffer) Report(s.buffer->LoadError(), path);
-        s.buffer.reset();
+    if (!m_directSound) {
+        if (place) return KeepSchemeLine(i, place->line, path, name, place->volume);
         return KeepSound(i);
     }
+    s.state = SlotState::Loading;
+    s.loadTicket = ++m_lastTicket;
+    if (place) s.loadPlace = *place;
+    s.volume = place ? ClampVolume(place->volume) : 0;
+    ShowVolume(i, s.volume);
+    ShowLoadingTitle(i);
+    m_directSound->BeginLoad(s.loadTicket, path, audio::kBufferFlags);
+    TakeLoadedSounds();  // a device may have it at once
+}
+
+void Board::TakeLoadedSounds() {
+    if (!m_directSound) return;
+    for (audio::LoadedSound& done : m_directSound->TakeLoaded()) {
+        for (int i = 0; i < kSlotCount; ++i) {
+            // A slot that was cleared or given another sound meanwhile wants it no more.
+            if (!slot(i).loading() || slot(i).loadTicket != done.ticket) continue;
+            FinishLoad(i, std::move(done.buffer));
+            break;
+        }
+    }
+}
+
+void Board::FinishLoad(int i, std::unique_ptr<audio::ISoundBuffer> buffer) {
+    SoundSlot& s = at(i);
+    const bool fire = std::exchange(s.fireWhenLoaded, false);
+    std::uint32_t bytesPerSec = 0;
+    if (!buffer || !buffer->IsLoaded() || !audio::Succeeded(buffer->GetAvgBytesPerSec(bytesPerSec)) ||
+        bytesPerSec == 0) {
+        const audio::SoundError error = buffer ? buffer->LoadError() : audio::SoundError::TooLarge;
+        buffer.reset();
+        s.state = SlotState::Empty;
+        // The slot is whole again before the user is told why.
+        const std::string path = s.path, name = s.name;
+        if (const auto place = std::exchange(s.loadPlace, std::nullopt))
+            KeepSchemeLine(i, place->line, path, name, s.volume);
+        else
+            KeepSound(i);
+        return Report(error, path);
+    }
+    s.buffer = std::move(buffer);
     s.bytesPerSec = bytesPerSec;
     s.duration = static_cast<float>(s.buffer->LengthBytes()) / static_cast<float>(bytesPerSec);
+    s.state = SlotState::Loaded;
     ShowLengthTitle(i);
     m_view.SetPlayTextColour(i, kCaptionBlack);
-    s.volume = 0;
-    ShowVolume(i, 0);
     m_view.SetPositionRange(i, 0, kPositionRange);
-    s.state = SlotState::Loaded;
+    // The volume set while it loaded; a new buffer plays at full volume by itself.
+    if (s.volume) s.buffer->SetVolume(SliderToVolume(s.volume));
+    if (const auto place = std::exchange(s.loadPlace, std::nullopt)) {
+        // A scheme's switches and place are the sound's, given once it is there.
+        SetCountDown(i, place->countDown);
+        SetLoop(i, place->loop);
+        PositionSlot(i, place->position);
+    }
+    if (fire) OnPlayButton(i);
 }
 
 void Board::ShowLengthTitle(int i) {
@@ -149,7 +195,9 @@ void Board::KeepSchemeLine(int i, const std::string& line, const std::string& pa
     ShowMissingTitle(i);
 }
 
-void Board::ShowMissingTitle(int i) { SetDisplayText(i, DisplayKind::Title, slot(i).name + "|--;--"); }
+void Board::ShowMissingTitle(int i) { SetDisplayText(i, DisplayKind::Title, slot(i).name + "|" + kMissingLength); }
+
+void Board::ShowLoadingTitle(int i) { SetDisplayText(i, DisplayKind::Title, slot(i).name + "|" + kLoadingLength); }
 
 void Board::RenameSlot(int i, const std::string& name) {
     SoundSlot& s = at(i);
@@ -167,9 +215,10 @@ void Board::SetCountDown(int i, bool countDown) { at(i).countDown = countDown; }
 
 void Board::SetVolume(int i, int value) {
     SoundSlot& s = at(i);
-    if (!s.loaded()) return;
+    if (!s.loaded() && !s.loading()) return;
     value = ClampVolume(value);
-    s.buffer->SetVolume(SliderToVolume(value));
+    // A loading sound gets it when it is there.
+    if (s.loaded()) s.buffer->SetVolume(SliderToVolume(value));
     s.volume = value;
     ShowVolume(i, value);
 }
@@ -233,6 +282,7 @@ void Board::PauseSlot(int i) {
 
 void Board::StopSlot(int i) {
     SoundSlot& s = at(i);
+    s.fireWhenLoaded = false;
     if (!s.loaded()) return;
     s.buffer->Stop();
     s.buffer->SetCurrentPosition(0);
@@ -262,6 +312,8 @@ void Board::FadeAll() {
 
 void Board::OnPlayButton(int i) {
     SoundSlot& s = at(i);
+    // Fired while it loads, it plays the moment it can.
+    if (s.loading()) s.fireWhenLoaded = true;
     if (!s.loaded()) return;
     std::uint32_t status = 0;
     if (!audio::Succeeded(s.buffer->GetStatus(status))) return;
@@ -300,6 +352,8 @@ void Board::OnTimer(unsigned timerId) {
     if (timerId >= kFirstSlotTimerId && timerId < kFirstSlotTimerId + kSlotCount) {
         RefreshSlotTime(static_cast<int>(timerId - kFirstSlotTimerId));
     } else if (timerId == kFadeTimerId) {
+        // Should a device's word that loads finished have been lost.
+        TakeLoadedSounds();
         for (int i = 0; i < kSlotCount; ++i)
             if (m_fading[static_cast<std::size_t>(i)]) FadeStep(i);
         BringTimersIntoStep();
@@ -447,12 +501,15 @@ void Board::OnControlKey(bool down) {
             ShowLengthTitle(i);
         else if (s.kept())
             ShowMissingTitle(i);
+        else if (s.loading())
+            ShowLoadingTitle(i);
         else
             SetDisplayText(i, DisplayKind::Title, kBlankTitle);  // as a cleared slot shows
     }
 }
 
 bool Board::MoveToDevice(audio::ISoundDevice* device) {
+    if (!device) return Report(audio::SoundError::OutputRefusedSounds), false;
     // Every new buffer first, from the samples in memory (the files may have
     // changed or gone since they were read); the switch only when all were made.
     std::array<std::unique_ptr<audio::ISoundBuffer>, kSlotCount> moved;
@@ -465,9 +522,16 @@ bool Board::MoveToDevice(audio::ISoundDevice* device) {
             return false;
         }
     }
+    // Sounds still loading are asked of the new device instead.
+    for (int i = 0; i < kSlotCount; ++i)
+        if (slot(i).loading()) m_directSound->CancelLoad(slot(i).loadTicket);
     m_directSound = device;
     for (int i = 0; i < kSlotCount; ++i) {
         SoundSlot& s = at(i);
+        if (s.loading()) {
+            s.loadTicket = ++m_lastTicket;
+            m_directSound->BeginLoad(s.loadTicket, s.path, audio::kBufferFlags);
+        }
         if (!s.loaded()) continue;
         const bool playing = IsSlotPlaying(i);
         std::uint32_t cursor = 0;
@@ -480,6 +544,7 @@ bool Board::MoveToDevice(audio::ISoundDevice* device) {
         s.buffer->SetCurrentPosition(cursor);
         if (playing) StartSlot(i);
     }
+    TakeLoadedSounds();
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,11 +33,21 @@ constexpr std::uint32_t kLedOffGreen = 0x0F3A00;
 constexpr std::uint32_t kCaptionGrey = 0x7F7F7F;
 constexpr std::uint32_t kCaptionBlack = 0x000000;
 
-// What a slot holds. Kept: a sound that is named but not loaded (its file
-// missing or unreadable, the card refused it, or there is no sound device):
-// the slot keeps its path, name and volume so that saving does not lose
-// it, and stays silent otherwise.
-enum class SlotState { Empty, Kept, Loaded };
+// What a slot holds. Loading: a sound being read off the board's thread,
+// named, not yet playable; a fire waits for it. Kept: a sound that is named
+// but not loaded (its file missing or unreadable, the card refused it, or
+// there is no sound device): the slot keeps its path, name and volume so
+// that saving does not lose it, and stays silent otherwise.
+enum class SlotState { Empty, Loading, Kept, Loaded };
+
+// What a scheme's line gives a sound besides its file and name, applied
+// once the sound is loaded.
+struct SchemePlace {
+    std::string line;            // kept as it was read when the sound cannot be loaded
+    std::uint32_t position = 0;  // bytes into the sound
+    int volume = 0;              // the volume slider's value
+    bool countDown = false, loop = false;
+};
 
 struct SoundSlot {
     std::uint32_t timerHandle = 0;
@@ -53,8 +64,15 @@ struct SoundSlot {
     // A kept sound's scheme line, written back exactly as it was read;
     // empty for a sound chosen on this board.
     std::string keptLine;
+    // While Loading: the load's ticket, the scheme line it was asked with
+    // (what it is saved as meanwhile), and whether it was fired meanwhile
+    // (it plays the moment it can).
+    std::uint64_t loadTicket = 0;
+    std::optional<SchemePlace> loadPlace;
+    bool fireWhenLoaded = false;
 
     bool loaded() const { return state == SlotState::Loaded; }
+    bool loading() const { return state == SlotState::Loading; }
     bool kept() const { return state == SlotState::Kept; }
 
     // The time a place in the sound stands for, as the displays show it.
@@ -80,11 +98,8 @@ public:
     // sound, nothing changes and the user is told once (false). The old
     // device may go once this returned true.
     bool MoveToDevice(audio::ISoundDevice* device);
-    // The sound files the next loads will ask for, in order, for the device
-    // to read ahead; and the end of that.
-    void ReadAhead(const std::vector<std::string>& paths) {
-        if (m_directSound) m_directSound->ReadAhead(paths);
-    }
+    // The first scheme has been asked for: what the device read ahead for it
+    // and nobody took can go.
     void EndReadAhead() {
         if (m_directSound) m_directSound->EndReadAhead();
     }
@@ -95,7 +110,14 @@ public:
     void Tell(const std::string& text) { m_messages.Tell(text); }
 
     // Slots.
-    void LoadSlot(int slot, const std::string& path, const std::string& name);
+    // Reads the sound off the board's thread: the slot shows its name and
+    // that it is loading until TakeLoadedSounds puts it there. A scheme's
+    // line comes with its place; a sound chosen on the board starts at full
+    // volume. A sound that cannot be loaded is kept (with its line).
+    void LoadSlot(int slot, const std::string& path, const std::string& name, const SchemePlace* place = nullptr);
+    // Puts each sound the device has finished loading in its slot, telling
+    // the user of those that could not be; one asked to play, plays.
+    void TakeLoadedSounds();
     void ClearSlot(int slot);
     bool IsSlotPlaying(int slot);
     void SetDisplayText(int slot, DisplayKind kind, const std::string& text);
@@ -176,6 +198,9 @@ private:
     SoundSlot& at(int i) { return m_slots.at(static_cast<std::size_t>(i)); }
     void ShowLengthTitle(int slot);
     void ShowMissingTitle(int slot);
+    void ShowLoadingTitle(int slot);
+    // A load's sound in its slot: playable, or kept with why it is not.
+    void FinishLoad(int slot, std::unique_ptr<audio::ISoundBuffer> buffer);
     // The slot becomes a kept sound, at full volume as a new load would be.
     void KeepSound(int slot);
     // Stops and releases a slot's buffer, telling the user when the stop failed.
@@ -207,6 +232,7 @@ private:
     bool m_compact = false;
     int m_onPlayMode = FadeOthers;
     Hotkeys m_hotkeys{};
+    std::uint64_t m_lastTicket = 0;
     std::array<bool, kSlotCount> m_volumeMovedThisTick{}, m_volumeMovedLastTick{};
     std::array<int, kSlotCount> m_volumeDue{};  // -1: nothing waits to be drawn
 };

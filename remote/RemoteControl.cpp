@@ -11,7 +11,7 @@ BoardFeedback Snapshot(const board::Board& board) {
         const board::SoundSlot& s = board.slot(i);
         SlotFeedback& out = feedback.slots[static_cast<std::size_t>(i)];
         out.name = s.name;
-        out.state = "empty";
+        out.state = s.loading() ? "loading" : "empty";
         if (!s.loaded()) continue;
         std::uint32_t status = 0, cursor = 0;
         if (!audio::Succeeded(s.buffer->GetStatus(status))) status = 0;

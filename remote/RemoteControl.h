@@ -18,7 +18,8 @@ namespace remote {
 
 // What the board shows, for its subscribers: each slot's name, state and
 // times as its displays compute them, and the scheme's name as the title
-// shows it. A slot without a playable sound (a kept one too) is "empty".
+// shows it. A slot without a playable sound (a kept one too) is "empty",
+// one whose sound is being read "loading".
 BoardFeedback Snapshot(const board::Board& board);
 
 class RemoteControl {

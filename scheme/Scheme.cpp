@@ -17,10 +17,11 @@ std::string FormatSlotLine(Board& board, int i) {
     const board::SoundSlot& s = board.slot(i);
     if (s.state == board::SlotState::Empty) return kEmptySlotLine;
     if (s.kept() && !s.keptLine.empty()) return s.keptLine;
+    if (s.loading() && s.loadPlace) return s.loadPlace->line;
     SlotLine line;
     line.path = s.path;
     line.name = s.name;
-    line.position = board.PlayPosition(i);
+    line.position = s.loaded() ? board.PlayPosition(i) : 0;
     line.volume = s.volume;
     line.countDown = s.countDown;
     line.loop = s.loop;
@@ -29,19 +30,17 @@ std::string FormatSlotLine(Board& board, int i) {
 
 void ParseSlotLine(Board& board, const std::string& text, int i) {
     const auto f = SplitSlotFields(text);
-    board.LoadSlot(i, f[0], f[1]);
-    if (!board.slot(i).loaded()) {
-        // A sound that did not load, for whatever reason, must not cost the
-        // scheme its line.
-        if (!f[0].empty()) board.KeepSchemeLine(i, text, f[0], f[1], FieldToInt(f[3]));
-        return;
-    }
-    board.SetCountDown(i, IsSwitchOn(f[4]));
-    board.SetLoop(i, IsSwitchOn(f[5]));
+    if (f[0].empty()) return;
     // A place past what a buffer can count is past the end of any sound: the buffer refuses it.
     const std::uint64_t position = FieldToPosition(f[2]);
-    board.PositionSlot(i, position > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(position));
-    board.SetVolume(i, FieldToInt(f[3]));
+    board::SchemePlace place;
+    // A sound that does not load, for whatever reason, must not cost the scheme its line.
+    place.line = text;
+    place.position = position > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(position);
+    place.volume = FieldToInt(f[3]);
+    place.countDown = IsSwitchOn(f[4]);
+    place.loop = IsSwitchOn(f[5]);
+    board.LoadSlot(i, f[0], f[1], &place);
 }
 
 void ReloadSlot(Board& board, int i) {
@@ -84,13 +83,9 @@ bool SaveScheme(Board& board, const std::string& path) {
 }
 
 bool LoadScheme(Board& board, const std::string& path) {
+    // The slots are filled in order; their sounds are read (and decoded) on
+    // every core, off the board's thread.
     board.NewScheme();
-    // The sounds are read (and decoded) on every core while the slots are filled in order.
-    board.ReadAhead(ReadSchemeSoundPaths(path));
-    struct EndReadAhead {
-        Board& board;
-        ~EndReadAhead() { board.EndReadAhead(); }
-    } endReadAhead{board};
     fw::TextFileReader file;
     int lineNumber = 0;
     auto fail = [&] {

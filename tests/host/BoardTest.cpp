@@ -86,16 +86,53 @@ TEST_F(LoadSlotTest, ARelativePathWithoutExtensionIsNamedWhole) {
     EXPECT_EQ(Title("AB", "00;01"), view.at(1).title);
 }
 
-TEST_F(LoadSlotTest, MissingFileOrEmptyPathChangesNothing) {
+// The file is looked for off the board's thread, where a dead share cannot
+// hold the window up: one that is not there gives a kept sound, silently.
+TEST_F(LoadSlotTest, AnEmptyPathChangesNothingAndAMissingFileIsKeptWithoutAWord) {
     Load(2, "Horn");
     const auto logged = view.log.size();
-    const auto made = device.buffers.size();
-    board.LoadSlot(2, dir.Path("absent.wav"), "Other");
     board.LoadSlot(2, "", "Other");
     EXPECT_EQ(logged, view.log.size());
-    EXPECT_EQ(made, device.buffers.size());
     EXPECT_TRUE(board.slot(2).loaded());
-    EXPECT_EQ("Horn", board.slot(2).name);
+    board.LoadSlot(2, dir.Path("absent.wav"), "Other");
+    EXPECT_TRUE(board.slot(2).kept());
+    EXPECT_EQ("Other", board.slot(2).name);
+    EXPECT_EQ(Title("Other", "--;--"), view.at(2).title);
+    EXPECT_TRUE(messages.pending().empty());
+}
+
+TEST_F(LoadSlotTest, ALoadingSlotShowsItIsNotYetThereAndAFireWaitsForIt) {
+    Load(0, "Other");  // playing while the next one loads
+    device.holdLoads = true;
+    board.LoadSlot(1, testfiles::WriteSound(dir, "slow.wav", 4.0), "Slow");
+    EXPECT_TRUE(board.slot(1).loading());
+    EXPECT_EQ(Title("Slow", "..;.."), view.at(1).title) << "dots where a missing sound shows dashes";
+    board.OnPlayButton(0);
+    board.Perform({board::Action::Fire, 1});
+    board.Perform({board::Action::Fire, 1});  // still one wish to play, not a pause
+    board.Perform({board::Action::SetVolume, 1, 0.5});
+    EXPECT_EQ(1u, device.buffers.size()) << "nothing of it read yet";
+    EXPECT_FALSE(board.IsSlotPlaying(1));
+    device.FinishLoads();
+    board.TakeLoadedSounds();
+    auto& slow = *device.buffers.back();
+    EXPECT_TRUE(slow.playing) << "it starts the moment it can";
+    EXPECT_EQ(-2500, slow.volume) << "with the volume set meanwhile";
+    EXPECT_TRUE(board.fading(0)) << "and the on-play mode";
+    EXPECT_EQ(Title("Slow", "00;04"), view.at(1).title);
+
+    // Stop cancels the wish to play, and a new sound the load.
+    board.LoadSlot(2, testfiles::WriteSound(dir, "later.wav", 2.0), "Later");
+    board.Perform({board::Action::Fire, 2});
+    board.Perform({board::Action::StopAll});
+    board.LoadSlot(3, testfiles::WriteSound(dir, "gone.wav", 2.0), "Gone");
+    board.ClearSlot(3);
+    EXPECT_EQ(1, device.cancelled);
+    device.FinishLoads();
+    board.TakeLoadedSounds();
+    EXPECT_TRUE(board.slot(2).loaded());
+    EXPECT_FALSE(board.IsSlotPlaying(2));
+    EXPECT_EQ(board::SlotState::Empty, board.slot(3).state);
 }
 
 TEST_F(LoadSlotTest, VolumeSliderReturnsToFullOnLoadButNotOnClear) {

@@ -123,7 +123,11 @@ public:
     std::unique_ptr<audio::ISoundBuffer> CopyBuffer(audio::ISoundBuffer& source) override {
         return device_.CopyBuffer(source);
     }
-    void ReadAhead(const std::vector<std::string>& paths) override { device_.ReadAhead(paths); }
+    void BeginLoad(std::uint64_t ticket, const std::string& path, std::uint32_t flags) override {
+        device_.BeginLoad(ticket, path, flags);
+    }
+    void CancelLoad(std::uint64_t ticket) override { device_.CancelLoad(ticket); }
+    std::vector<audio::LoadedSound> TakeLoaded() override { return device_.TakeLoaded(); }
     void EndReadAhead() override { device_.EndReadAhead(); }
 
 private:

@@ -135,13 +135,17 @@ public:
         auto state = std::make_shared<BufferState>();
         state->path = path;
         state->flags = flags;
-        buffers.push_back(state);
         auto notLoaded = [&](audio::SoundError error) { return std::make_unique<FakeBuffer>(state, error); };
-        if (failing.count(path)) return notLoaded(failing[path]);
+        // Like the real loader, a file that cannot be opened makes no buffer at all.
         std::FILE* f = std::fopen(path.c_str(), "rb");
         if (!f || unreadable.count(path)) {
             if (f) std::fclose(f);
             return notLoaded(audio::SoundError::Unreadable);
+        }
+        buffers.push_back(state);
+        if (failing.count(path)) {
+            std::fclose(f);
+            return notLoaded(failing[path]);
         }
         audio::FileByteSource source(f);
         audio::WavInfo wav;
@@ -187,19 +191,43 @@ public:
         }
     }
 
-    void ReadAhead(const std::vector<std::string>& paths) override {
-        readAhead = paths;
-        readAheadCalls.push_back("ahead " + std::to_string(paths.size()));
+    // A load finishes at once, unless loads are held: then it waits until FinishLoads.
+    void BeginLoad(std::uint64_t ticket, const std::string& path, std::uint32_t flags) override {
+        asked.push_back(path);
+        loading.push_back({ticket, path, flags});
+        if (!holdLoads) FinishLoads();
     }
-    void EndReadAhead() override { readAheadCalls.push_back("end"); }
+    void CancelLoad(std::uint64_t ticket) override {
+        ++cancelled;
+        loading.erase(std::remove_if(loading.begin(), loading.end(), [&](const Load& l) { return l.ticket == ticket; }),
+                      loading.end());
+        finished.erase(std::remove_if(finished.begin(), finished.end(),
+                                      [&](const audio::LoadedSound& l) { return l.ticket == ticket; }),
+                       finished.end());
+    }
+    std::vector<audio::LoadedSound> TakeLoaded() override { return std::exchange(finished, {}); }
+    // Every load held so far, finished in the order asked.
+    void FinishLoads() {
+        for (const Load& l : std::exchange(loading, {})) finished.push_back({l.ticket, CreateBuffer(l.path, l.flags)});
+    }
+    void EndReadAhead() override { ++readAheadEnds; }
 
     BufferState& last() { return *buffers.back(); }
 
     std::set<std::string> refused;                     // files CreateSoundBuffer turns down
     std::set<std::string> unreadable;                  // files that cannot be opened (locked, no access)
     std::map<std::string, audio::SoundError> failing;  // files that fail to load with that error
-    std::vector<std::string> readAhead;                // the paths of the last read-ahead
-    std::vector<std::string> readAheadCalls;
+    struct Load {
+        std::uint64_t ticket;
+        std::string path;
+        std::uint32_t flags;
+    };
+    bool holdLoads = false;                            // loads wait for FinishLoads
+    std::vector<Load> loading;                         // held loads, in the order asked
+    std::vector<audio::LoadedSound> finished;          // finished, not yet taken
+    std::vector<std::string> asked;                    // every load's path, in the order asked
+    int cancelled = 0;                                 // loads cancelled
+    int readAheadEnds = 0;
     bool refuseCopies = false;                         // CopyBuffer fails
     std::vector<std::shared_ptr<BufferState>> buffers;  // every buffer ever made, oldest first
 };

@@ -291,7 +291,8 @@ TEST_F(BoardDlgTest, TwoQuickClicksOnATimeDisplaySwitchItTwice) {
 TEST_F(BoardDlgTest, TheTicksLeaveAHeldPositionThumbAlone) {
     wintest::TempWav wav("board_held.wav", wintest::Tone(3.0));
     board_.Controller().board().LoadSlot(0, wav.path(), "HELD");
-    ASSERT_TRUE(board_.Board().slot(0).loaded());
+    // Read on a loader, and put in its slot when the window hears of it.
+    ASSERT_TRUE(wintest::PumpUntil([&] { return board_.Board().slot(0).loaded(); }));
     board_.Controller().board().OnPlayButton(0);
     HWND slider = Item(app::kSlotIds[0].position);
     auto* control = static_cast<CZipSliderCtl*>(fw::Control::FromHandle(slider));
