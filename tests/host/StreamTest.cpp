@@ -20,7 +20,9 @@ public:
     const audio::PcmLayout& Layout() const override { return layout_; }
     std::uint64_t Size() const override { return kFrames * 4; }
     std::uint64_t LengthBytes() const override { return Size(); }
+    std::uint64_t Ready() const override { return ready * 4; }
     std::size_t ReadAt(std::uint64_t offset, void* to, std::size_t bytes) override {
+        ++reads;
         for (std::size_t i = 0; i < bytes; i += 4) {
             if (offset + i >= failFrom * 4) return i;
             const auto value = static_cast<std::uint32_t>((offset + i) / 4 + 1);
@@ -29,6 +31,8 @@ public:
         return bytes;
     }
     std::uint64_t failFrom = kFrames;
+    std::uint64_t ready = kFrames;  // frames the source has so far
+    int reads = 0;
 
 private:
     audio::PcmLayout layout_;
@@ -70,6 +74,8 @@ struct Rig {
         sizes.guard = 16 * 4;
         sizes.chunk = 8 * 4;
         sizes.head = kHeadFrames * 4;
+        sizes.block = 16 * 4;
+        sizes.readAhead = 32 * 4;
         auto head = std::make_shared<std::vector<std::uint8_t>>(sizes.head);
         source->ReadAt(0, head->data(), head->size());
         auto owned = std::make_unique<FakeRing>();
@@ -77,15 +83,17 @@ struct Rig {
         stream = std::make_unique<audio::SoundStream>(source, head, std::move(owned), sizes);
         EXPECT_EQ(0, stream->SetPosition(0));
     }
-    // The card plays `frames` frames; every 8 the UI refreshes and, when
-    // `pumping`, the pump takes its turn.
-    void Listen(int frames, bool pumping = true) {
+    // Who takes a turn every 8 frames, besides the UI's refresh.
+    enum class Turns { None, Feeder, Both };
+    // The card plays `frames` frames.
+    void Listen(int frames, Turns turns = Turns::Both) {
         for (int i = 0; i < frames; ++i) {
             ring->PlayFrame(heard);
             if (i % 8) continue;
             std::uint32_t status = 0;
             stream->GetStatus(status);
-            if (pumping) stream->Pump();
+            if (turns == Turns::Both) stream->Read(false);
+            if (turns != Turns::None) stream->Feed();
         }
     }
     std::uint32_t Position() {
@@ -127,32 +135,41 @@ TEST(SoundStream, PlaysWhatTheSoundHoldsWhereverItIsAndWhateverBefalls) {
     const Case cases[] = {
         {"round the ring many times", [](Rig& r) { r.stream->Play(false); r.Listen(600); }, "1-600", true, 600, true},
         {"over the loop's seam from the end to the start",
-         [](Rig& r) { r.stream->SetPosition(950 * 4); r.stream->Play(true); r.Listen(8, false); r.Listen(192); },
+         [](Rig& r) { r.stream->SetPosition(950 * 4); r.stream->Play(true); r.Listen(8, Rig::Turns::None); r.Listen(192); },
          "951-1000,1-141", true, 141, true},
         {"to the end without looping: stopped and rewound",
          [](Rig& r) { r.stream->SetPosition(950 * 4); r.stream->Play(false); r.Listen(120); }, "951-1000", true, 0,
          false},
-        {"from the start again after the end, before the pump's turn",
+        {"from the start again after the end, before the feeder's turn",
          [](Rig& r) { r.stream->SetPosition(990 * 4); r.stream->Play(false); r.Listen(60); r.stream->Play(false);
-             r.Listen(8, false); }, "991-1000,1-8", false, 8, true},
-        {"a seek far from the head while playing waits for the pump, then goes on there",
-         [](Rig& r) { r.stream->Play(false); r.Listen(20); r.stream->SetPosition(700 * 4); r.Listen(4, false);
+             r.Listen(8, Rig::Turns::None); }, "991-1000,1-8", false, 8, true},
+        {"a seek far from the head while playing waits for the reader, then goes on there",
+         [](Rig& r) { r.stream->Play(false); r.Listen(20); r.stream->SetPosition(700 * 4); r.Listen(4, Rig::Turns::None);
              EXPECT_EQ(700u, r.Position()); r.Listen(10); }, "1-20,701-709", true, 709, true},
         {"a seek within the head starts at once",
-         [](Rig& r) { r.stream->SetPosition(10 * 4); r.stream->Play(false); r.Listen(30, false); }, "11-40", true, 40,
+         [](Rig& r) { r.stream->SetPosition(10 * 4); r.stream->Play(false); r.Listen(30, Rig::Turns::None); }, "11-40", true, 40,
          true},
         {"a seek at or past the end is refused",
          [](Rig& r) { r.stream->SetPosition(5 * 4); EXPECT_NE(0, r.stream->SetPosition(kFrames * 4)); }, "", true, 5,
          false},
+        {"a reader that stalls while the read-ahead lasts goes unheard",
+         [](Rig& r) { r.stream->SetPosition(200 * 4); r.stream->Play(false); r.Listen(100);
+             r.Listen(70, Rig::Turns::Feeder); r.Listen(10); }, "201-379", true, 379, true},
+        {"a reader stalled past the read-ahead: silence, then on where the sound broke off",
+         [](Rig& r) { r.stream->SetPosition(200 * 4); r.stream->Play(false); r.Listen(100);
+             r.Listen(150, Rig::Turns::Feeder); r.Listen(40); }, "201-415", false, 415, true},
+        {"a source still being made: silence where it has nothing yet, then on once it has",
+         [](Rig& r) { r.source->ready = 150; r.stream->Play(false); r.Listen(200); r.source->ready = kFrames;
+             r.Listen(40); }, "1-189", false, 189, true},
         {"a ring that ran dry plays silence, then goes on where the sound broke off",
-         [](Rig& r) { r.stream->SetPosition(200 * 4); r.stream->Play(false); r.Listen(9); r.Listen(100, false);
-             r.Listen(60); }, "201-315", false, 315, true},
+         [](Rig& r) { r.stream->SetPosition(200 * 4); r.stream->Play(false); r.Listen(9); r.Listen(100, Rig::Turns::None);
+             r.Listen(60); }, "201-291", false, 291, true},
         {"after a cursor that may have lapped the ring, the sound goes on after what was written",
          [](Rig& r) { r.stream->Play(false); r.Listen(16); for (int i = 0; i < 200; ++i) r.ring->PlayFrame(r.heard);
              r.ring->lapNext = true; r.Playing(); r.heard.clear(); r.Listen(15); }, "58-72", true, 72, true},
         {"switching the loop on at the end's doorstep plays the start after it",
          [](Rig& r) { r.stream->SetPosition(990 * 4); r.stream->Play(false); r.Listen(5); r.stream->Stop();
-             r.stream->Play(true); r.Listen(20, false); }, "991-1000,1-14", true, 14, true},
+             r.stream->Play(true); r.Listen(20, Rig::Turns::None); }, "991-1000,1-14", true, 14, true},
         {"pausing keeps the place; the next start goes on from it",
          [](Rig& r) { r.stream->Play(false); r.Listen(300); r.stream->Stop(); r.Listen(50); r.stream->Play(false);
              r.Listen(50); }, "1-350", true, 350, true},
@@ -187,6 +204,18 @@ TEST(SoundStream, AReadErrorStopsTheSoundRewoundAndSaysSoOnce) {
     EXPECT_FALSE(rig.Playing());
     EXPECT_EQ(0u, rig.Position());
     EXPECT_EQ(audio::SoundError::StreamRead, rig.stream->TakeError());
+    EXPECT_EQ(audio::SoundError::None, rig.stream->TakeError());
+
+    // The source is not tried again until the next Play, which reads on past the place.
+    rig.source->failFrom = kFrames;
+    const int reads = rig.source->reads;
+    rig.Listen(100);
+    EXPECT_EQ(reads, rig.source->reads);
+    rig.heard.clear();
+    rig.stream->SetPosition(390 * 4);
+    rig.stream->Play(false);
+    rig.Listen(40);
+    EXPECT_EQ(Frames("391-429"), rig.heard);
     EXPECT_EQ(audio::SoundError::None, rig.stream->TakeError());
 }
 
