@@ -5,11 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <functional>
+#include <thread>
 
 #include "audio/SoundSize.h"
 #include "audio/SoundStream.h"
+#include "audio/StreamThreads.h"
 
 namespace {
 
@@ -233,3 +237,178 @@ TEST(SoundStream, SizesAreWholeFramesAndHoldTheirOrder) {
 }
 
 }  // namespace
+
+// --- Eighteen streams under the program's own threads ------------------------
+//
+// One feeder and a reader per stream, as the program runs them, with rings
+// that a fake card plays in real time at 44.1 kHz. Seventeen sources answer
+// each read after 100 ms; one blocks for 3 s in its second read, long past
+// what it has in memory.
+
+namespace threaded {
+
+constexpr std::uint32_t kRate = 44100, kBytesPerSec = kRate * 4;
+constexpr std::uint64_t kStart = 10 * kRate;  // frames: past the head, so every start needs its reader
+
+class SlowSource : public audio::PcmSource {
+public:
+    SlowSource() { layout_.format = {2, kRate, kBytesPerSec, 4, 16}; }
+    const audio::PcmLayout& Layout() const override { return layout_; }
+    std::uint64_t Size() const override { return 60ull * kBytesPerSec; }
+    std::uint64_t LengthBytes() const override { return Size(); }
+    std::size_t ReadAt(std::uint64_t offset, void* to, std::size_t bytes) override {
+        const bool stalls = ++reads_ == stallOnRead;
+        std::this_thread::sleep_for(stalls ? std::chrono::seconds(3) : std::chrono::milliseconds(100));
+        if (stalls) stalled = true;
+        Fill(offset, to, bytes);
+        return bytes;
+    }
+    static void Fill(std::uint64_t offset, void* to, std::size_t bytes) {
+        for (std::size_t i = 0; i < bytes; i += 4) {
+            const auto value = static_cast<std::uint32_t>((offset + i) / 4 + 1);
+            std::memcpy(static_cast<char*>(to) + i, &value, 4);
+        }
+    }
+    int stallOnRead = 0;
+    std::atomic<bool> stalled{false};  // the stalling read has returned
+
+private:
+    audio::PcmLayout layout_;
+    int reads_ = 0;  // the stream's reader alone reads
+};
+
+// A ring the card plays whenever it runs; what it heard is judged as it goes.
+class ClockRing : public audio::SoundRing {
+public:
+    explicit ClockRing(std::uint32_t size) : bytes_(size, 0xEE) {}
+    std::uint32_t Size() const override { return static_cast<std::uint32_t>(bytes_.size()); }
+    bool Cursor(std::uint32_t& at, bool& lapped) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        at = cursor_;
+        lapped = std::exchange(sinceCursor_, 0) >= bytes_.size();
+        return true;
+    }
+    bool Write(std::uint32_t at, const std::uint8_t* from, std::uint32_t count) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (std::uint32_t i = 0; i < count; ++i) bytes_[(at + i) % Size()] = from ? from[i] : 0;
+        return true;
+    }
+    bool Start() override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return running_ = true;
+    }
+    bool Halt() override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (running_ && !closing_) ++halts;
+        running_ = false;
+        return true;
+    }
+    void Play(std::uint64_t frames) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (std::uint64_t f = 0; running_ && f < frames; ++f) {
+            std::uint32_t value;
+            std::memcpy(&value, &bytes_[cursor_], 4);
+            cursor_ = (cursor_ + 4) % Size();
+            sinceCursor_ += 4;
+            if (!value) {
+                silent += last != 0;
+            } else {
+                wrong += last && value != last + 1;  // old sound, or a jump
+                last = value;
+            }
+        }
+    }
+    void Closing() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        closing_ = true;
+    }
+    std::uint32_t Last() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return last;
+    }
+    // Frames of silence after the first sound, frames out of order, halts.
+    std::uint64_t silent = 0, wrong = 0, halts = 0;
+    std::uint32_t last = 0;
+
+private:
+    std::mutex mutex_;
+    std::vector<std::uint8_t> bytes_;
+    std::uint32_t cursor_ = 0;
+    std::uint64_t sinceCursor_ = 0;
+    bool running_ = false, closing_ = false;
+};
+
+TEST(SoundStreamThreads, OneStalledFileSilencesOnlyItsOwnStreamAndNobodyHearsOldSound) {
+    constexpr int kStreams = 18, kStalled = 5;
+    const audio::StreamSizes sizes = audio::StreamSizes::For(kBytesPerSec, 4);
+    audio::StreamFeeder feeder(std::chrono::milliseconds(100));
+    std::vector<std::shared_ptr<SlowSource>> sources;
+    std::vector<ClockRing*> rings;
+    std::vector<std::shared_ptr<audio::SoundStream>> streams;
+    for (int i = 0; i < kStreams; ++i) {
+        sources.push_back(std::make_shared<SlowSource>());
+        if (i == kStalled) sources.back()->stallOnRead = 2;
+        auto head = std::make_shared<std::vector<std::uint8_t>>(sizes.head);
+        SlowSource::Fill(0, head->data(), head->size());
+        auto ring = std::make_unique<ClockRing>(sizes.ring);
+        rings.push_back(ring.get());
+        streams.push_back(std::make_shared<audio::SoundStream>(sources.back(), head, std::move(ring), sizes));
+        ASSERT_EQ(0, streams.back()->SetPosition(kStart * 4));
+        ASSERT_TRUE(audio::StartStreamReader(streams.back()));
+        feeder.Add(streams.back());
+    }
+    for (auto& stream : streams) ASSERT_EQ(0, stream->Play(false));
+    feeder.Wake();
+
+    // The card plays every running ring as time goes; the board's refresh
+    // looks at each stream every tenth of a second; until the stalled stream
+    // has been heard again well after its read returned.
+    std::atomic<bool> done{false};
+    std::thread card([&] {
+        auto before = std::chrono::steady_clock::now();
+        while (!done) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            const auto now = std::chrono::steady_clock::now();
+            const auto frames = std::chrono::duration_cast<std::chrono::microseconds>(now - before).count() * kRate / 1000000;
+            before += std::chrono::microseconds(frames * 1000000 / kRate);
+            for (ClockRing* ring : rings) ring->Play(static_cast<std::uint64_t>(frames));
+        }
+    });
+    std::uint32_t resumedFrom = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+        for (auto& stream : streams) {
+            std::uint32_t status = 0;
+            stream->GetStatus(status);
+        }
+        if (!resumedFrom && sources[kStalled]->stalled) resumedFrom = rings[kStalled]->Last();
+        if (resumedFrom && rings[kStalled]->Last() > resumedFrom + kRate / 2) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    for (ClockRing* ring : rings) ring->Closing();
+    done = true;
+    card.join();
+
+    EXPECT_GT(rings[kStalled]->last, resumedFrom + kRate / 2) << "the stalled stream plays again once its read returns";
+    EXPECT_GE(rings[kStalled]->halts, 1u) << "the stall outlasted what it had in memory";
+    for (int i = 0; i < kStreams; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(0u, rings[i]->wrong) << "old sound or a jump";
+        if (i == kStalled) continue;
+        EXPECT_EQ(0u, rings[i]->silent);
+        EXPECT_EQ(0u, rings[i]->halts);
+        EXPECT_GT(rings[i]->last, kStart + 3 * kRate) << "played through the stall";
+    }
+    EXPECT_EQ(audio::SoundError::None, streams[kStalled]->TakeError());
+
+    // Closed, every reader ends by itself.
+    std::vector<std::weak_ptr<audio::SoundStream>> gone(streams.begin(), streams.end());
+    for (auto& stream : streams) stream->Close();
+    streams.clear();
+    for (auto& stream : gone) feeder.Remove(stream.lock().get());
+    const auto ended = [&] { return std::all_of(gone.begin(), gone.end(), [](auto& s) { return s.expired(); }); };
+    for (int i = 0; i < 600 && !ended(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(ended());
+}
+
+}  // namespace threaded
