@@ -11,6 +11,7 @@
 #include <functional>
 #include <thread>
 
+#include "TestFiles.h"
 #include "audio/SoundSize.h"
 #include "audio/SoundStream.h"
 #include "audio/StreamThreads.h"
@@ -221,6 +222,34 @@ TEST(SoundStream, AReadErrorStopsTheSoundRewoundAndSaysSoOnce) {
     rig.Listen(40);
     EXPECT_EQ(Frames("391-429"), rig.heard);
     EXPECT_EQ(audio::SoundError::None, rig.stream->TakeError());
+}
+
+// A file whose reads failed (a share that dropped) is opened again by its
+// path at the next read, but only while the path holds the same sound.
+TEST(StreamedFile, AFileThatFailedIsOpenedAgainByItsPathWhileItHoldsTheSameSound) {
+    testfiles::TempDir dir;
+    testfiles::WavFields wav;
+    wav.dataBytes = 8000;
+    const std::string path = testfiles::WriteWav(dir, "long.wav", wav);
+    const audio::OpenedSound sound = audio::OpenWav(path);
+    ASSERT_TRUE(sound.source);
+    std::vector<std::uint8_t> bytes(1000);
+    auto read = [&] { return sound.source->ReadAt(4000, bytes.data(), bytes.size()); };
+    // Gone under the handle that reads it (the file it holds cut short), and from its path.
+    auto lose = [&] {
+        std::filesystem::resize_file(path, 44);
+        EXPECT_EQ(0u, read());
+        std::filesystem::remove(path);
+    };
+    EXPECT_EQ(1000u, read());
+    lose();
+    EXPECT_EQ(0u, read()) << "nothing at its path";
+    testfiles::WriteWav(dir, "long.wav", wav);
+    EXPECT_EQ(1000u, read()) << "the same sound back at its path";
+    lose();
+    wav.dataBytes = 6000;
+    testfiles::WriteWav(dir, "long.wav", wav);
+    EXPECT_EQ(0u, read()) << "another sound in its place";
 }
 
 TEST(SoundStream, SizesAreWholeFramesAndHoldTheirOrder) {
