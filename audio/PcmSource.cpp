@@ -1,40 +1,73 @@
 #include "audio/PcmSource.h"
 
-#include <cstdio>
+#include <mutex>
 
 #include "audio/SoundKind.h"
-#include "framework/FileStatus.h"
+#include "framework/ReadOnlyFile.h"
 
 namespace audio {
 
 namespace {
 
-// The data chunk of an open WAV file; the file is closed with the source.
-class WavPcmSource : public PcmSource {
+class HeldFileBytes : public ByteSource {
 public:
-    WavPcmSource(std::FILE* file, const WavInfo& wav, std::uint64_t fileSize)
-        : file_(file), bytes_(file), dataOffset_(wav.dataOffset), size_(wav.dataBytes), length_(fileSize) {
-        layout_.format = wav.format;
-        layout_.validBitsPerSample = wav.validBitsPerSample;
-    }
-    ~WavPcmSource() override { std::fclose(file_); }
-    WavPcmSource(const WavPcmSource&) = delete;
-    WavPcmSource& operator=(const WavPcmSource&) = delete;
-
-    const PcmLayout& Layout() const override { return layout_; }
-    std::uint64_t Size() const override { return size_; }
-    std::uint64_t LengthBytes() const override { return length_; }
+    explicit HeldFileBytes(fw::ReadOnlyFile& file) : file_(file) {}
+    std::uint64_t Size() const override { return file_.Size(); }
     std::size_t ReadAt(std::uint64_t offset, void* to, std::size_t bytes) override {
-        if (offset >= size_) return 0;
-        if (bytes > size_ - offset) bytes = static_cast<std::size_t>(size_ - offset);
-        return bytes_.ReadAt(dataOffset_ + offset, to, bytes);
+        return file_.ReadAt(offset, to, bytes);
     }
 
 private:
-    std::FILE* file_;
-    FileByteSource bytes_;
+    fw::ReadOnlyFile& file_;
+};
+
+bool SameSound(const WavInfo& a, const WavInfo& b) {
+    return a.dataOffset == b.dataOffset && a.dataBytes == b.dataBytes && a.format.channels == b.format.channels &&
+           a.format.samplesPerSec == b.format.samplesPerSec && a.format.blockAlign == b.format.blockAlign &&
+           a.format.bitsPerSample == b.format.bitsPerSample && a.validBitsPerSample == b.validBitsPerSample;
+}
+
+// The data chunk of a WAV file held open; the file is closed with the source.
+class WavPcmSource : public PcmSource {
+public:
+    WavPcmSource(std::string path, std::unique_ptr<fw::ReadOnlyFile> file, const WavInfo& wav)
+        : path_(std::move(path)), file_(std::move(file)), wav_(wav), length_(file_->Size()) {
+        layout_.format = wav.format;
+        layout_.validBitsPerSample = wav.validBitsPerSample;
+    }
+
+    const PcmLayout& Layout() const override { return layout_; }
+    std::uint64_t Size() const override { return wav_.dataBytes; }
+    std::uint64_t LengthBytes() const override { return length_; }
+    std::size_t ReadAt(std::uint64_t offset, void* to, std::size_t bytes) override {
+        if (offset >= Size()) return 0;
+        if (bytes > Size() - offset) bytes = static_cast<std::size_t>(Size() - offset);
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!file_) file_ = Reopen();
+        if (!file_) return 0;
+        const std::size_t got = file_->ReadAt(wav_.dataOffset + offset, to, bytes);
+        // A handle on a share that dropped reads nothing ever again.
+        if (got < bytes) file_.reset();
+        return got;
+    }
+
+private:
+    // Only the same sound: a file put in its place since is not played from the middle.
+    std::unique_ptr<fw::ReadOnlyFile> Reopen() const {
+        auto file = fw::ReadOnlyFile::Open(path_);
+        if (!file) return nullptr;
+        HeldFileBytes bytes(*file);
+        WavInfo wav;
+        if (ReadWavInfo(bytes, wav) != WavResult::Ok || !SameSound(wav, wav_)) return nullptr;
+        return file;
+    }
+
+    const std::string path_;
+    std::mutex mutex_;
+    std::unique_ptr<fw::ReadOnlyFile> file_;  // null after a failed read, until the next one opens it again
+    const WavInfo wav_;
+    const std::uint64_t length_;
     PcmLayout layout_;
-    std::uint64_t dataOffset_, size_, length_;
 };
 
 }  // namespace
@@ -42,15 +75,11 @@ private:
 OpenedSound OpenWav(const std::string& path) {
     OpenedSound sound;
     sound.error = SoundError::Unreadable;
-    // Only a regular file: a pipe or a device name could block the open.
-    std::uint64_t fileSize = 0;
-    if (!fw::QueryFileSize(path, fileSize)) return sound;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    auto file = fw::ReadOnlyFile::Open(path);
     if (!file) return sound;
-    FileByteSource bytes(file);
+    HeldFileBytes bytes(*file);
     std::uint8_t head[12];
     if (!ReadsAsWav(path, head, bytes.ReadAt(0, head, sizeof head))) {
-        std::fclose(file);
         sound.error = SoundError::Undecodable;
         sound.needsDecoding = true;
         return sound;
@@ -58,14 +87,13 @@ OpenedSound OpenWav(const std::string& path) {
     WavInfo wav;
     const WavResult read = ReadWavInfo(bytes, wav);
     if (read != WavResult::Ok) {
-        std::fclose(file);
         if (read == WavResult::NotPcm) {
             sound.error = SoundError::CreateSoundBuffer;
             sound.needsDecoding = true;
         }
         return sound;
     }
-    sound.source = std::make_shared<WavPcmSource>(file, wav, fileSize);
+    sound.source = std::make_shared<WavPcmSource>(path, std::move(file), wav);
     sound.error = SoundError::None;
     return sound;
 }

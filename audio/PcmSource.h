@@ -29,8 +29,18 @@ public:
     // own bytes.
     virtual std::uint64_t LengthBytes() const = 0;
     // Reads up to `bytes` at `offset` into the sound; fewer only at its end
-    // or on a read error.
+    // or on a read error. A read may take long (a slow disk, a share that
+    // answers late): once the sound is loaded, only a stream's own reader
+    // thread reads it. Two streams of one sound (while it moves to another
+    // output) may read it at once.
     virtual std::size_t ReadAt(std::uint64_t offset, void* to, std::size_t bytes) = 0;
+    // How many bytes from the start can be read now. A sound still being
+    // made (decoded while it already plays) has only its first part: a
+    // stream that needs bytes past this is not failing but waits for them,
+    // silent, and plays on once they are there. Size() once the source is
+    // complete, and also once it can get no further (its making failed), so
+    // that a read past what it has fails and says so.
+    virtual std::uint64_t Ready() const { return Size(); }
 };
 
 struct OpenedSound {
@@ -43,7 +53,9 @@ struct OpenedSound {
 
 // A WAV file's samples, read in place: the RIFF chunks, or the fixed 44-byte
 // header when none are found (audio/WavFormat.h). A file that is not read as
-// a WAV (audio/SoundKind.h) needs decoding.
+// a WAV (audio/SoundKind.h) needs decoding. The file is held open for reading
+// only (fw::ReadOnlyFile); after a failed read (a share that dropped) the
+// next read opens it again by its path, if it still holds the same sound.
 OpenedSound OpenWav(const std::string& path);
 
 }  // namespace audio

@@ -1,7 +1,9 @@
 #include "audio/SoundStream.h"
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
+#include <new>
 #include <utility>
 
 namespace audio {
@@ -11,23 +13,27 @@ constexpr Result kOk = 0;
 constexpr Result kFailed = static_cast<Result>(0x80004005u);        // E_FAIL
 constexpr Result kInvalidParam = static_cast<Result>(0x80070057u);  // DSERR_INVALIDPARAM
 constexpr std::uint32_t kStatusLooping = 4;                         // DSBSTATUS_LOOPING
+// How often a reader looks again at a source that does not have its bytes yet.
+constexpr std::chrono::milliseconds kLookAgain{100};
 }  // namespace
 
 StreamSizes StreamSizes::For(std::uint32_t bytesPerSec, std::uint32_t frame) {
     StreamSizes s;
     s.frame = std::max<std::uint32_t>(frame, 1);
-    auto seconds = [&](double t) {
-        auto bytes = static_cast<std::uint32_t>(bytesPerSec * t);
-        return std::max(bytes - bytes % s.frame, s.frame);
-    };
-    // A disk may take well over a second to answer now and then; the UI's
-    // 100 ms refresh sees a dry ring long before its half second of silence
-    // is through.
+    auto whole = [&](std::uint32_t bytes) { return std::max(bytes - bytes % s.frame, s.frame); };
+    auto seconds = [&](double t) { return whole(static_cast<std::uint32_t>(bytesPerSec * t)); };
+    // The feeder, which never waits for a file, sees a dry ring long before
+    // its half second of silence is through.
     s.ring = seconds(2.0);
     s.ahead = seconds(1.5);
     s.guard = s.ring - s.ahead;
     s.chunk = seconds(0.25);
     s.head = seconds(4.0);
+    // Blocks large enough that a disk or share answering each request late
+    // still delivers many times what the sound takes; seconds in memory
+    // beyond the ring ride out a file that stalls now and then.
+    s.block = whole(256u << 10);
+    s.readAhead = std::max(seconds(4.0), s.block);
     return s;
 }
 
@@ -37,13 +43,13 @@ SoundStream::SoundStream(std::shared_ptr<PcmSource> source, std::shared_ptr<cons
       head_(std::move(head)),
       sizes_(sizes),
       size_(source_->Size() - source_->Size() % sizes.frame),
-      ring_(std::move(ring)),
-      scratch_(sizes.ahead) {}
+      ring_(std::move(ring)) {}
 
 Result SoundStream::Play(bool looping) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (closed_) return kFailed;
     Observe();
+    readFailed_ = false;  // the source is tried again: a file that failed is opened again
     if (looping != looping_ && seamWritten_ && seam_ >= played_) {
         // The ring holds what follows the end for the other setting: the
         // start again, or silence. Written again from there.
@@ -52,12 +58,12 @@ Result SoundStream::Play(bool looping) {
         written_ = silentTo_ = seam_;
         next_ = looping ? 0 : size_;
         pastEnd_ = !looping;
-        ++epoch_;
     }
     looping_ = looping;
     playing_ = true;
     FillFromMemory();
     StartWhenReady();
+    WakeReaderIfDue();
     if (!running_ && !waiting_) {
         playing_ = false;  // the card would not start
         return kFailed;
@@ -81,6 +87,7 @@ Result SoundStream::SetPosition(std::uint32_t bytes) {
     if (closed_) return kFailed;
     if (bytes >= size_) return kInvalidParam;
     Prime(bytes - bytes % sizes_.frame);
+    WakeReaderIfDue();
     return kOk;
 }
 
@@ -110,37 +117,61 @@ void SoundStream::Close() {
     closed_ = true;
     playing_ = false;
     Halt();
+    DropReadAhead();
+    readable_.notify_all();
 }
 
-bool SoundStream::Pump() {
-    std::unique_lock<std::mutex> lock(mutex_);
+bool SoundStream::Feed() {
+    std::lock_guard<std::mutex> lock(mutex_);
     if (closed_) return false;
     Observe();
     FillFromMemory();
     StartWhenReady();
-    const Plan plan = NextWrite();
-    // Reads come in chunks; a ring being primed, or the last bytes of the sound, at once.
-    const bool due = plan.source == Source::Disk &&
-                     (waiting_ || plan.bytes >= sizes_.chunk || plan.from + plan.bytes == size_);
-    if (!due) return running_ || waiting_;
-    const std::uint32_t epoch = epoch_;
+    WakeReaderIfDue();
+    return running_ || waiting_;
+}
+
+bool SoundStream::Read(bool wait) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    ReadPlan plan = NextRead();
+    while (wait && !closed_ && !plan.bytes) {
+        if (plan.later)
+            readable_.wait_for(lock, kLookAgain);
+        else
+            readable_.wait(lock);
+        plan = NextRead();
+    }
+    if (closed_) return false;
+    if (!plan.bytes) return true;
+    // Stopped, back at the start, and said once; no further reads until the next Play.
+    auto fail = [&](SoundError error) {
+        readFailed_ = true;
+        Fail(error);
+        return true;
+    };
+    std::vector<std::uint8_t> block = std::move(spare_);
+    try {
+        block.resize(plan.bytes);
+    } catch (const std::bad_alloc&) {
+        return fail(SoundError::TooLarge);
+    }
+    const std::uint32_t epoch = readEpoch_;
     lock.unlock();
-    const std::size_t got = source_->ReadAt(plan.from, scratch_.data(), plan.bytes);
+    const std::size_t got = source_->ReadAt(plan.from, block.data(), plan.bytes);
     lock.lock();
     if (closed_) return false;
-    // Primed again (a seek, a rewind) while the disk answered: this was read for another place.
-    if (epoch != epoch_) return true;
-    if (got != plan.bytes) {
-        Fail(SoundError::StreamRead);
-        return false;
+    if (epoch != readEpoch_) {
+        // Read for a place the ring no longer needs (a seek while the disk answered).
+        spare_ = std::move(block);
+        return true;
     }
-    Observe();
-    if (epoch != epoch_) return true;
-    if (Commit(plan, scratch_.data())) {
-        FillFromMemory();
-        StartWhenReady();
-    }
-    return running_ || waiting_;
+    if (got != plan.bytes) return fail(SoundError::StreamRead);
+    readAhead_.push_back({plan.from, std::move(block), 0});
+    readAheadBytes_ += plan.bytes;
+    readFrom_ = plan.from + plan.bytes;
+    FillFromMemory();
+    StartWhenReady();
+    return true;
 }
 
 void SoundStream::Observe() {
@@ -174,7 +205,7 @@ void SoundStream::Prime(std::uint64_t from) {
     next_ = from;
     pastEnd_ = seamWritten_ = false;
     waiting_ = true;
-    ++epoch_;
+    Realign();
     FillFromMemory();
     StartWhenReady();
 }
@@ -186,14 +217,13 @@ SoundStream::Plan SoundStream::NextWrite() const {
     std::uint64_t room = sizes_.ahead - inRing;
     room -= room % sizes_.frame;
     if (pastEnd_) return {Source::Silence, size_, static_cast<std::uint32_t>(room)};
-    const std::uint64_t head = std::min<std::uint64_t>(head_->size(), size_);
     plan.from = next_;
     plan.bytes = static_cast<std::uint32_t>(std::min(room, size_ - next_));
-    if (next_ < head) {
+    if (next_ < HeadEnd()) {
         plan.source = Source::Head;
-        plan.bytes = static_cast<std::uint32_t>(std::min<std::uint64_t>(plan.bytes, head - next_));
+        plan.bytes = static_cast<std::uint32_t>(std::min<std::uint64_t>(plan.bytes, HeadEnd() - next_));
     } else {
-        plan.source = Source::Disk;
+        plan.source = Source::ReadAhead;
     }
     return plan;
 }
@@ -236,9 +266,28 @@ bool SoundStream::Commit(const Plan& plan, const std::uint8_t* bytes) {
 
 void SoundStream::FillFromMemory() {
     for (;;) {
-        const Plan plan = NextWrite();
-        if (plan.source != Source::Head && plan.source != Source::Silence) return;
-        if (!Commit(plan, plan.source == Source::Head ? head_->data() + plan.from : nullptr)) return;
+        Plan plan = NextWrite();
+        const std::uint8_t* bytes = nullptr;
+        if (plan.source == Source::Head) {
+            bytes = head_->data() + plan.from;
+        } else if (plan.source == Source::ReadAhead) {
+            Realign();
+            if (readAhead_.empty()) return;  // the reader has not got there yet
+            const Block& block = readAhead_.front();
+            plan.bytes = static_cast<std::uint32_t>(std::min<std::size_t>(plan.bytes, block.bytes.size() - block.used));
+            bytes = block.bytes.data() + block.used;
+        } else if (plan.source != Source::Silence) {
+            return;
+        }
+        if (!Commit(plan, bytes)) return;
+        if (plan.source != Source::ReadAhead) continue;
+        Block& block = readAhead_.front();
+        block.used += plan.bytes;
+        readAheadBytes_ -= plan.bytes;
+        if (block.used == block.bytes.size()) {
+            spare_ = std::move(block.bytes);
+            readAhead_.pop_front();
+        }
     }
 }
 
@@ -271,6 +320,50 @@ std::uint64_t SoundStream::SoundAt(std::uint64_t at) const {
     auto run = runs_.rbegin();
     while (std::next(run) != runs_.rend() && run->at > at) ++run;
     return run->silent ? run->from : run->from + (at - run->at);
+}
+
+std::uint64_t SoundStream::HeadEnd() const { return std::min<std::uint64_t>(head_->size(), size_); }
+
+std::uint64_t SoundStream::ReadPosition() const {
+    if (readFrom_ < size_) return readFrom_;
+    return looping_ ? HeadEnd() : size_;
+}
+
+void SoundStream::Realign() {
+    // After the head, the ring needs the source from where the head ends.
+    const std::uint64_t want = std::max(next_, HeadEnd());
+    if (readAhead_.empty() ? ReadPosition() == want
+                           : readAhead_.front().from + readAhead_.front().used == want)
+        return;
+    DropReadAhead();
+    readFrom_ = want;
+}
+
+void SoundStream::DropReadAhead() {
+    if (!readAhead_.empty()) spare_ = std::move(readAhead_.front().bytes);
+    readAhead_.clear();
+    readAheadBytes_ = 0;
+    ++readEpoch_;
+}
+
+SoundStream::ReadPlan SoundStream::NextRead() const {
+    ReadPlan plan;
+    // Only for a sound that plays, or waits to; never again after a read
+    // error until the next Play.
+    if (closed_ || readFailed_ || !(playing_ || waiting_) || readAheadBytes_ >= sizes_.readAhead) return plan;
+    const std::uint64_t from = ReadPosition();
+    if (from >= size_) return plan;
+    const std::uint64_t ready = std::min(source_->Ready(), size_);
+    std::uint64_t bytes = std::min<std::uint64_t>(sizes_.block, ready > from ? ready - from : 0);
+    bytes -= bytes % sizes_.frame;
+    plan.later = bytes == 0;
+    plan.from = from;
+    plan.bytes = static_cast<std::uint32_t>(bytes);
+    return plan;
+}
+
+void SoundStream::WakeReaderIfDue() {
+    if (NextRead().bytes) readable_.notify_one();
 }
 
 }  // namespace audio

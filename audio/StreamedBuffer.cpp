@@ -1,12 +1,13 @@
 #include "audio/StreamedBuffer.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
-#include <mutex>
 #include <new>
-#include <thread>
+#include <system_error>
 
 #include "audio/BufferFormat.h"
+#include "audio/StreamThreads.h"
 #include "framework/Trace.h"
 
 namespace audio {
@@ -14,12 +15,12 @@ namespace audio {
 namespace {
 
 constexpr Result kFailed = E_FAIL;
-// How often the pump looks at the rings while any plays or waits for sound.
-constexpr DWORD kPumpPeriodMs = 100;
+// How often the feeder looks at the rings while any plays or waits for sound.
+constexpr DWORD kFeedPeriodMs = 100;
 
 // A looping DirectSound buffer as a stream's ring. It keeps a reference to
-// its device, so that the buffer stays valid while the pump may still use
-// it after the board has let the device go.
+// its device, so that the buffer stays valid while the stream's threads may
+// still use it after the board has let the device go.
 class DirectSoundRing : public SoundRing {
 public:
     DirectSoundRing(IDirectSound* device, IDirectSoundBuffer* buffer, DWORD size, DWORD lapMs, std::uint8_t silence)
@@ -78,67 +79,22 @@ private:
     DWORD seen_ = 0;  // when the cursor was last read
 };
 
-// The one thread that reads every stream's source and fills its ring, at a
-// raised priority, every kPumpPeriodMs while any stream needs it and at once
-// when woken (a start, a seek).
-class StreamPump {
-public:
-    // Null when no thread could be had. Made once and never destroyed: at
-    // exit the thread may still be inside a read of a file on a share that
-    // has gone, and nothing may wait for it.
-    static StreamPump* Get() {
-        static StreamPump* pump = [] {
-            auto* p = new StreamPump;
-            try {
-                std::thread([p] { p->Run(); }).detach();
-                return p;
-            } catch (...) {
-                delete p;
-                return static_cast<StreamPump*>(nullptr);
-            }
-        }();
-        return pump;
-    }
-
-    void Add(std::shared_ptr<SoundStream> stream) {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            streams_.push_back(std::move(stream));
+// The feeder of every stream, at a raised priority. Null when no thread
+// could be had. Made once and never destroyed: streams may be released on
+// their readers' threads up to the end.
+StreamFeeder* Feeder() {
+    static StreamFeeder* feeder = []() -> StreamFeeder* {
+        try {
+            return new StreamFeeder(std::chrono::milliseconds(kFeedPeriodMs),
+                                    [] { ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_HIGHEST); });
+        } catch (const std::system_error&) {
+            return nullptr;
         }
-        Wake();
-    }
-    // The pump lets go of it after its round, which may be inside a read.
-    void Remove(const SoundStream* stream) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        streams_.erase(std::remove_if(streams_.begin(), streams_.end(),
-                                      [&](const std::shared_ptr<SoundStream>& s) { return s.get() == stream; }),
-                       streams_.end());
-    }
-    void Wake() { ::SetEvent(wake_); }
+    }();
+    return feeder;
+}
 
-private:
-    StreamPump() : wake_(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
-
-    void Run() {
-        ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
-        std::vector<std::shared_ptr<SoundStream>> round;
-        bool busy = false;
-        for (;;) {
-            ::WaitForSingleObject(wake_, busy ? kPumpPeriodMs : INFINITE);
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                round = streams_;
-            }
-            busy = false;
-            for (const auto& stream : round) busy = stream->Pump() || busy;
-            round.clear();  // a stream removed meanwhile goes here
-        }
-    }
-
-    HANDLE wake_;
-    std::mutex mutex_;
-    std::vector<std::shared_ptr<SoundStream>> streams_;
-};
+void RaiseReaderPriority() { ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL); }
 
 }  // namespace
 
@@ -153,7 +109,10 @@ StreamedBuffer::StreamedBuffer(std::shared_ptr<PcmSource> source, IDirectSound* 
     if (!format.avgBytesPerSec || !format.blockAlign) return;
     const StreamSizes sizes = StreamSizes::For(format.avgBytesPerSec, format.blockAlign);
     try {
-        auto head = std::make_shared<std::vector<std::uint8_t>>(std::min<std::uint64_t>(sizes.head, source_->Size()));
+        // Of a sound still being made, what there is of its head.
+        std::uint64_t headBytes = std::min<std::uint64_t>({sizes.head, source_->Size(), source_->Ready()});
+        headBytes -= headBytes % sizes.frame;
+        auto head = std::make_shared<std::vector<std::uint8_t>>(headBytes);
         if (source_->ReadAt(0, head->data(), head->size()) != head->size()) {
             error_ = SoundError::ReadingData;
             return;
@@ -173,8 +132,8 @@ StreamedBuffer::StreamedBuffer(const StreamedBuffer& from, IDirectSound* device)
 
 void StreamedBuffer::Open(IDirectSound* device) {
     error_ = SoundError::CreateSoundBuffer;
-    StreamPump* pump = StreamPump::Get();
-    if (!device || !pump) return;
+    StreamFeeder* feeder = Feeder();
+    if (!device || !feeder) return;
     const PcmLayout& layout = source_->Layout();
     const StreamSizes sizes = StreamSizes::For(layout.format.avgBytesPerSec, layout.format.blockAlign);
     WAVEFORMATEXTENSIBLE format;
@@ -195,7 +154,13 @@ void StreamedBuffer::Open(IDirectSound* device) {
             stream_.reset();
             return;
         }
-        pump->Add(stream_);
+        error_ = SoundError::CreateSoundBuffer;
+        if (!StartStreamReader(stream_, RaiseReaderPriority)) {
+            stream_->Close();
+            stream_.reset();
+            return;
+        }
+        feeder->Add(stream_);
     } catch (const std::bad_alloc&) {
         stream_.reset();
         error_ = SoundError::TooLarge;
@@ -206,15 +171,15 @@ void StreamedBuffer::Open(IDirectSound* device) {
 
 StreamedBuffer::~StreamedBuffer() {
     if (!stream_) return;
-    stream_->Close();
-    StreamPump::Get()->Remove(stream_.get());
+    stream_->Close();  // its reader ends once its read under way returns
+    Feeder()->Remove(stream_.get());
 }
 
 Result StreamedBuffer::Play(bool looping) {
     fw::trace::Stamp("play");
     if (!stream_) return kFailed;
     const Result r = stream_->Play(looping);
-    StreamPump::Get()->Wake();
+    Feeder()->Wake();
     return r;
 }
 
@@ -223,7 +188,7 @@ Result StreamedBuffer::Stop() { return stream_ ? stream_->Stop() : kFailed; }
 Result StreamedBuffer::SetCurrentPosition(std::uint32_t bytes) {
     if (!stream_) return kFailed;
     const Result r = stream_->SetPosition(bytes);
-    StreamPump::Get()->Wake();
+    Feeder()->Wake();
     return r;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // A long sound streamed from its source through a small DirectSound ring
 // (audio/SoundStream.h), behind the same interface as a sound held whole.
-// One pump thread keeps every stream's ring filled and does all reading.
+// Each stream has a reader thread of its own; one feeder thread fills every
+// ring from memory (audio/StreamThreads.h).
 #include <windows.h>
 #include <mmsystem.h>
 #include <dsound.h>
@@ -22,7 +23,7 @@ public:
     StreamedBuffer(std::shared_ptr<PcmSource> source, IDirectSound* device, DWORD flags);
     // The same sound on another device: source and head shared, nothing read.
     StreamedBuffer(const StreamedBuffer& from, IDirectSound* device);
-    ~StreamedBuffer() override;  // never waits for the pump
+    ~StreamedBuffer() override;  // never waits for the stream's reader
     StreamedBuffer(const StreamedBuffer&) = delete;
     StreamedBuffer& operator=(const StreamedBuffer&) = delete;
 

@@ -21,6 +21,7 @@ PACKAGES=(
   imagemagick                     # asset checks read the generated bitmaps and icon
   clang libclang-rt-dev           # fuzz targets: clang with libFuzzer and the sanitizer runtimes
   liblo-tools                     # e2e tests send and hear OSC with oscsend and oscdump
+  python3-fusepy fuse3            # e2e tests and the bench read files through a folder that answers late
 )
 # Node.js (18 in Debian 12) and npm build and test the Companion module; a
 # machine that has them from elsewhere keeps its own.

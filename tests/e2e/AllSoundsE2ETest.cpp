@@ -4,15 +4,18 @@
 // chosen in Options, heard on a second PulseAudio sink (every sound moved
 // there as it plays, one whose file was deleted too), kept across a restart,
 // and given up for the default when that sink is gone; eighteen hour-long
-// sounds, streamed, sought and played together.
+// sounds, streamed, sought and played together, one of them from a file
+// that stalls and then goes away.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iostream>
 
 #include "BoardDriver.h"
+#include "SlowFolder.h"
 #include "resource.h"
 
 namespace e2e {
@@ -283,27 +286,44 @@ void WriteHourOfSteps(const std::string& path) {
     }
 }
 
-// 18 slots of the same hour-long sound (one file under 18 names), all named LONG.
+// The level of minute `minute`'s tone from `from` to `to`: typical (the
+// median of 50 ms windows), or the highest.
+double StepToneDb(const Pcm& pcm, int minute, double from, double to, bool highest = false) {
+    std::vector<double> levels = ToneLevelsDb(pcm.slice(from, to), 200 + 20 * minute, 50);
+    if (levels.empty()) return kSilenceDb;
+    if (highest) return *std::max_element(levels.begin(), levels.end());
+    std::nth_element(levels.begin(), levels.begin() + levels.size() / 2, levels.end());
+    return levels[levels.size() / 2];
+}
+
+// 18 slots of the same hour-long sound (one file under 18 names), all named
+// LONG; the last reads it through a folder that answers late on demand.
 TEST_F(AllSoundsTest, HourLongSoundsStreamSeekToTheirLastMinuteAndPlayEighteenTogetherInLittleMemory) {
     WriteHourOfSteps(dir_ + "/long0.wav");
+    SlowFolder slow;
+    std::string error;
+    ASSERT_TRUE(slow.mount(dir_, &error)) << error;
     std::ofstream scheme(dir_ + "/long.scheme", std::ios::binary);
     for (int i = 0; i < 18; ++i) {
-        const std::string file = dir_ + "/long" + std::to_string(i) + ".wav";
-        if (i) {
+        std::string file = dir_ + "/long" + std::to_string(i) + ".wav";
+        if (i == 17) {
+            file = slow.path("long0.wav");
+        } else if (i) {
             ASSERT_EQ(link((dir_ + "/long0.wav").c_str(), file.c_str()), 0);
         }
         scheme << ToWindowsPath(file) << "|LONG|0.000000|0|0|0|\r\n";
     }
     scheme << "Colours=0,255,50,0,58,15\r\nCompact=0\r\n";
     scheme.close();
+    // Started with the scheme of its last session, so that the stored mode holds: leave the others alone.
+    RunWindows("reg", {"add", kKey, "/v", "LastFile", "/d", ToWindowsPath(dir_ + "/long.scheme"), "/f"});
     RunWindows("reg", {"add", kKey, "/v", "onplay", "/d", "0", "/f"});
-    board_ = StartWindows(ClangsterExe(), {ToWindowsPath(dir_ + "/long.scheme")});
+    board_ = StartWindows(ClangsterExe());
     ASSERT_TRUE(board_ && WaitForWindow("^long - Clangster$", *board_, 60));
     EXPECT_NE(ReadBoard().slots.at(17).title.find("60;00"), std::string::npos) << "the length of the whole hour";
 
     // Minute 0, then the slider let go at 984 of 1000: minute 59.
     SinkCapture capture;
-    std::string error;
     ASSERT_TRUE(capture.start(&error)) << error;
     Probe({"key", "0x31"});
     const auto first = capture.waitForSound(-50, 0);
@@ -314,6 +334,7 @@ TEST_F(AllSoundsTest, HourLongSoundsStreamSeekToTheirLastMinuteAndPlayEighteenTo
     ASSERT_TRUE(capture.waitUntilCaptured(soughtBy + 1.0));
     const Pcm pcm = capture.stop();
     EXPECT_NEAR(DominantFrequency(pcm, *first + 0.1, *first + 0.4), 200, 3);
+    const double level = TypicalLevelDb(pcm, *first + 0.1, *first + 0.4);  // one slot's
     EXPECT_NEAR(DominantFrequency(pcm, soughtBy + 0.3, soughtBy + 0.9), 200 + 20 * 59, 5);
     EXPECT_EQ(ReadBoard().slots.at(0).time.substr(0, 4), " 59;");
 
@@ -332,6 +353,53 @@ TEST_F(AllSoundsTest, HourLongSoundsStreamSeekToTheirLastMinuteAndPlayEighteenTo
     const std::string status = ReadWholeFile("/proc/" + std::to_string(pids[0]) + "/status");
     const double rssMb = std::atof(status.c_str() + status.find("VmRSS:") + 6) / 1024;
     EXPECT_LT(rssMb, 300) << "11 GB of sound playing";
+
+    // A file that stops answering silences its own sound alone. Slot 18's
+    // file stalls; it is started at minute 30 and slot 1 at minute 0: slot 1
+    // plays on past its head, from its own file, while slot 18 waits in
+    // silence, and is heard at its place once its file answers again.
+    auto idle = [](int i) { return [i] { return ReadBoard().slots.at(i).image == "idle"; }; };
+    Probe({"key", "0x1B"});
+    ASSERT_TRUE(WaitUntil(idle(17), 10));
+    slow.hold("long0.wav");
+    ASSERT_EQ(Probe({"position", "17", "500"}).exitCode, 0);
+    SinkCapture stalled;
+    ASSERT_TRUE(stalled.start(&error)) << error;
+    Probe({"key", "0x4F"});
+    Probe({"key", "0x31"});
+    const auto heard = stalled.waitForSound(-50, 0);
+    ASSERT_TRUE(heard);
+    ASSERT_TRUE(stalled.waitUntilCaptured(*heard + 8.0)) << "past slot 1's head and ring";
+    slow.release("long0.wav");
+    const double released = stalled.capturedSeconds();
+    ASSERT_TRUE(stalled.waitUntilCaptured(released + 3.0));
+    const Pcm both = stalled.stop();
+    EXPECT_FALSE(FirstSilence(both.slice(*heard + 0.1, released), level - 20, 0.3)) << "slot 1 while slot 18 stalled";
+    EXPECT_GT(StepToneDb(both, 0, *heard + 0.1, released), level - 6) << "slot 1 at its place";
+    EXPECT_LT(StepToneDb(both, 30, *heard + 0.1, released - 0.2, true), level - 30) << "slot 18 while it stalled";
+    EXPECT_GT(StepToneDb(both, 30, released + 2.0, released + 3.0), level - 6) << "slot 18 once its file answered";
+
+    // The share goes away under slot 18: it stops and the board says so,
+    // once. Back again, the file is opened again by its path at the next Play.
+    slow.drop();
+    ASSERT_TRUE(WaitForWindow("^Clangster$", *board_, 30)) << "the lost file not told";
+    EXPECT_NE(ProbeText({"dialog", "Clangster", "get", "65535"}).find("could not be read any more"), std::string::npos);
+    PressDialogButton("Clangster", kIdOk);
+    ASSERT_TRUE(WaitUntil(idle(17), 10));
+    ASSERT_TRUE(slow.mount(dir_, &error)) << error;
+    ASSERT_EQ(Probe({"position", "17", "500"}).exitCode, 0);
+    Probe({"key", "0x31", "shift"});
+    ASSERT_TRUE(WaitUntil(idle(0), 10));
+    SinkCapture again;
+    ASSERT_TRUE(again.start(&error)) << error;
+    Probe({"key", "0x4F"});
+    const auto back = again.waitForSound(-50, 0);
+    ASSERT_TRUE(back);
+    ASSERT_TRUE(again.waitUntilCaptured(*back + 6.0)) << "past slot 18's read-ahead";
+    const Pcm reopened = again.stop();
+    EXPECT_FALSE(FirstSilence(reopened.slice(*back, *back + 6.0), level - 20, 0.3));
+    EXPECT_GT(StepToneDb(reopened, 30, *back, *back + 6.0), level - 6);
+    EXPECT_FALSE(WaitForWindow("^Clangster$", 0)) << "told more than once";
     EXPECT_TRUE(board_->running());
 }
 

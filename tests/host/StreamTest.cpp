@@ -5,11 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <functional>
+#include <thread>
 
+#include "TestFiles.h"
 #include "audio/SoundSize.h"
 #include "audio/SoundStream.h"
+#include "audio/StreamThreads.h"
 
 namespace {
 
@@ -20,7 +25,9 @@ public:
     const audio::PcmLayout& Layout() const override { return layout_; }
     std::uint64_t Size() const override { return kFrames * 4; }
     std::uint64_t LengthBytes() const override { return Size(); }
+    std::uint64_t Ready() const override { return ready * 4; }
     std::size_t ReadAt(std::uint64_t offset, void* to, std::size_t bytes) override {
+        ++reads;
         for (std::size_t i = 0; i < bytes; i += 4) {
             if (offset + i >= failFrom * 4) return i;
             const auto value = static_cast<std::uint32_t>((offset + i) / 4 + 1);
@@ -29,6 +36,8 @@ public:
         return bytes;
     }
     std::uint64_t failFrom = kFrames;
+    std::uint64_t ready = kFrames;  // frames the source has so far
+    int reads = 0;
 
 private:
     audio::PcmLayout layout_;
@@ -70,6 +79,8 @@ struct Rig {
         sizes.guard = 16 * 4;
         sizes.chunk = 8 * 4;
         sizes.head = kHeadFrames * 4;
+        sizes.block = 16 * 4;
+        sizes.readAhead = 32 * 4;
         auto head = std::make_shared<std::vector<std::uint8_t>>(sizes.head);
         source->ReadAt(0, head->data(), head->size());
         auto owned = std::make_unique<FakeRing>();
@@ -77,15 +88,17 @@ struct Rig {
         stream = std::make_unique<audio::SoundStream>(source, head, std::move(owned), sizes);
         EXPECT_EQ(0, stream->SetPosition(0));
     }
-    // The card plays `frames` frames; every 8 the UI refreshes and, when
-    // `pumping`, the pump takes its turn.
-    void Listen(int frames, bool pumping = true) {
+    // Who takes a turn every 8 frames, besides the UI's refresh.
+    enum class Turns { None, Feeder, Both };
+    // The card plays `frames` frames.
+    void Listen(int frames, Turns turns = Turns::Both) {
         for (int i = 0; i < frames; ++i) {
             ring->PlayFrame(heard);
             if (i % 8) continue;
             std::uint32_t status = 0;
             stream->GetStatus(status);
-            if (pumping) stream->Pump();
+            if (turns == Turns::Both) stream->Read(false);
+            if (turns != Turns::None) stream->Feed();
         }
     }
     std::uint32_t Position() {
@@ -127,32 +140,41 @@ TEST(SoundStream, PlaysWhatTheSoundHoldsWhereverItIsAndWhateverBefalls) {
     const Case cases[] = {
         {"round the ring many times", [](Rig& r) { r.stream->Play(false); r.Listen(600); }, "1-600", true, 600, true},
         {"over the loop's seam from the end to the start",
-         [](Rig& r) { r.stream->SetPosition(950 * 4); r.stream->Play(true); r.Listen(8, false); r.Listen(192); },
+         [](Rig& r) { r.stream->SetPosition(950 * 4); r.stream->Play(true); r.Listen(8, Rig::Turns::None); r.Listen(192); },
          "951-1000,1-141", true, 141, true},
         {"to the end without looping: stopped and rewound",
          [](Rig& r) { r.stream->SetPosition(950 * 4); r.stream->Play(false); r.Listen(120); }, "951-1000", true, 0,
          false},
-        {"from the start again after the end, before the pump's turn",
+        {"from the start again after the end, before the feeder's turn",
          [](Rig& r) { r.stream->SetPosition(990 * 4); r.stream->Play(false); r.Listen(60); r.stream->Play(false);
-             r.Listen(8, false); }, "991-1000,1-8", false, 8, true},
-        {"a seek far from the head while playing waits for the pump, then goes on there",
-         [](Rig& r) { r.stream->Play(false); r.Listen(20); r.stream->SetPosition(700 * 4); r.Listen(4, false);
+             r.Listen(8, Rig::Turns::None); }, "991-1000,1-8", false, 8, true},
+        {"a seek far from the head while playing waits for the reader, then goes on there",
+         [](Rig& r) { r.stream->Play(false); r.Listen(20); r.stream->SetPosition(700 * 4); r.Listen(4, Rig::Turns::None);
              EXPECT_EQ(700u, r.Position()); r.Listen(10); }, "1-20,701-709", true, 709, true},
         {"a seek within the head starts at once",
-         [](Rig& r) { r.stream->SetPosition(10 * 4); r.stream->Play(false); r.Listen(30, false); }, "11-40", true, 40,
+         [](Rig& r) { r.stream->SetPosition(10 * 4); r.stream->Play(false); r.Listen(30, Rig::Turns::None); }, "11-40", true, 40,
          true},
         {"a seek at or past the end is refused",
          [](Rig& r) { r.stream->SetPosition(5 * 4); EXPECT_NE(0, r.stream->SetPosition(kFrames * 4)); }, "", true, 5,
          false},
+        {"a reader that stalls while the read-ahead lasts goes unheard",
+         [](Rig& r) { r.stream->SetPosition(200 * 4); r.stream->Play(false); r.Listen(100);
+             r.Listen(70, Rig::Turns::Feeder); r.Listen(10); }, "201-379", true, 379, true},
+        {"a reader stalled past the read-ahead: silence, then on where the sound broke off",
+         [](Rig& r) { r.stream->SetPosition(200 * 4); r.stream->Play(false); r.Listen(100);
+             r.Listen(150, Rig::Turns::Feeder); r.Listen(40); }, "201-415", false, 415, true},
+        {"a source still being made: silence where it has nothing yet, then on once it has",
+         [](Rig& r) { r.source->ready = 150; r.stream->Play(false); r.Listen(200); r.source->ready = kFrames;
+             r.Listen(40); }, "1-189", false, 189, true},
         {"a ring that ran dry plays silence, then goes on where the sound broke off",
-         [](Rig& r) { r.stream->SetPosition(200 * 4); r.stream->Play(false); r.Listen(9); r.Listen(100, false);
-             r.Listen(60); }, "201-315", false, 315, true},
+         [](Rig& r) { r.stream->SetPosition(200 * 4); r.stream->Play(false); r.Listen(9); r.Listen(100, Rig::Turns::None);
+             r.Listen(60); }, "201-291", false, 291, true},
         {"after a cursor that may have lapped the ring, the sound goes on after what was written",
          [](Rig& r) { r.stream->Play(false); r.Listen(16); for (int i = 0; i < 200; ++i) r.ring->PlayFrame(r.heard);
              r.ring->lapNext = true; r.Playing(); r.heard.clear(); r.Listen(15); }, "58-72", true, 72, true},
         {"switching the loop on at the end's doorstep plays the start after it",
          [](Rig& r) { r.stream->SetPosition(990 * 4); r.stream->Play(false); r.Listen(5); r.stream->Stop();
-             r.stream->Play(true); r.Listen(20, false); }, "991-1000,1-14", true, 14, true},
+             r.stream->Play(true); r.Listen(20, Rig::Turns::None); }, "991-1000,1-14", true, 14, true},
         {"pausing keeps the place; the next start goes on from it",
          [](Rig& r) { r.stream->Play(false); r.Listen(300); r.stream->Stop(); r.Listen(50); r.stream->Play(false);
              r.Listen(50); }, "1-350", true, 350, true},
@@ -188,6 +210,46 @@ TEST(SoundStream, AReadErrorStopsTheSoundRewoundAndSaysSoOnce) {
     EXPECT_EQ(0u, rig.Position());
     EXPECT_EQ(audio::SoundError::StreamRead, rig.stream->TakeError());
     EXPECT_EQ(audio::SoundError::None, rig.stream->TakeError());
+
+    // The source is not tried again until the next Play, which reads on past the place.
+    rig.source->failFrom = kFrames;
+    const int reads = rig.source->reads;
+    rig.Listen(100);
+    EXPECT_EQ(reads, rig.source->reads);
+    rig.heard.clear();
+    rig.stream->SetPosition(390 * 4);
+    rig.stream->Play(false);
+    rig.Listen(40);
+    EXPECT_EQ(Frames("391-429"), rig.heard);
+    EXPECT_EQ(audio::SoundError::None, rig.stream->TakeError());
+}
+
+// A file whose reads failed (a share that dropped) is opened again by its
+// path at the next read, but only while the path holds the same sound.
+TEST(StreamedFile, AFileThatFailedIsOpenedAgainByItsPathWhileItHoldsTheSameSound) {
+    testfiles::TempDir dir;
+    testfiles::WavFields wav;
+    wav.dataBytes = 8000;
+    const std::string path = testfiles::WriteWav(dir, "long.wav", wav);
+    const audio::OpenedSound sound = audio::OpenWav(path);
+    ASSERT_TRUE(sound.source);
+    std::vector<std::uint8_t> bytes(1000);
+    auto read = [&] { return sound.source->ReadAt(4000, bytes.data(), bytes.size()); };
+    // Gone under the handle that reads it (the file it holds cut short), and from its path.
+    auto lose = [&] {
+        std::filesystem::resize_file(path, 44);
+        EXPECT_EQ(0u, read());
+        std::filesystem::remove(path);
+    };
+    EXPECT_EQ(1000u, read());
+    lose();
+    EXPECT_EQ(0u, read()) << "nothing at its path";
+    testfiles::WriteWav(dir, "long.wav", wav);
+    EXPECT_EQ(1000u, read()) << "the same sound back at its path";
+    lose();
+    wav.dataBytes = 6000;
+    testfiles::WriteWav(dir, "long.wav", wav);
+    EXPECT_EQ(0u, read()) << "another sound in its place";
 }
 
 TEST(SoundStream, SizesAreWholeFramesAndHoldTheirOrder) {
@@ -204,3 +266,178 @@ TEST(SoundStream, SizesAreWholeFramesAndHoldTheirOrder) {
 }
 
 }  // namespace
+
+// --- Eighteen streams under the program's own threads ------------------------
+//
+// One feeder and a reader per stream, as the program runs them, with rings
+// that a fake card plays in real time at 44.1 kHz. Seventeen sources answer
+// each read after 100 ms; one blocks for 3 s in its second read, long past
+// what it has in memory.
+
+namespace threaded {
+
+constexpr std::uint32_t kRate = 44100, kBytesPerSec = kRate * 4;
+constexpr std::uint64_t kStart = 10 * kRate;  // frames: past the head, so every start needs its reader
+
+class SlowSource : public audio::PcmSource {
+public:
+    SlowSource() { layout_.format = {2, kRate, kBytesPerSec, 4, 16}; }
+    const audio::PcmLayout& Layout() const override { return layout_; }
+    std::uint64_t Size() const override { return 60ull * kBytesPerSec; }
+    std::uint64_t LengthBytes() const override { return Size(); }
+    std::size_t ReadAt(std::uint64_t offset, void* to, std::size_t bytes) override {
+        const bool stalls = ++reads_ == stallOnRead;
+        std::this_thread::sleep_for(stalls ? std::chrono::seconds(3) : std::chrono::milliseconds(100));
+        if (stalls) stalled = true;
+        Fill(offset, to, bytes);
+        return bytes;
+    }
+    static void Fill(std::uint64_t offset, void* to, std::size_t bytes) {
+        for (std::size_t i = 0; i < bytes; i += 4) {
+            const auto value = static_cast<std::uint32_t>((offset + i) / 4 + 1);
+            std::memcpy(static_cast<char*>(to) + i, &value, 4);
+        }
+    }
+    int stallOnRead = 0;
+    std::atomic<bool> stalled{false};  // the stalling read has returned
+
+private:
+    audio::PcmLayout layout_;
+    int reads_ = 0;  // the stream's reader alone reads
+};
+
+// A ring the card plays whenever it runs; what it heard is judged as it goes.
+class ClockRing : public audio::SoundRing {
+public:
+    explicit ClockRing(std::uint32_t size) : bytes_(size, 0xEE) {}
+    std::uint32_t Size() const override { return static_cast<std::uint32_t>(bytes_.size()); }
+    bool Cursor(std::uint32_t& at, bool& lapped) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        at = cursor_;
+        lapped = std::exchange(sinceCursor_, 0) >= bytes_.size();
+        return true;
+    }
+    bool Write(std::uint32_t at, const std::uint8_t* from, std::uint32_t count) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (std::uint32_t i = 0; i < count; ++i) bytes_[(at + i) % Size()] = from ? from[i] : 0;
+        return true;
+    }
+    bool Start() override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return running_ = true;
+    }
+    bool Halt() override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (running_ && !closing_) ++halts;
+        running_ = false;
+        return true;
+    }
+    void Play(std::uint64_t frames) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (std::uint64_t f = 0; running_ && f < frames; ++f) {
+            std::uint32_t value;
+            std::memcpy(&value, &bytes_[cursor_], 4);
+            cursor_ = (cursor_ + 4) % Size();
+            sinceCursor_ += 4;
+            if (!value) {
+                silent += last != 0;
+            } else {
+                wrong += last && value != last + 1;  // old sound, or a jump
+                last = value;
+            }
+        }
+    }
+    void Closing() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        closing_ = true;
+    }
+    std::uint32_t Last() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return last;
+    }
+    // Frames of silence after the first sound, frames out of order, halts.
+    std::uint64_t silent = 0, wrong = 0, halts = 0;
+    std::uint32_t last = 0;
+
+private:
+    std::mutex mutex_;
+    std::vector<std::uint8_t> bytes_;
+    std::uint32_t cursor_ = 0;
+    std::uint64_t sinceCursor_ = 0;
+    bool running_ = false, closing_ = false;
+};
+
+TEST(SoundStreamThreads, OneStalledFileSilencesOnlyItsOwnStreamAndNobodyHearsOldSound) {
+    constexpr int kStreams = 18, kStalled = 5;
+    const audio::StreamSizes sizes = audio::StreamSizes::For(kBytesPerSec, 4);
+    audio::StreamFeeder feeder(std::chrono::milliseconds(100));
+    std::vector<std::shared_ptr<SlowSource>> sources;
+    std::vector<ClockRing*> rings;
+    std::vector<std::shared_ptr<audio::SoundStream>> streams;
+    for (int i = 0; i < kStreams; ++i) {
+        sources.push_back(std::make_shared<SlowSource>());
+        if (i == kStalled) sources.back()->stallOnRead = 2;
+        auto head = std::make_shared<std::vector<std::uint8_t>>(sizes.head);
+        SlowSource::Fill(0, head->data(), head->size());
+        auto ring = std::make_unique<ClockRing>(sizes.ring);
+        rings.push_back(ring.get());
+        streams.push_back(std::make_shared<audio::SoundStream>(sources.back(), head, std::move(ring), sizes));
+        ASSERT_EQ(0, streams.back()->SetPosition(kStart * 4));
+        ASSERT_TRUE(audio::StartStreamReader(streams.back()));
+        feeder.Add(streams.back());
+    }
+    for (auto& stream : streams) ASSERT_EQ(0, stream->Play(false));
+    feeder.Wake();
+
+    // The card plays every running ring as time goes; the board's refresh
+    // looks at each stream every tenth of a second; until the stalled stream
+    // has been heard again well after its read returned.
+    std::atomic<bool> done{false};
+    std::thread card([&] {
+        auto before = std::chrono::steady_clock::now();
+        while (!done) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            const auto now = std::chrono::steady_clock::now();
+            const auto frames = std::chrono::duration_cast<std::chrono::microseconds>(now - before).count() * kRate / 1000000;
+            before += std::chrono::microseconds(frames * 1000000 / kRate);
+            for (ClockRing* ring : rings) ring->Play(static_cast<std::uint64_t>(frames));
+        }
+    });
+    std::uint32_t resumedFrom = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+        for (auto& stream : streams) {
+            std::uint32_t status = 0;
+            stream->GetStatus(status);
+        }
+        if (!resumedFrom && sources[kStalled]->stalled) resumedFrom = rings[kStalled]->Last();
+        if (resumedFrom && rings[kStalled]->Last() > resumedFrom + kRate / 2) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    for (ClockRing* ring : rings) ring->Closing();
+    done = true;
+    card.join();
+
+    EXPECT_GT(rings[kStalled]->last, resumedFrom + kRate / 2) << "the stalled stream plays again once its read returns";
+    EXPECT_GE(rings[kStalled]->halts, 1u) << "the stall outlasted what it had in memory";
+    for (int i = 0; i < kStreams; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(0u, rings[i]->wrong) << "old sound or a jump";
+        if (i == kStalled) continue;
+        EXPECT_EQ(0u, rings[i]->silent);
+        EXPECT_EQ(0u, rings[i]->halts);
+        EXPECT_GT(rings[i]->last, kStart + 3 * kRate) << "played through the stall";
+    }
+    EXPECT_EQ(audio::SoundError::None, streams[kStalled]->TakeError());
+
+    // Closed, every reader ends by itself.
+    std::vector<std::weak_ptr<audio::SoundStream>> gone(streams.begin(), streams.end());
+    for (auto& stream : streams) stream->Close();
+    streams.clear();
+    for (auto& stream : gone) feeder.Remove(stream.lock().get());
+    const auto ended = [&] { return std::all_of(gone.begin(), gone.end(), [](auto& s) { return s.expired(); }); };
+    for (int i = 0; i < 600 && !ended(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(ended());
+}
+
+}  // namespace threaded

@@ -223,12 +223,20 @@ TEST_F(SoundBufferTest, ACopyOnAnotherDeviceHoldsTheSameSoundWithoutItsFile) {
 
 // Past the size rule a sound streams through a small ring: from a place far
 // into its file to its end, where it reports position 0, and as a copy on
-// another device sharing its file.
+// another device sharing its file. The file is held so that others may move
+// and delete it, but not write it, while the sound plays on from it.
 TEST_F(SoundBufferTest, ALongSoundStreamsFromAnywhereToItsEndAndCopiesToAnotherDevice) {
     constexpr std::uint32_t kSecond = 44100 * 4, kEnd = 75 * kSecond;
     TempWav wav("sb_long.wav", Tone(75.0));
     auto sound = audio::LoadSound(wav.path(), device_->get(), audio::kBufferFlags);
     ASSERT_TRUE(dynamic_cast<audio::StreamedBuffer*>(sound.get()) && sound->IsLoaded());
+    const HANDLE writer = ::CreateFileA(wav.path().c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                        nullptr);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, writer) << "written under a playing stream";
+    if (writer != INVALID_HANDLE_VALUE) ::CloseHandle(writer);
+    const std::string moved = wav.path() + ".moved";
+    ASSERT_TRUE(::MoveFileA(wav.path().c_str(), moved.c_str()));
     std::uint32_t bytesPerSec = 0, status = 0, cursor = 0;
     EXPECT_GE(sound->GetAvgBytesPerSec(bytesPerSec), 0);
     EXPECT_EQ(kSecond, bytesPerSec);
@@ -244,6 +252,7 @@ TEST_F(SoundBufferTest, ALongSoundStreamsFromAnywhereToItsEndAndCopiesToAnotherD
     ASSERT_TRUE(other);
     auto copy = other->CopyBuffer(*sound);
     ASSERT_TRUE(copy && copy->IsLoaded());
+    EXPECT_TRUE(::DeleteFileA(moved.c_str()));
     ASSERT_GE(copy->SetCurrentPosition(40 * kSecond), 0);
     ASSERT_GE(copy->Play(true), 0);
     EXPECT_TRUE(wintest::WaitUntil([&] { return SUCCEEDED(copy->GetCurrentPosition(cursor)) && cursor > 40 * kSecond + kSecond / 2; }));

@@ -19,6 +19,7 @@
 #include "BenchProcesses.h"
 #include "BenchStats.h"
 #include "Harness.h"
+#include "SlowFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -271,6 +272,28 @@ int PhaseBreaks(const e2e::Pcm& captured, double& heard, double& gaps) {
   return breaks;
 }
 
+std::vector<double> TonesLost(const e2e::Pcm& pcm, const std::vector<double>& hz, double from, double to) {
+  const e2e::Pcm part = pcm.slice(from, to);
+  const size_t window = kRate / 100;
+  // Windows the sound server cut: three frames or more of silence on both channels.
+  std::vector<bool> cut(part.frames() / window, false);
+  for (size_t f = 0, run = 0; f < cut.size() * window; ++f) {
+    run = part.samples[2 * f] || part.samples[2 * f + 1] ? 0 : run + 1;
+    if (run >= 3) cut[f / window] = true;
+  }
+  std::vector<double> lost;
+  for (double tone : hz) {
+    std::vector<double> levels = e2e::ToneLevelsDb(part, tone, 10, 0);
+    std::vector<double> sorted = levels;
+    std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+    const double typical = sorted.empty() ? e2e::kSilenceDb : sorted[sorted.size() / 2];
+    size_t missing = 0;
+    for (size_t w = 0; w < levels.size() && w < cut.size(); ++w) missing += !cut[w] && levels[w] < typical - 10;
+    lost.push_back(static_cast<double>(missing) / 100);
+  }
+  return lost;
+}
+
 namespace {
 
 // The board and the floor play the streamed sine at once, each to its own
@@ -307,6 +330,62 @@ bool MeasureUnderLoad(const Program& board, const Program& floor, const std::str
   keeper.reset();
   e2e::RunCommand({"pactl", "unload-module", module});
   return ok;
+}
+
+// Six streamed tones, each its own file in a folder whose every read answers
+// 100 ms late, and a sound held whole on the right: what each stream lost
+// while all six played, and then what the other five lost while one file
+// stopped answering for `hold` seconds (and what that one lost itself).
+struct SlowFigures {
+  double heard = 0, worst = -1;                       // six at 100 ms a read
+  double held = 0, othersWorst = -1, stalledLost = -1;  // one of them stalled
+};
+
+const std::vector<double> kSlowTones = {500, 700, 900, 1100, 1300, 1500};
+
+bool MeasureSlowFiles(const Program& board, const std::string& dir, bool quick, SlowFigures& f) {
+  fs::create_directories(dir + "/slow");
+  std::vector<std::string> files;
+  for (size_t i = 0; i < kSlowTones.size(); ++i) {
+    files.push_back("slow" + std::to_string(i + 1) + ".wav");
+    WriteWav(dir + "/slow/" + files.back(), 100ull * kRate, Second(kSlowTones[i], 2000, true, false));
+  }
+  WriteWav(dir + "/short/REF.wav", 30 * kRate, Second(300, 2000, false, true));
+  e2e::SlowFolder slow;
+  std::string error;
+  if (!slow.mount(dir + "/slow", &error)) {
+    std::fprintf(stderr, "bench: %s\n", error.c_str());
+    return false;
+  }
+  slow.delay("*", 0.1);
+  std::vector<Slot> slots;
+  for (const std::string& file : files) slots.push_back({slow.path(file), "SLOW"});
+  slots.push_back({dir + "/short/REF.wav", "SLOW"});
+  std::optional<Running> r = Start(board, Scheme(dir + "/slow.scheme", slots));
+  if (!r) return false;
+  e2e::SinkCapture capture;
+  bool ok = capture.start(&error);
+  Drive({"fire", "SLOW"});
+  const auto begun = capture.waitForSound(-60, 0);
+  const double six = quick ? 4 : 30, hold = quick ? 3 : 10;
+  ok = ok && begun && capture.waitUntilCaptured(*begun + 1 + six, six + 60);
+  const double stalled = capture.capturedSeconds();
+  slow.hold(files[0]);
+  ok = ok && capture.waitUntilCaptured(stalled + hold, hold + 60);
+  const double released = capture.capturedSeconds();
+  slow.release(files[0]);
+  ok = ok && capture.waitUntilCaptured(released + 1, 60);
+  const e2e::Pcm pcm = capture.stop();
+  Close(*r);
+  if (!ok) return false;
+  const std::vector<double> all = TonesLost(pcm, kSlowTones, *begun + 1, stalled);
+  const std::vector<double> during = TonesLost(pcm, kSlowTones, stalled, released);
+  f.heard = stalled - *begun - 1;
+  f.worst = *std::max_element(all.begin(), all.end());
+  f.held = released - stalled;
+  f.othersWorst = *std::max_element(during.begin() + 1, during.end());
+  f.stalledLost = during[0];
+  return true;
 }
 
 std::string Fmt(std::optional<double> v, const char* format = "%.2f", double scale = 1.0) {
@@ -385,6 +464,9 @@ std::string RunStreamBench(const StreamBenchOptions& o, const std::string& dir, 
     std::fprintf(stderr, "bench: seeks, %s\n", programs[p].label.c_str());
     ok = MeasureSeeks(programs[p], schemeSeek, o.quick ? 2 : 40, later[p]) && ok;
   }
+  std::fprintf(stderr, "bench: six streams from files that answer late\n");
+  SlowFigures slow;
+  ok = MeasureSlowFiles(programs[0], dir, o.quick, slow) && ok;
   std::fprintf(stderr, "bench: streamed sine under stress-ng for %.0f s\n", o.stressSeconds);
   ok = MeasureUnderLoad(programs[0], programs[1], schemeSine, o.stressSeconds, breaks, heard, gaps) && ok;
   if (!o.quick) fs::remove_all(dir + "/long");  // the hour-long files: 11 GB
@@ -437,6 +519,14 @@ std::string RunStreamBench(const StreamBenchOptions& o, const std::string& dir, 
     << " | ≤ 50 ms | " << Met(seek ? std::optional<bool>(*std::max_element(later[0].begin(), later[0].end()) <= 0.05)
                                    : std::nullopt)
     << " |\n";
+  t << "| Six streams, each file answering every read 100 ms late, " << Fmt(slow.heard, "%.0f")
+    << " s: sound the worst of them lost (ms) | " << Fmt(slow.worst < 0 ? std::nullopt : std::optional(slow.worst), "%.0f", 1e3)
+    << " | – | no gap | " << Met(slow.worst < 0 ? std::nullopt : std::optional<bool>(slow.worst == 0)) << " |\n";
+  t << "| One of them stalled " << Fmt(slow.held, "%.0f")
+    << " s: sound the five others lost, the worst (ms; the stalled one, silent once its read-ahead ran out) | "
+    << Fmt(slow.othersWorst < 0 ? std::nullopt : std::optional(slow.othersWorst), "%.0f", 1e3) << " ("
+    << Fmt(slow.stalledLost < 0 ? std::nullopt : std::optional(slow.stalledLost), "%.0f", 1e3) << ") | – | 0 ms | "
+    << Met(slow.othersWorst < 0 ? std::nullopt : std::optional<bool>(slow.othersWorst == 0)) << " |\n";
   t << "| Streamed " << kSineHz << " Hz sine against the same held whole, " << o.stressSeconds
     << " s under `stress-ng --cpu 2`: dropouts or jumps of the stream's own in the time heard (silence the sound "
        "server put in on both channels) | "

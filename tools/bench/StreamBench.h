@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "Audio.h"
 
@@ -18,6 +19,12 @@ constexpr double kSineHz = 441;
 // seconds of silence on both (the sound server's, taken out) and `heard` the
 // seconds judged. -1 when too little was heard.
 int PhaseBreaks(const e2e::Pcm& captured, double& heard, double& gaps);
+
+// A capture of streamed tones of `hz` on the left (each whole cycles in
+// 10 ms) and a sound held whole on the right: the seconds each tone was
+// missing from `from` to `to` while the sound server played (the 10 ms
+// windows with the server's own gaps, silence on both channels, left out).
+std::vector<double> TonesLost(const e2e::Pcm& pcm, const std::vector<double>& hz, double from, double to);
 
 struct StreamBenchOptions {
   bool quick = false;        // every step once, with short sounds and runs

@@ -35,4 +35,29 @@ TEST(PhaseBreaks, CountsTheStreamsOwnDropoutsAndJumpsOnly) {
     }
 }
 
+TEST(TonesLost, CountsEachStreamsOwnSilenceApartFromTheServersGaps) {
+  struct Case {
+    const char* what;
+    int silentBoth, silentTone;  // frames at 1 s: all silent, or the 700 Hz tone alone
+    double lost700;
+  };
+  for (const Case& c : {Case{"clean", 0, 0, 0}, Case{"the server's gap", 4410, 0, 0},
+                        Case{"one stream's silence", 0, 8820, 0.2}}) {
+    SCOPED_TRACE(c.what);
+    e2e::Pcm pcm;
+    for (long f = 0; f < 3 * 44100; ++f) {
+      const long since = f - 44100;
+      const bool both = since >= 0 && since < c.silentBoth, tone = since >= 0 && since < c.silentTone;
+      const double t = static_cast<double>(f) / 44100;
+      const double left = 3000 * std::sin(2 * M_PI * 500 * t) + (tone ? 0 : 3000 * std::sin(2 * M_PI * 700 * t));
+      pcm.samples.push_back(both ? 0 : static_cast<std::int16_t>(left));
+      pcm.samples.push_back(both ? 0 : static_cast<std::int16_t>(3000 * std::sin(2 * M_PI * 300 * t)));
+    }
+    const std::vector<double> lost = bench::TonesLost(pcm, {500, 700}, 0.5, 2.5);
+    ASSERT_EQ(lost.size(), 2u);
+    EXPECT_NEAR(lost[0], 0, 0.001);
+    EXPECT_NEAR(lost[1], c.lost700, 0.011);
+  }
+}
+
 }  // namespace

@@ -58,6 +58,25 @@ std::vector<double> WindowLevelsDb(const Pcm& pcm, double windowMs, int channel)
   return levels;
 }
 
+std::vector<double> ToneLevelsDb(const Pcm& pcm, double hz, double windowMs, int channel) {
+  // Goertzel's filter over each window: the amplitude of the one frequency.
+  std::vector<double> levels;
+  const size_t window = WindowFrames(pcm, windowMs);
+  const double coefficient = 2 * std::cos(2 * M_PI * hz / pcm.rate);
+  for (size_t begin = 0; begin + window <= pcm.frames(); begin += window) {
+    double s1 = 0, s2 = 0;
+    for (size_t f = begin; f < begin + window; ++f) {
+      const double s = pcm.samples[f * pcm.channels + channel] + coefficient * s1 - s2;
+      s2 = s1;
+      s1 = s;
+    }
+    const double power = std::max(0.0, s1 * s1 + s2 * s2 - coefficient * s1 * s2);
+    const double amplitude = 2 * std::sqrt(power) / static_cast<double>(window);
+    levels.push_back(Db(amplitude * amplitude / 2, 1));
+  }
+  return levels;
+}
+
 double LevelDb(const Pcm& pcm, double from, double to, int channel) {
   size_t count;
   const double sum = SumSquares(pcm, FrameAt(pcm, from), FrameAt(pcm, to), channel, &count);

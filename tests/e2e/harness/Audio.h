@@ -60,6 +60,12 @@ std::optional<double> LastTimeAbove(const Pcm& pcm, double thresholdDb, double w
 std::optional<double> FirstSilence(const Pcm& pcm, double thresholdDb, double length,
                                    double floorDb = -1000, double windowMs = 10);
 
+// Level of the `hz` component alone in each whole window of `windowMs` of
+// one channel, in dB as WindowLevelsDb gives it for that tone by itself.
+// Tones that each make whole cycles in a window are measured apart from
+// one another: each of several sounds playing at once can be followed.
+std::vector<double> ToneLevelsDb(const Pcm& pcm, double hz, double windowMs, int channel = 0);
+
 // Frequency in Hz of the tone from `from` to `to` seconds, from the typical
 // spacing of upward zero crossings (with hysteresis, so low noise does not
 // count, and robust to short dropouts). 0 when fewer than two crossings are

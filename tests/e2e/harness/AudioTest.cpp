@@ -1,7 +1,9 @@
 // The measurements on synthetic signals with known answers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "Audio.h"
 
@@ -134,6 +136,25 @@ TEST(AudioTest, DominantFrequencySurvivesADropout) {
   AddSilence(pcm, 0.015);  // a player underrun
   AddTone(pcm, 0.3, 1000, 0.5);
   EXPECT_NEAR(DominantFrequency(pcm, 0, pcm.seconds()), 1000, 2);
+}
+
+TEST(AudioTest, ToneLevelsFollowEachOfSeveralTonesApart) {
+  // 500 Hz throughout, 700 Hz with 0.1 s missing in the middle, 900 Hz never.
+  Pcm pcm;
+  AddTone(pcm, 0.3, 500, 0.25);
+  AddTone(pcm, 0.1, 500, 0.25);
+  AddTone(pcm, 0.3, 500, 0.25);
+  Pcm other;
+  AddTone(other, 0.3, 700, 0.25);
+  AddSilence(other, 0.1);
+  AddTone(other, 0.3, 700, 0.25);
+  for (size_t i = 0; i < pcm.samples.size(); ++i) pcm.samples[i] += other.samples[i];
+  for (const auto& [hz, low] : {std::pair{500.0, 0}, {700.0, 10}, {900.0, 70}}) {
+    const std::vector<double> levels = ToneLevelsDb(pcm, hz, 10, 0);
+    ASSERT_EQ(levels.size(), 70u);
+    EXPECT_EQ(std::count_if(levels.begin(), levels.end(), [](double l) { return l < -21; }), low) << hz;
+    if (!low) EXPECT_NEAR(levels[35], -15.05, 0.1);  // as LevelDb gives a 0.25 sine alone
+  }
 }
 
 TEST(AudioTest, SliceKeepsTheFramesBetween) {
