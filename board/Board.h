@@ -92,9 +92,11 @@ public:
     // What goes wrong is told through messages.
     Board(IBoardView& view, Messages& messages, audio::ISoundDevice* device);
     void SetSoundDevice(audio::ISoundDevice* device) { m_directSound = device; }
-    // Moves every loaded sound to device from the samples in memory, keeping
-    // its name, switches, volume, place and fade; a playing sound goes on
-    // from where it was. All or nothing: when device does not take every
+    // Moves every loaded sound to device as it is held (a sound held whole
+    // from its samples in memory, a streamed one from its head and its own
+    // source), keeping its name, switches, volume, place and fade; a playing
+    // sound goes on from where it was; a sound still loading is asked of
+    // the new device. All or nothing: when device does not take every
     // sound, nothing changes and the user is told once (false). The old
     // device may go once this returned true.
     bool MoveToDevice(audio::ISoundDevice* device);
