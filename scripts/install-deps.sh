@@ -60,11 +60,22 @@ fi
 if [[ -z "$(find /var/lib/apt/lists -maxdepth 1 -name '*_Packages*' -print -quit 2>/dev/null)" ]]; then
   need_update=1
 fi
+# A mirror caught in the middle of a sync answers with lists of the wrong
+# size for a while; try again after a pause.
+update() {
+  local try
+  for try in 1 2 3; do
+    apt-get update -q && return 0
+    echo "install-deps: package lists incomplete (try $try of 3)" >&2
+    sleep $((try * 20))
+  done
+  return 1
+}
 if [[ $need_update -eq 1 ]]; then
-  apt-get update -q
+  update
 fi
 if ! apt-get install -y -q "${missing[@]}"; then
   # Stale package lists are the usual cause; refresh once and retry.
-  apt-get update -q
+  update
   apt-get install -y -q "${missing[@]}"
 fi
