@@ -1,10 +1,7 @@
 // The real Clangster.exe under Wine: started with a scheme, fired by the
 // trigger tool, by keys and by OSC, watched through its controls, the screen
 // and its OSC feedback, and heard through the null sink's monitor.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <functional>
@@ -21,6 +18,7 @@
 
 #include "../common/RiffWav.h"
 #include "BoardDriver.h"
+#include "Udp.h"
 #include "resource.h"
 
 namespace e2e {
@@ -402,30 +400,12 @@ TEST_F(BoardTest, MalformedRemoteTriggersNeitherCrashNorPlay) {
     EXPECT_FALSE(FirstTimeAbove(pcm, kSoundDb)) << "a slot played on a name that matches none";
 }
 
-// Whether a UDP socket of this machine is bound to `port`.
-bool UdpPortBound(int port) {
-    char local[16];
-    std::snprintf(local, sizeof local, ":%04X ", port);
-    return ReadWholeFile("/proc/net/udp").find(local) != std::string::npos;
-}
-
 // An OSC message without arguments sent to the board at 127.0.0.1 from
 // `source`, a loopback address standing for another computer (oscsend
 // cannot choose the address it sends from).
 void SendOscFrom(const std::string& source, int port, const std::string& address) {
     auto padded = [](std::string text) { return text.append(4 - text.size() % 4, '\0'); };
-    const std::string datagram = padded(address) + padded(",");
-    const int s = socket(AF_INET, SOCK_DGRAM, 0);
-    ASSERT_GE(s, 0);
-    sockaddr_in from{}, to{};
-    from.sin_family = to.sin_family = AF_INET;
-    inet_pton(AF_INET, source.c_str(), &from.sin_addr);
-    inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
-    to.sin_port = htons(static_cast<std::uint16_t>(port));
-    EXPECT_EQ(bind(s, reinterpret_cast<sockaddr*>(&from), sizeof from), 0);
-    EXPECT_EQ(sendto(s, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
-              static_cast<ssize_t>(datagram.size()));
-    close(s);
+    EXPECT_TRUE(Udp(source).Send(padded(address) + padded(","), port)) << source;
 }
 
 // OSC from liblo's oscsend and oscdump, a real OSC implementation, sent to

@@ -12,15 +12,10 @@
 #include <sstream>
 
 #include "BoardDriver.h"
+#include "Udp.h"
 
 namespace e2e {
 namespace {
-
-bool UdpPortBound(int port) {
-    char local[16];
-    std::snprintf(local, sizeof local, ":%04X ", port);
-    return ReadWholeFile("/proc/net/udp").find(local) != std::string::npos;
-}
 
 // The numbers of the driver's lines `var ID="N"` in order.
 std::vector<double> Values(const std::string& output, const std::string& id) {

@@ -166,7 +166,7 @@ TEST(DecoderTest, ALongSoundIsKeptInATemporaryFileThatGoesWithItsLastReader) {
     EXPECT_EQ(80u * 44100 * 4, streamed->LengthBytes());
     EXPECT_EQ(before + 1, TempFiles());
     streamed.reset();  // its reader lets go of the file once its read returns
-    EXPECT_TRUE(WaitUntil([&] { return TempFiles() == before; })) << TempFiles() - before << " left";
+    EXPECT_TRUE(wintest::WaitUntil([&] { return TempFiles() == before; })) << TempFiles() - before << " left";
 
     // A spool is promised only the room its disk has, beside other promises.
     const auto spool = audio::MakeTempSpoolFile(), another = audio::MakeTempSpoolFile();

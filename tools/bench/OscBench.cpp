@@ -21,6 +21,7 @@
 #include "BenchProcesses.h"
 #include "BenchStats.h"
 #include "Harness.h"
+#include "Udp.h"
 #include "remote/Osc.h"
 
 namespace fs = std::filesystem;
@@ -28,6 +29,9 @@ namespace fs = std::filesystem;
 namespace bench {
 
 namespace {
+
+using e2e::Udp;
+using e2e::UdpPortBound;
 
 constexpr char kKey[] = "HKCU\\Software\\Marrowick\\Clangster";
 constexpr int kSlots = 18;
@@ -67,34 +71,6 @@ std::string Message(const std::string& address, std::vector<remote::OscArgument>
 }
 std::string SlotAddress(int slot, const char* verb) { return "/clangster/slot/" + std::to_string(slot + 1) + "/" + verb; }
 
-// A UDP socket of this host at a loopback address (127.0.0.1 unless
-// given), on a port of the system's choice; it sends to 127.0.0.1.
-class Udp {
- public:
-  explicit Udp(const std::string& address = "127.0.0.1") {
-    fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    inet_pton(AF_INET, address.c_str(), &at.sin_addr);
-    bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at);
-  }
-  ~Udp() { close(fd_); }
-  Udp(const Udp&) = delete;
-  Udp& operator=(const Udp&) = delete;
-  bool Send(const std::string& bytes, int port) const {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<uint16_t>(port));
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to) ==
-           static_cast<ssize_t>(bytes.size());
-  }
-  int fd() const { return fd_; }
-
- private:
-  int fd_ = -1;
-};
-
 // CPU of the board, and of the board with the Wine server, in % of a core
 // over a stretch of time, with that stretch on the raw clock.
 struct Window {
@@ -124,12 +100,6 @@ class CpuMeter {
   pid_t board_, server_;
   double t0_ = 0, raw0_ = 0, b0_ = 0, s0_ = 0;
 };
-
-bool UdpPortBound(int port) {
-  char local[16];
-  std::snprintf(local, sizeof local, ":%04X ", port);
-  return e2e::ReadWholeFile("/proc/net/udp").find(local) != std::string::npos;
-}
 
 // 1,000 datagrams a second, evenly, in turn from `messages`; how many went.
 int Flood(const Udp& controller, int port, double seconds, const std::vector<std::string>& messages) {
