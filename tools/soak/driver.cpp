@@ -1,16 +1,16 @@
 // clangster-soak-driver: works a running board hard from outside and reads
 // what its process holds, for `make soak`.
 //   figures           the board process's handles, GDI and USER objects,
-//                     windows, private bytes and working set ("-" where the
-//                     system does not answer)
+//                     windows, private bytes, working set ("-" where the
+//                     system does not answer) and the spool files in %TEMP%
 //   run ROUNDS TRIGGERS
 //                     ROUNDS times: New scheme, favourite 1 opened, TRIGGERS /
 //                     ROUNDS name triggers across all 18 slots, a slot's Reload
 //                     or Clear through its menu, a theme; every 5th round a
 //                     layout switch; the on-play mode changed through Options
 //                     nine times over the run (each mode in turn)
-//   reset             the reference state: New, favourite 1, Normal, green,
-//                     fade mode, all stopped
+//   reset             the reference state: New, favourite 1 loaded, Normal,
+//                     green, fade mode, all stopped
 //   close             asks the board to close
 // Sound names are "SOAK 01" to "SOAK 18". Exit code 1 when the board stops
 // answering or a step does not take, 3 when no board runs.
@@ -112,9 +112,35 @@ bool OpenScheme() {
                                                             Fail("favourite 1 not loaded"));
 }
 
+// Sounds load off the board's thread; a slot still loading shows "..;.." for its length.
+bool LoadsDone() {
+    for (int tries = 0; tries < 6000; ++tries) {
+        bool loading = false;
+        for (int slot = 0; slot < board::kSlotCount && !loading; ++slot)
+            loading = TitleText(slot).find("..;..") != std::string::npos;
+        if (!loading) return true;
+        ::Sleep(10);
+    }
+    return Fail("sounds still loading after a minute");
+}
+
 bool Reset() {
-    return OpenScheme() && Command(ID_VIEW_NORMAL) && Command(ID_VIEW_GREEN) && SetOnPlayMode(2) &&
+    return OpenScheme() && LoadsDone() && Command(ID_VIEW_NORMAL) && Command(ID_VIEW_GREEN) && SetOnPlayMode(2) &&
            Command(ID_TOOLS_STOP_ALL);
+}
+
+// The board's decoded sounds kept in files of the temporary folder.
+int SpoolFiles() {
+    char folder[MAX_PATH + 1] = {};
+    ::GetTempPathA(sizeof folder, folder);
+    WIN32_FIND_DATAA found{};
+    HANDLE search = ::FindFirstFileA((std::string(folder) + "clangster-*.spool").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int n = 0;
+    do ++n;
+    while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return n;
 }
 
 // Milliseconds spent in each kind of step, for the report.
@@ -235,6 +261,7 @@ bool Figures() {
                                             sizeof memory) != 0;
     print("private", got && memory.PrivateUsage != 0, memory.PrivateUsage);
     print("workingset", got && memory.WorkingSetSize != 0, memory.WorkingSetSize);
+    print("spools", true, static_cast<unsigned long long>(SpoolFiles()));
     ::CloseHandle(process);
     return true;
 }

@@ -1,6 +1,8 @@
 // clangster-soak: runs the board for minutes under remote triggers, scheme
-// loads, slot reloads and clears, theme and layout switches while sounds
-// play, and compares what its process holds before and after (`make soak`).
+// loads (sounds of every kind: held whole, decoded, spooled, streamed), slot
+// reloads and clears, theme and layout switches while sounds play, and OSC
+// commands, seeks and subscriptions, and compares what its process holds
+// before and after (`make soak`).
 // Runs inside scripts/with-test-env.sh.
 //   clangster-soak [--quick] [--out FILE]
 // --quick does every step with tiny counts and judges no growth (the smoke
@@ -9,6 +11,7 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,9 +21,12 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "BoardDriver.h"
 #include "Harness.h"
+#include "Udp.h"
+#include "remote/Osc.h"
 #include "scheme/SchemeFormat.h"
 
 namespace fs = std::filesystem;
@@ -35,15 +41,39 @@ double Now() {
 
 std::string DriverExe() { return e2e::WinBuildDir() + "/tools/soak/clangster-soak-driver.exe"; }
 
-// One-second looping tones, one pitch per slot, and a scheme holding them.
+// The kinds of sound the board reads differently: held whole as they are,
+// decoded and held whole, decoded into a spool file, streamed from the file.
+struct Kind {
+  const char* extension;
+  double seconds;
+};
+Kind KindOf(int slot) {
+  if (slot == 15) return {"mp3", 90};  // past the resident size: decoded into a spool file
+  if (slot >= 16) return {"wav", 80};  // streamed
+  static const char* const kShort[] = {"wav", "mp3", "ogg", "flac"};
+  return {kShort[slot % 4], 1.0};
+}
+
+// Looping tones, one pitch per slot, of every kind, and a scheme holding
+// them. Made once: the long ones take a while to encode.
 std::string MakeScheme(const std::string& dir) {
   fs::create_directories(dir);
   std::string text;
   for (int i = 0; i < kSlots; ++i) {
     char name[16];
     std::snprintf(name, sizeof name, "SOAK %02d", i + 1);
-    const std::string path = dir + "/" + name + ".wav";
-    e2e::WriteTone(path, 1.0, 300 + 25 * i, 0.2);
+    const Kind kind = KindOf(i);
+    const std::string wav = dir + "/" + name + ".wav", path = dir + "/" + name + "." + kind.extension;
+    if (!fs::exists(path)) {
+      e2e::WriteTone(wav, kind.seconds, 300 + 25 * i, 0.2);
+      if (path != wav) {
+        const std::vector<std::string> encode = std::string(kind.extension) == "mp3"
+                                                    ? std::vector<std::string>{"lame", "--quiet", wav, path}
+                                                    : std::vector<std::string>{"sox", "-q", wav, path};
+        if (e2e::RunCommand(encode, 300).exitCode != 0) std::fprintf(stderr, "soak: could not make %s\n", path.c_str());
+        fs::remove(wav);
+      }
+    }
     scheme::SlotLine line;
     line.path = e2e::ToWindowsPath(path);
     line.name = name;
@@ -55,6 +85,61 @@ std::string MakeScheme(const std::string& dir) {
   std::ofstream(schemePath, std::ios::binary) << text;
   return schemePath;
 }
+
+// A controller on the loopback address while the driver works: it seeks
+// the long sounds, plays and stops them, sets volumes, subscribes again
+// every second and unsubscribes every tenth, and counts the feedback.
+class Controller {
+ public:
+  explicit Controller(int port) : port_(port), thread_([this] { Run(); }) {}
+  ~Controller() { Stop(); }
+  // Ends the subscription too, so that the board is measured as it was before.
+  void Stop() {
+    if (done_.exchange(true)) return;
+    thread_.join();
+    udp_.Send(Message("/clangster/unsubscribe"), port_);
+  }
+  std::string Counts() const {
+    return std::to_string(sent_) + " OSC commands, " + std::to_string(subscribes_) + " subscriptions (" +
+           std::to_string(unsubscribes_) + " ended), " + std::to_string(feedback_) + " feedback datagrams";
+  }
+  int feedback() const { return feedback_; }
+
+ private:
+  static std::string Message(const std::string& address, std::vector<remote::OscArgument> arguments = {}) {
+    return remote::WriteOsc({address, std::move(arguments)});
+  }
+  static std::string Slot(int slot, const char* verb) {
+    return "/clangster/slot/" + std::to_string(slot + 1) + "/" + verb;
+  }
+  void Run() {
+    for (int step = 0; !done_; ++step) {
+      if (step % 50 == 0) {
+        const bool end = step % 500 == 250;
+        udp_.Send(Message(end ? "/clangster/unsubscribe" : "/clangster/subscribe"), port_);
+        ++(end ? unsubscribes_ : subscribes_);
+      }
+      const int slot = 15 + step % 3;  // the long ones
+      const double at = (step * 37 % 70) + 0.5;
+      switch (step % 4) {
+        case 0: udp_.Send(Message(Slot(slot, "play")), port_); break;
+        case 1: udp_.Send(Message(Slot(slot, "position"), {{'f', at, {}}}), port_); break;
+        case 2: udp_.Send(Message(Slot(step % kSlots, "volume"), {{'f', 0.5 + step % 50 / 100.0, {}}}), port_); break;
+        default: if (step % 40 == 3) udp_.Send(Message(Slot(slot, "stop")), port_);
+      }
+      ++sent_;
+      feedback_ += udp_.Drain();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    feedback_ += udp_.Drain();
+  }
+
+  const int port_;
+  e2e::Udp udp_;
+  std::atomic<bool> done_{false};
+  std::atomic<int> sent_{0}, subscribes_{0}, unsubscribes_{0}, feedback_{0};
+  std::thread thread_;  // last: it starts once the rest is there
+};
 
 std::optional<pid_t> OnlyBoardPid() {
   const std::vector<pid_t> pids = e2e::BoardPids();
@@ -112,6 +197,7 @@ const Limit kLimits[] = {
     {"VmData", "Linux: data + heap, VmData (KiB)", 4096, true},
     {"fds", "Linux: open file descriptors", 8, true},
     {"Threads", "Linux: threads", 2, true},
+    {"spools", "Spool files in %TEMP% (FindFirstFile)", 0, true},
 };
 
 std::string Fmt(std::optional<double> v) {
@@ -157,8 +243,13 @@ int main(int argc, char** argv) {
   // The scheme is the board's last one and its first favourite.
   const std::string key = "HKCU\\Software\\Marrowick\\Clangster";
   e2e::ResetSettings();
-  for (const char* value : {"LastFile", "MRU0"})
-    e2e::RunWindows("reg", {"add", key, "/v", value, "/t", "REG_SZ", "/d", e2e::ToWindowsPath(schemePath), "/f"});
+  const int port = 20000 + (getpid() + 13) % 20000;
+  const std::pair<const char*, std::string> settings[] = {{"LastFile", e2e::ToWindowsPath(schemePath)},
+                                                          {"MRU0", e2e::ToWindowsPath(schemePath)},
+                                                          {"RemoteControl", "1"},
+                                                          {"RemotePort", std::to_string(port)}};
+  for (const auto& [value, data] : settings)
+    e2e::RunWindows("reg", {"add", key, "/v", value, "/t", "REG_SZ", "/d", data, "/f"});
   std::unique_ptr<e2e::Process> board = e2e::StartWindows(e2e::ClangsterExe());
   std::optional<pid_t> pid;
   if (!board || !e2e::WaitForWindow("^soak - Clangster$", *board, 60) ||
@@ -173,7 +264,9 @@ int main(int argc, char** argv) {
   const Figures before = Measure(*pid);
   const double start = Now();
   std::string counts;
+  Controller controller(port);
   ok = ok && Drive({"run", std::to_string(rounds), std::to_string(triggers)}, 3600, &counts);
+  controller.Stop();
   const double seconds = Now() - start;
   ok = ok && Drive({"reset"}, 120);
   const Figures after = Measure(*pid);
@@ -231,6 +324,7 @@ int main(int argc, char** argv) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
       if (!line.empty()) workDone += (workDone.empty() ? "" : ", ") + line;
     }
+    workDone += "; " + controller.Counts();
   }
   char head[1024];
   std::snprintf(head, sizeof head,
@@ -271,6 +365,8 @@ int main(int argc, char** argv) {
   if (!ok) std::fprintf(stderr, "clangster-soak: the board stopped answering or a step did not take\n");
   if (!figures) std::fprintf(stderr, "clangster-soak: figures are missing\n");
   if (!heardMs || !closed) std::fprintf(stderr, "clangster-soak: the board did not play or close afterwards\n");
+  const bool answered = controller.feedback() > 0;
+  if (!answered) std::fprintf(stderr, "clangster-soak: no feedback came to the remote controller\n");
   if (!quick && !flat) std::fprintf(stderr, "clangster-soak: something grew beyond its allowance\n");
-  return ok && figures && heardMs && closed && (quick || flat) ? 0 : 1;
+  return ok && figures && heardMs && closed && answered && (quick || flat) ? 0 : 1;
 }
