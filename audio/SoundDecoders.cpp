@@ -135,4 +135,11 @@ OpenedSound DecodeSoundFile(const std::string& path) {
     return DecodeSound(path, decoders, MakeTempSpoolFile);
 }
 
+OpenedSound DecodeSoundFileHeadFirst(const std::string& path) {
+    HeadFirst options;
+    // The rest of a sound gives way to the heads of the sounds still to be opened.
+    options.afterHead = [] { ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL); };
+    return DecodeSoundHeadFirst(path, {OpenMfDecoder, OpenAcmDecoder}, MakeTempSpoolFile, options);
+}
+
 }  // namespace audio
