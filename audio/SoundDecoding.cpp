@@ -262,6 +262,7 @@ OpenedSound DecodeSoundHeadFirst(const std::string& path, std::vector<DecoderOpe
                        options.afterHead);
             // Handed over already when the head was: what is left is for nobody.
             if (sound.source || sound.error != SoundError::None) handOver->Give(std::move(sound));
+            if (options.atEnd) options.atEnd();
         }).detach();
     } catch (const std::system_error&) {
         return DecodeSound(path, decoders, makeFile, options.memoryBytes);

@@ -65,8 +65,8 @@ OpenedSound DecodeSound(const std::string& path, const std::vector<DecoderOpener
 struct HeadFirst {
     double headSeconds = 2.0;  // decoded before the sound is handed over
     std::uint64_t memoryBytes = kResidentBytes;
-    // Run on the decode's thread: first, and once the head has been handed over.
-    std::function<void()> atStart, afterHead;
+    // Run on the decode's thread: first, once the head has been handed over, and last.
+    std::function<void()> atStart, afterHead, atEnd;
 };
 
 // The same on a thread of its own, which the caller waits for only until the

@@ -467,7 +467,9 @@ TEST(DecodeSoundHeadFirst, HandsTheHeadOverAndDecodesTheRestWhileItIsRead) {
             EXPECT_EQ(c.error, source.TakeMakingError());
             EXPECT_EQ(audio::SoundError::None, source.TakeMakingError());
         }
-        if (c.size != 1) EXPECT_EQ(Counting(c.size ? c.size : 12000), ReadAll(source, 7000));
+        if (c.size != 1) {
+            EXPECT_EQ(Counting(c.size ? c.size : 12000), ReadAll(source, 7000));
+        }
         sound.source.reset();
         EXPECT_EQ(0, files.open);
     }
