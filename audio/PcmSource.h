@@ -41,6 +41,12 @@ public:
     // complete, and also once it can get no further (its making failed), so
     // that a read past what it has fails and says so.
     virtual std::uint64_t Ready() const { return Size(); }
+    // False while Size() is only the length the file states, for a sound
+    // still being decoded: the decode may end before it or go past it.
+    virtual bool SizeKnown() const { return true; }
+    // Why the making of the sound stopped short of its end, once (the sound
+    // then ends where it stopped, and its size is known); None otherwise.
+    virtual SoundError TakeMakingError() { return SoundError::None; }
 };
 
 struct OpenedSound {

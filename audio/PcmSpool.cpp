@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace audio {
 
@@ -10,6 +11,22 @@ namespace {
 // Pieces rather than one growing array: no copy on growth, and no need for a
 // long run of free addresses in a 32-bit process.
 constexpr std::size_t kBlockBytes = 1u << 20;
+
+// Reads the bytes [offset, offset + bytes) of `size` kept in blocks of kBlockBytes.
+std::size_t ReadBlocks(const std::vector<std::vector<std::uint8_t>>& blocks, std::uint64_t size, std::uint64_t offset,
+                       void* to, std::size_t bytes) {
+    std::size_t done = 0;
+    while (done < bytes && offset < size) {
+        const auto& block = blocks[static_cast<std::size_t>(offset / kBlockBytes)];
+        const std::size_t at = static_cast<std::size_t>(offset % kBlockBytes);
+        const std::size_t n =
+            static_cast<std::size_t>(std::min<std::uint64_t>({bytes - done, block.size() - at, size - offset}));
+        std::memcpy(static_cast<std::uint8_t*>(to) + done, block.data() + at, n);
+        done += n;
+        offset += n;
+    }
+    return done;
+}
 
 class MemoryPcmSource : public PcmSource {
 public:
@@ -19,17 +36,7 @@ public:
     std::uint64_t Size() const override { return size_; }
     std::uint64_t LengthBytes() const override { return size_; }
     std::size_t ReadAt(std::uint64_t offset, void* to, std::size_t bytes) override {
-        std::size_t done = 0;
-        while (done < bytes && offset < size_) {
-            const auto& block = blocks_[static_cast<std::size_t>(offset / kBlockBytes)];
-            const std::size_t at = static_cast<std::size_t>(offset % kBlockBytes);
-            const std::size_t n = static_cast<std::size_t>(
-                std::min<std::uint64_t>({bytes - done, block.size() - at, size_ - offset}));
-            std::memcpy(static_cast<std::uint8_t*>(to) + done, block.data() + at, n);
-            done += n;
-            offset += n;
-        }
-        return done;
+        return ReadBlocks(blocks_, size_, offset, to, bytes);
     }
 
 private:
@@ -103,6 +110,12 @@ bool PcmSpool::Append(const void* data, std::size_t bytes) {
     return true;
 }
 
+std::size_t PcmSpool::ReadAt(std::uint64_t offset, void* to, std::size_t bytes) const {
+    if (offset >= size_) return 0;
+    bytes = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, size_ - offset));
+    return file_ ? file_->ReadAt(offset, to, bytes) : ReadBlocks(blocks_, size_, offset, to, bytes);
+}
+
 std::shared_ptr<PcmSource> PcmSpool::Finish() {
     const std::uint64_t frame = layout_.format.blockAlign ? layout_.format.blockAlign : 1;
     const std::uint64_t whole = size_ - size_ % frame;
@@ -112,6 +125,50 @@ std::shared_ptr<PcmSource> PcmSpool::Finish() {
         return std::make_shared<FilePcmSource>(layout_, std::move(file_), whole);
     }
     return std::make_shared<MemoryPcmSource>(layout_, std::move(blocks_), whole);
+}
+
+GrowingPcmSource::GrowingPcmSource(const PcmLayout& layout, PcmSpool spool, std::uint64_t statedBytes)
+    : layout_(layout),
+      frame_(layout.format.blockAlign ? layout.format.blockAlign : 1),
+      spool_(std::move(spool)),
+      size_(statedBytes - statedBytes % frame_) {
+    ready_ = spool_.Size() - spool_.Size() % frame_;
+    if (size_ < ready_) size_ = ready_.load();
+}
+
+std::size_t GrowingPcmSource::ReadAt(std::uint64_t offset, void* to, std::size_t bytes) {
+    const std::uint64_t ready = ready_.load();
+    if (offset >= ready) return 0;
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return spool_.ReadAt(offset, to, static_cast<std::size_t>(std::min<std::uint64_t>(bytes, ready - offset)));
+}
+
+bool GrowingPcmSource::Append(const void* data, std::size_t bytes) {
+    std::uint64_t size = 0;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (!spool_.Append(data, bytes)) return false;
+        size = spool_.Size();
+    }
+    // Whole frames only are read; a sound decoded past its stated length grows.
+    const std::uint64_t ready = size - size % frame_;
+    if (size_.load() < ready) size_ = ready;
+    ready_ = ready;
+    return true;
+}
+
+void GrowingPcmSource::End(SoundError error) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        error_ = error;
+    }
+    size_ = ready_.load();
+    known_ = true;  // last: whoever sees it sees the size it goes with
+}
+
+SoundError GrowingPcmSource::TakeMakingError() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(error_, SoundError::None);
 }
 
 }  // namespace audio

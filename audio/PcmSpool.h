@@ -4,8 +4,10 @@
 // then read through the source the spool hands over.
 #include <cstddef>
 #include <cstdint>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "audio/PcmSource.h"
@@ -43,6 +45,8 @@ public:
     bool Append(const void* data, std::size_t bytes);
     std::uint64_t Size() const { return size_; }
     bool InFile() const { return file_ != nullptr; }
+    // Reads what has been appended so far, as a source would.
+    std::size_t ReadAt(std::uint64_t offset, void* to, std::size_t bytes) const;
     // The samples kept so far, whole frames only, as one source; the spool
     // is empty afterwards.
     std::shared_ptr<PcmSource> Finish();
@@ -56,6 +60,37 @@ private:
     std::uint64_t size_ = 0;
     std::vector<std::vector<std::uint8_t>> blocks_;  // in memory: pieces of at most kBlockBytes
     std::unique_ptr<SpoolFile> file_;
+};
+
+// A sound that plays while it is decoded: the decode's thread appends to the
+// spool, any thread reads what is there. Until the decode ends, the size is
+// the length the file states (or what was decoded, once that is more), and a
+// read gets no further than Ready(); then the size is what was decoded.
+// Size, Ready and SizeKnown never wait: the window's thread asks them.
+class GrowingPcmSource : public PcmSource {
+public:
+    GrowingPcmSource(const PcmLayout& layout, PcmSpool spool, std::uint64_t statedBytes);
+    const PcmLayout& Layout() const override { return layout_; }
+    std::uint64_t Size() const override { return size_.load(); }
+    std::uint64_t LengthBytes() const override { return Size(); }
+    std::size_t ReadAt(std::uint64_t offset, void* to, std::size_t bytes) override;
+    std::uint64_t Ready() const override { return ready_.load(); }
+    bool SizeKnown() const override { return known_.load(); }
+    SoundError TakeMakingError() override;
+
+    // The decode's side. False when the samples could not be kept.
+    bool Append(const void* data, std::size_t bytes);
+    // The decode ended: at the sound's end (None), or short of it, why.
+    void End(SoundError error);
+
+private:
+    const PcmLayout layout_;
+    const std::uint64_t frame_;
+    mutable std::mutex mutex_;  // the spool's blocks and file; held for a read or an append
+    PcmSpool spool_;
+    std::atomic<std::uint64_t> size_, ready_{0};
+    std::atomic<bool> known_{false};
+    SoundError error_ = SoundError::None;  // under mutex_
 };
 
 }  // namespace audio

@@ -76,6 +76,10 @@ public:
     // Why the sound stopped by itself (a streamed sound's file could not be
     // read any more), once; None otherwise.
     virtual SoundError TakePlaybackError() { return SoundError::None; }
+    // Of a sound that plays while it is decoded: why its decode stopped
+    // short, once (the sound then ends where it stopped); None otherwise.
+    // Its LengthBytes() is the file's stated length until the decode ends.
+    virtual SoundError TakeDecodeError() { return SoundError::None; }
 };
 
 // A sound read off the board's thread, for the load it was asked with.

@@ -8,6 +8,7 @@
 #include "audio/AcmDecoder.h"
 #include "audio/MfDecoder.h"
 #include "audio/SoundDecoding.h"
+#include "framework/Trace.h"
 
 namespace audio {
 
@@ -133,6 +134,14 @@ int RemoveStaleSpoolFiles() {
 OpenedSound DecodeSoundFile(const std::string& path) {
     static const std::vector<DecoderOpener> decoders = {OpenMfDecoder, OpenAcmDecoder};
     return DecodeSound(path, decoders, MakeTempSpoolFile);
+}
+
+OpenedSound DecodeSoundFileHeadFirst(const std::string& path) {
+    HeadFirst options;
+    // The rest of a sound gives way to the heads of the sounds still to be opened.
+    options.afterHead = [] { ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL); };
+    options.atEnd = [] { fw::trace::Stamp("decoded"); };
+    return DecodeSoundHeadFirst(path, {OpenMfDecoder, OpenAcmDecoder}, MakeTempSpoolFile, options);
 }
 
 }  // namespace audio

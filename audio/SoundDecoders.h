@@ -12,6 +12,9 @@
 namespace audio {
 
 OpenedSound DecodeSoundFile(const std::string& path);
+// The same, handed over once its first seconds are decoded while a thread of
+// its own decodes the rest (DecodeSoundHeadFirst).
+OpenedSound DecodeSoundFileHeadFirst(const std::string& path);
 
 // A new file in the folder for temporary files, deleted when it is closed;
 // its promises are held against that folder's free space.

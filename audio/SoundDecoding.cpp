@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace audio {
 
@@ -114,10 +118,63 @@ private:
     std::vector<std::array<float, 2>> weights_;  // [input channel][output channel]
 };
 
-}  // namespace
+// Decodes a file to its end with one decoder, cut to the span the file
+// states; each stretch of converted frames goes to `keep`, which says
+// whether to go on. None at the end; DecodeFailed when the decoder failed or
+// gave no sound; TooLong past what a position can count; otherwise what
+// `keep` returned.
+SoundError DecodeWith(Decoder& decoder, const FrameConverter& convert,
+                      const std::function<SoundError(const std::vector<std::uint8_t>&)>& keep) {
+    const std::uint32_t inFrame = decoder.Format().FrameBytes();
+    const DecodedSpan span = decoder.Span();
+    std::uint64_t skip = span.skip, left = span.exact ? span.frames : UINT64_MAX, total = 0;
+    std::vector<std::uint8_t> piece, held, out;  // held: frames not yet taken, a piece of one at most after
+    Decoder::Step step = Decoder::Step::Piece;
+    while (left > 0 && (step = decoder.Next(piece)) == Decoder::Step::Piece) {
+        held.insert(held.end(), piece.begin(), piece.end());
+        const std::size_t frames = held.size() / inFrame;
+        const std::size_t skipped = static_cast<std::size_t>(std::min<std::uint64_t>(skip, frames));
+        const std::size_t kept = static_cast<std::size_t>(std::min<std::uint64_t>(left, frames - skipped));
+        out.clear();
+        convert.Convert(held.data() + skipped * inFrame, kept, out);
+        held.erase(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(frames * inFrame));
+        skip -= skipped;
+        left -= kept;
+        if (total + out.size() > kMostSoundBytes) return SoundError::TooLong;
+        total += out.size();
+        if (out.empty()) continue;
+        const SoundError error = keep(out);
+        if (error != SoundError::None) return error;
+    }
+    return step == Decoder::Step::Failed || total < convert.Layout().format.blockAlign ? SoundError::DecodeFailed
+                                                                                       : SoundError::None;
+}
 
-OpenedSound DecodeSound(const std::string& path, const std::vector<DecoderOpener>& decoders,
-                        const SpoolFileMaker& makeFile, std::uint64_t memoryBytes) {
+// Where a decode hands its sound over (the first seconds of it, or all of
+// it) to whoever waits for it.
+struct HandOver {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool given = false;
+    OpenedSound sound;
+
+    void Give(OpenedSound given_sound) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            sound = std::move(given_sound);
+            given = true;
+        }
+        done.notify_all();
+    }
+};
+
+// Tries the decoders in turn, as DecodeSound does. With `handOver`, a sound
+// whose file states its length is handed over as a growing source once
+// headSeconds of it are decoded, and decoded to its end afterwards unless
+// every reader has let go of it by then; `afterHead` runs then.
+OpenedSound Decode(const std::string& path, const std::vector<DecoderOpener>& decoders,
+                   const SpoolFileMaker& makeFile, std::uint64_t memoryBytes, HandOver* handOver = nullptr,
+                   double headSeconds = 0, const std::function<void()>& afterHead = {}) {
     OpenedSound sound;
     sound.error = SoundError::Undecodable;
     for (const DecoderOpener& open : decoders) {
@@ -132,7 +189,7 @@ OpenedSound DecodeSound(const std::string& path, const std::vector<DecoderOpener
             continue;
         }
         const PcmLayout& layout = convert.Layout();
-        const std::uint32_t inFrame = decoder->Format().FrameBytes(), outFrame = layout.format.blockAlign;
+        const std::uint32_t outFrame = layout.format.blockAlign;
         const DecodedSpan span = decoder->Span();
         // What the file says of its length decides before a sample is decoded.
         if (span.frames > kMostSoundBytes / outFrame) {
@@ -145,36 +202,74 @@ OpenedSound DecodeSound(const std::string& path, const std::vector<DecoderOpener
         case PcmSpool::Room::NoRoom: sound.error = SoundError::SpoolNoRoom; return sound;
         case PcmSpool::Room::Failed: sound.error = SoundError::SpoolFailed; return sound;
         }
-        sound.error = SoundError::DecodeFailed;
-        std::uint64_t skip = span.skip, left = span.exact ? span.frames : UINT64_MAX;
-        std::vector<std::uint8_t> piece, held, out;  // held: frames not yet taken, a piece of one at most after
-        Decoder::Step step = Decoder::Step::Piece;
-        while (left > 0 && (step = decoder->Next(piece)) == Decoder::Step::Piece) {
-            held.insert(held.end(), piece.begin(), piece.end());
-            const std::size_t frames = held.size() / inFrame;
-            const std::size_t skipped = static_cast<std::size_t>(std::min<std::uint64_t>(skip, frames));
-            const std::size_t kept = static_cast<std::size_t>(std::min<std::uint64_t>(left, frames - skipped));
-            out.clear();
-            convert.Convert(held.data() + skipped * inFrame, kept, out);
-            held.erase(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(frames * inFrame));
-            skip -= skipped;
-            left -= kept;
-            if (spool.Size() + out.size() > kMostSoundBytes) {
-                sound.error = SoundError::TooLong;
-                return sound;
+        // Once handed over, the source is held weakly: when nobody reads it any more, the decode stops.
+        const std::uint64_t headBytes =
+            handOver && span.frames ? static_cast<std::uint64_t>(headSeconds * layout.format.avgBytesPerSec) : UINT64_MAX;
+        std::weak_ptr<GrowingPcmSource> growing;
+        bool handed = false;
+        const SoundError error = DecodeWith(*decoder, convert, [&](const std::vector<std::uint8_t>& out) {
+            if (!handed) {
+                if (!spool.Append(out.data(), out.size())) return SoundError::SpoolFailed;
+                if (spool.Size() < headBytes) return SoundError::None;
+                auto source = std::make_shared<GrowingPcmSource>(layout, std::move(spool), span.frames * outFrame);
+                growing = source;
+                handed = true;
+                OpenedSound head;
+                head.source = std::move(source);
+                handOver->Give(std::move(head));
+                if (afterHead) afterHead();
+                return SoundError::None;
             }
-            if (!out.empty() && !spool.Append(out.data(), out.size())) {
-                sound.error = SoundError::SpoolFailed;
-                return sound;
-            }
+            const std::shared_ptr<GrowingPcmSource> source = growing.lock();
+            if (!source) return SoundError::DecodeFailed;  // ends the loop; nobody hears of it
+            return source->Append(out.data(), out.size()) ? SoundError::None : SoundError::SpoolFailed;
+        });
+        if (handed) {
+            // The sound is out: whatever became of its decode, it ends there.
+            if (const auto source = growing.lock()) source->End(error);
+            sound.error = SoundError::None;
+            return sound;
         }
-        if (step != Decoder::Step::Failed && spool.Size() >= outFrame) {
+        if (error == SoundError::None) {
             sound.source = spool.Finish();
             sound.error = SoundError::None;
             return sound;
         }
+        if (error != SoundError::DecodeFailed) {
+            sound.error = error;
+            return sound;
+        }
+        sound.error = SoundError::DecodeFailed;
     }
     return sound;
+}
+
+}  // namespace
+
+OpenedSound DecodeSound(const std::string& path, const std::vector<DecoderOpener>& decoders,
+                        const SpoolFileMaker& makeFile, std::uint64_t memoryBytes) {
+    return Decode(path, decoders, makeFile, memoryBytes);
+}
+
+OpenedSound DecodeSoundHeadFirst(const std::string& path, std::vector<DecoderOpener> decoders,
+                                 SpoolFileMaker makeFile, const HeadFirst& options) {
+    auto handOver = std::make_shared<HandOver>();
+    try {
+        std::thread([=, decoders = std::move(decoders), makeFile = std::move(makeFile)] {
+            if (options.atStart) options.atStart();
+            OpenedSound sound =
+                Decode(path, decoders, makeFile, options.memoryBytes, handOver.get(), options.headSeconds,
+                       options.afterHead);
+            // Handed over already when the head was: what is left is for nobody.
+            if (sound.source || sound.error != SoundError::None) handOver->Give(std::move(sound));
+            if (options.atEnd) options.atEnd();
+        }).detach();
+    } catch (const std::system_error&) {
+        return DecodeSound(path, decoders, makeFile, options.memoryBytes);
+    }
+    std::unique_lock<std::mutex> lock(handOver->mutex);
+    handOver->done.wait(lock, [&] { return handOver->given; });
+    return std::move(handOver->sound);
 }
 
 }  // namespace audio

@@ -10,6 +10,7 @@
 
 #include "audio/PcmSource.h"
 #include "audio/PcmSpool.h"
+#include "audio/SoundSize.h"
 
 namespace audio {
 
@@ -59,5 +60,25 @@ using DecoderOpener = std::function<std::unique_ptr<Decoder>(const std::string& 
 // kept).
 OpenedSound DecodeSound(const std::string& path, const std::vector<DecoderOpener>& decoders,
                         const SpoolFileMaker& makeFile, std::uint64_t memoryBytes = kResidentBytes);
+
+// How a sound is decoded while it already plays.
+struct HeadFirst {
+    double headSeconds = 2.0;  // decoded before the sound is handed over
+    std::uint64_t memoryBytes = kResidentBytes;
+    // Run on the decode's thread: first, once the head has been handed over, and last.
+    std::function<void()> atStart, afterHead, atEnd;
+};
+
+// The same on a thread of its own, which the caller waits for only until the
+// sound's first headSeconds are decoded: the source it hands over then
+// (GrowingPcmSource) plays from the spool as it grows, its size the length
+// the file states until the decode confirms it, and the thread decodes on
+// to the end, between pieces letting go as soon as nobody holds the source.
+// A sound that is decoded to its end before that, and one whose file states
+// no length, comes back whole as from DecodeSound; so does every error found
+// before the head was handed over. One after is the source's making error.
+// Without a thread to be had, this is DecodeSound.
+OpenedSound DecodeSoundHeadFirst(const std::string& path, std::vector<DecoderOpener> decoders,
+                                 SpoolFileMaker makeFile, const HeadFirst& options = {});
 
 }  // namespace audio

@@ -40,13 +40,14 @@ std::unique_ptr<ISoundBuffer> LoadSound(const std::string& path, IDirectSound* d
     std::uint64_t size = 0;
     if (!fw::QueryFileSize(path, size)) return std::make_unique<UnloadedSound>(SoundError::Unreadable);
     OpenedSound sound = OpenWav(path);
-    if (sound.needsDecoding) sound = DecodeSoundFile(path);
+    // A compressed sound plays from its first seconds while the rest is decoded.
+    if (sound.needsDecoding) sound = DecodeSoundFileHeadFirst(path);
     if (!sound.source) return std::make_unique<UnloadedSound>(sound.error);
     // Decoding keeps a core busy and goes on side by side; filling a buffer
     // is bound by memory, and fills side by side only slow each other down.
     static std::mutex filling;
     const std::lock_guard<std::mutex> lock(filling);
-    if (!StaysResident(sound.source->Size()))
+    if (!sound.source->SizeKnown() || !StaysResident(sound.source->Size()))
         return std::make_unique<StreamedBuffer>(std::move(sound.source), device, flags);
     return std::make_unique<CSoundBuffer>(*sound.source, device, flags);
 }

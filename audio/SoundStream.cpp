@@ -42,8 +42,10 @@ SoundStream::SoundStream(std::shared_ptr<PcmSource> source, std::shared_ptr<cons
     : source_(std::move(source)),
       head_(std::move(head)),
       sizes_(sizes),
-      size_(source_->Size() - source_->Size() % sizes.frame),
-      ring_(std::move(ring)) {}
+      sizeKnown_(source_->SizeKnown()),
+      ring_(std::move(ring)) {
+    size_ = source_->Size() - source_->Size() % sizes.frame;
+}
 
 Result SoundStream::Play(bool looping) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -85,6 +87,7 @@ Result SoundStream::Stop() {
 Result SoundStream::SetPosition(std::uint32_t bytes) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (closed_) return kFailed;
+    UpdateSize();
     if (bytes >= size_) return kInvalidParam;
     Prime(bytes - bytes % sizes_.frame);
     WakeReaderIfDue();
@@ -133,12 +136,14 @@ bool SoundStream::Feed() {
 
 bool SoundStream::Read(bool wait) {
     std::unique_lock<std::mutex> lock(mutex_);
+    UpdateSize();
     ReadPlan plan = NextRead();
     while (wait && !closed_ && !plan.bytes) {
         if (plan.later)
             readable_.wait_for(lock, kLookAgain);
         else
             readable_.wait(lock);
+        UpdateSize();
         plan = NextRead();
     }
     if (closed_) return false;
@@ -175,6 +180,7 @@ bool SoundStream::Read(bool wait) {
 }
 
 void SoundStream::Observe() {
+    UpdateSize();
     if (!running_) return;
     std::uint32_t at = 0;
     bool lapped = false;
@@ -217,6 +223,7 @@ SoundStream::Plan SoundStream::NextWrite() const {
     std::uint64_t room = sizes_.ahead - inRing;
     room -= room % sizes_.frame;
     if (pastEnd_) return {Source::Silence, size_, static_cast<std::uint32_t>(room)};
+    if (next_ >= size_) return plan;  // the decode has not got there, nor ended
     plan.from = next_;
     plan.bytes = static_cast<std::uint32_t>(std::min(room, size_ - next_));
     if (next_ < HeadEnd()) {
@@ -243,7 +250,7 @@ bool SoundStream::Commit(const Plan& plan, const std::uint8_t* bytes) {
     written_ += plan.bytes;
     if (!silent) {
         next_ = plan.from + plan.bytes;
-        if (next_ == size_) {
+        if (next_ == size_ && sizeKnown_) {
             seam_ = written_;
             seamWritten_ = true;
             if (looping_)
@@ -325,7 +332,7 @@ std::uint64_t SoundStream::SoundAt(std::uint64_t at) const {
 std::uint64_t SoundStream::HeadEnd() const { return std::min<std::uint64_t>(head_->size(), size_); }
 
 std::uint64_t SoundStream::ReadPosition() const {
-    if (readFrom_ < size_) return readFrom_;
+    if (readFrom_ < size_ || !sizeKnown_) return readFrom_;
     return looping_ ? HeadEnd() : size_;
 }
 
@@ -352,7 +359,10 @@ SoundStream::ReadPlan SoundStream::NextRead() const {
     // error until the next Play.
     if (closed_ || readFailed_ || !(playing_ || waiting_) || readAheadBytes_ >= sizes_.readAhead) return plan;
     const std::uint64_t from = ReadPosition();
-    if (from >= size_) return plan;
+    if (from >= size_) {
+        plan.later = !sizeKnown_;
+        return plan;
+    }
     const std::uint64_t ready = std::min(source_->Ready(), size_);
     std::uint64_t bytes = std::min<std::uint64_t>(sizes_.block, ready > from ? ready - from : 0);
     bytes -= bytes % sizes_.frame;
@@ -360,6 +370,31 @@ SoundStream::ReadPlan SoundStream::NextRead() const {
     plan.from = from;
     plan.bytes = static_cast<std::uint32_t>(bytes);
     return plan;
+}
+
+void SoundStream::UpdateSize() {
+    if (sizeKnown_ || !source_->SizeKnown()) {
+        if (!sizeKnown_) size_ = std::max(size_, source_->Size() - source_->Size() % sizes_.frame);
+        return;
+    }
+    sizeKnown_ = true;
+    size_ = source_->Size() - source_->Size() % sizes_.frame;
+    if (pastEnd_ || next_ < size_) return;
+    if (next_ > size_ || size_ == 0) {
+        // A place past the end the file stated (a seek there): the end comes at once.
+        if (!looping_) playing_ = false;
+        Prime(0);
+        return;
+    }
+    // The ring holds the sound up to its end, as a write of its last bytes would have left it.
+    seam_ = written_;
+    seamWritten_ = true;
+    if (looping_)
+        next_ = 0;
+    else
+        pastEnd_ = true;
+    FillFromMemory();
+    StartWhenReady();
 }
 
 void SoundStream::WakeReaderIfDue() {

@@ -150,11 +150,17 @@ private:
     std::uint64_t ReadPosition() const;  // where the reader goes on, the loop's wrap taken
     ReadPlan NextRead() const;
     void WakeReaderIfDue();
+    // Takes the source's size once its decode has ended; the end of the
+    // sound is where the ring got to when that is there or before.
+    void UpdateSize();
 
     const std::shared_ptr<PcmSource> source_;
     const std::shared_ptr<const std::vector<std::uint8_t>> head_;
     const StreamSizes sizes_;
-    const std::uint64_t size_;  // bytes of sound, whole frames
+    // Bytes of sound, whole frames: of a sound still being decoded, the
+    // length its file states until the decode ends (sizeKnown_).
+    std::uint64_t size_;
+    bool sizeKnown_;
 
     std::mutex mutex_;
     std::condition_variable readable_;  // the reader waits on it for a read to be due

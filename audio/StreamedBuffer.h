@@ -39,6 +39,7 @@ public:
     Result GetBlockAlign(std::uint32_t& bytes) override;
     std::uint64_t LengthBytes() const override { return source_ ? source_->LengthBytes() : 0; }
     SoundError TakePlaybackError() override;
+    SoundError TakeDecodeError() override { return source_ ? source_->TakeMakingError() : SoundError::None; }
 
 private:
     void Open(IDirectSound* device);

@@ -141,7 +141,8 @@ void Board::FinishLoad(int i, std::unique_ptr<audio::ISoundBuffer> buffer) {
     }
     s.buffer = std::move(buffer);
     s.bytesPerSec = bytesPerSec;
-    s.duration = static_cast<float>(s.buffer->LengthBytes()) / static_cast<float>(bytesPerSec);
+    s.lengthBytes = s.buffer->LengthBytes();
+    s.duration = static_cast<float>(s.lengthBytes) / static_cast<float>(bytesPerSec);
     s.state = SlotState::Loaded;
     ShowLengthTitle(i);
     m_view.SetPlayTextColour(i, kCaptionBlack);
@@ -356,6 +357,7 @@ void Board::OnTimer(unsigned timerId) {
         TakeLoadedSounds();
         for (int i = 0; i < kSlotCount; ++i)
             if (m_fading[static_cast<std::size_t>(i)]) FadeStep(i);
+        FollowDecodes();
         BringTimersIntoStep();
         DrawDueVolumes();
     }
@@ -375,6 +377,21 @@ void Board::BringTimersIntoStep() {
         outOfStep = false;
         at(i).timerHandle = m_view.StartSlotTimer(i);
         RefreshSlotTime(i);
+    }
+}
+
+void Board::FollowDecodes() {
+    for (int i = 0; i < kSlotCount; ++i) {
+        SoundSlot& s = at(i);
+        if (!s.loaded()) continue;
+        const audio::SoundError error = s.buffer->TakeDecodeError();
+        const std::uint64_t length = s.buffer->LengthBytes();
+        if (length != s.lengthBytes) {
+            s.lengthBytes = length;
+            s.duration = static_cast<float>(length) / static_cast<float>(s.bytesPerSec);
+            if (!m_controlDown) ShowLengthTitle(i);
+        }
+        if (error != audio::SoundError::None) Report(error, s.path);
     }
 }
 
@@ -492,6 +509,7 @@ void Board::Perform(const Action& a) {
 }
 
 void Board::OnControlKey(bool down) {
+    m_controlDown = down;
     for (int i = 0; i < kSlotCount; ++i) {
         const SoundSlot& s = at(i);
         if (down)

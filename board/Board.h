@@ -53,6 +53,7 @@ struct SoundSlot {
     std::uint32_t timerHandle = 0;
     std::uint32_t timerId = 0;
     float duration = 0.0f;  // the buffer's length bytes (a WAV's whole file, header included) / bytesPerSec
+    std::uint64_t lengthBytes = 0;  // what duration was worked out from
     std::string path;
     std::string name;
     std::unique_ptr<audio::ISoundBuffer> buffer;  // while Loaded
@@ -207,6 +208,10 @@ private:
     void KeepSound(int slot);
     // Stops and releases a slot's buffer, telling the user when the stop failed.
     void ReleaseBuffer(int slot);
+    // Takes up, at the fade tick, what the decodes of the sounds that play
+    // while they are decoded found: a confirmed length, shown; a decode that
+    // stopped short, told once.
+    void FollowDecodes();
     // What a tick shows for a play cursor read with its status.
     void ShowSlotTime(int slot, std::uint32_t cursor, std::uint32_t status);
     // The start of the sample frame a byte offset falls in.
@@ -234,6 +239,7 @@ private:
     bool m_compact = false;
     int m_onPlayMode = FadeOthers;
     Hotkeys m_hotkeys{};
+    bool m_controlDown = false;  // the titles show key labels
     std::uint64_t m_lastTicket = 0;
     std::array<bool, kSlotCount> m_volumeMovedThisTick{}, m_volumeMovedLastTick{};
     std::array<int, kSlotCount> m_volumeDue{};  // -1: nothing waits to be drawn

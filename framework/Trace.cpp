@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -35,14 +36,22 @@ public:
     }
     bool on() const { return !path_.empty(); }
 
+    // Any thread may stamp: the socket's, the loaders', the decoders'.
     void Add(const char* event) {
+        const std::lock_guard<std::mutex> lock(mutex_);
         LARGE_INTEGER now{};
         ::QueryPerformanceCounter(&now);
         records_.push_back({event, now.QuadPart});
-        if (records_.size() >= kCapacity) Flush();
+        if (records_.size() >= kCapacity) Write();
     }
 
     void Flush() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        Write();
+    }
+
+private:
+    void Write() {
         if (!on() || records_.empty()) return;
         if (std::FILE* f = std::fopen(path_.c_str(), "a")) {
             for (const Record& r : records_) std::fprintf(f, "%s %lld\n", r.event, static_cast<long long>(r.count));
@@ -51,8 +60,8 @@ public:
         records_.clear();
     }
 
-private:
     static constexpr size_t kCapacity = 8192;
+    std::mutex mutex_;
     std::string path_;
     std::vector<Record> records_;
 };

@@ -2,7 +2,8 @@
 # Makes the sounds the decoding tests play, with Debian's encoders: a tone of
 # its own pitch in each kind of file, SECONDS long (2 by default), a file
 # that no decoder reads, an 80-second one, and LAME-encoded loops of whole
-# periods (2 s at 44.1 kHz, 1 s at 22.05 kHz, 100 and 50 samples a period).
+# periods (2 s at 44.1 kHz, 1 s at 22.05 kHz, 100 and 50 samples a period)
+# and a 90-second MP3 of the same tone.
 #   make-test-sounds.sh DIR [SECONDS]
 set -euo pipefail
 dir=$1
@@ -22,5 +23,7 @@ hz=440 seconds=80 tone "$dir/long-440.flac"
 # Loops: stereo MPEG-1 at a constant rate, mono MPEG-2 at a varying one.
 sox -q -n -r 44100 -c 2 -b 16 "$dir/loop.wav" synth 2 sine 441 vol 0.5
 lame --quiet -b 128 "$dir/loop.wav" "$dir/loop-441.mp3"
+sox -q -n -r 44100 -c 2 -b 16 "$dir/loop.wav" synth 90 sine 441 vol 0.5
+lame --quiet -b 128 "$dir/loop.wav" "$dir/long-441.mp3"
 sox -q -n -r 22050 -c 1 -b 16 "$dir/loop.wav" synth 1 sine 441 vol 0.5
 lame --quiet -V 4 "$dir/loop.wav" "$dir/loop-441-22k.mp3" && rm "$dir/loop.wav"

@@ -644,6 +644,29 @@ TEST_F(RefreshTest, ASoundThatStoppedOnAReadErrorGoesIdleAndTheUserIsToldOnce) {
               messages.pending()[0]);
 }
 
+// A sound that plays while it is decoded shows the length its file states
+// until the decode confirms another, and a decode that stopped short is told once.
+TEST_F(RefreshTest, ALengthConfirmedByTheDecodeIsShownAtTheNextTickAndAFailedDecodeIsToldOnce) {
+    auto& b = Load(0, "A", 10.0);
+    const auto shown = [&] { return view.at(0).title.substr(view.at(0).title.size() - 5); };
+    EXPECT_EQ("00;10", shown());
+    b.length = 8000 * 62;
+    board.OnControlKey(true);
+    Tick();
+    EXPECT_NE("01;02", shown()) << "the key label stays while Ctrl is held";
+    board.OnControlKey(false);
+    EXPECT_EQ("01;02", shown());
+    b.length = 8000 * 75;
+    b.decodeError = audio::SoundError::DecodeFailed;
+    Tick(3);
+    EXPECT_EQ("01;15", shown());
+    EXPECT_FLOAT_EQ(75.0f, board.slot(0).duration);
+    EXPECT_TRUE(board.slot(0).loaded()) << "the slot keeps its sound and line";
+    ASSERT_EQ(1u, messages.pending().size());
+    EXPECT_EQ("Error decoding " + board.slot(0).path + ":\n\n" + audio::SoundErrorText(audio::SoundError::DecodeFailed),
+              messages.pending()[0]);
+}
+
 TEST_F(RefreshTest, LoopingSoundWrapsAndKeepsTicking) {
     auto& b = Load(0, "A", 1.0);
     board.SetLoop(0, true);

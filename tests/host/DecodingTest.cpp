@@ -2,8 +2,13 @@
 // decoded, the spool that keeps decoded samples, and the choice of decoder.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <functional>
+#include <mutex>
 #include <memory>
 #include <numeric>
 #include <string>
@@ -157,10 +162,13 @@ audio::PcmLayout Stereo16() {
 struct FakeFiles {
     int made = 0;
     std::size_t room = SIZE_MAX;
+    std::atomic<int> open{0};
     struct File : audio::SpoolFile {
         std::size_t room;
+        std::atomic<int>& open;
         std::vector<std::uint8_t> bytes;
-        explicit File(std::size_t r) : room(r) {}
+        File(std::size_t r, std::atomic<int>& o) : room(r), open(o) { ++open; }
+        ~File() override { --open; }
         bool Append(const void* data, std::size_t n) override {
             const auto* from = static_cast<const std::uint8_t*>(data);
             return bytes.size() + n <= room && (bytes.insert(bytes.end(), from, from + n), true);
@@ -175,7 +183,7 @@ struct FakeFiles {
     audio::SpoolFileMaker Maker() {
         return [this]() -> std::unique_ptr<audio::SpoolFile> {
             ++made;
-            return std::make_unique<File>(room);
+            return std::make_unique<File>(room, open);
         };
     }
 };
@@ -366,6 +374,104 @@ TEST(DecodeSound, KeepsTheStatedSpanAndGivesSamplesTheCardTakes) {
         const std::vector<std::uint8_t> all = Counting(40);
         EXPECT_EQ(std::vector<std::uint8_t>(all.begin() + 12, all.begin() + (exact ? 32 : 40)),
                   ReadAll(*sound.source, 64)) << exact;
+    }
+}
+
+// A decoder that gives its pieces only as far as the test lets it, on the
+// decode's own thread, and says when it is gone.
+struct Gate {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t allowed = 6, asked = 0;  // pieces let through; the piece the decoder waits for, from 1
+    bool gone = false;
+    void Set(std::size_t& what, std::size_t value) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        what = value;
+        changed.notify_all();
+    }
+    bool WaitFor(const std::function<bool()>& done) {
+        std::unique_lock<std::mutex> lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(20), done);
+    }
+};
+
+struct GatedDecoder : FakeDecoder {
+    GatedDecoder(const FakeDecoder& made, std::shared_ptr<Gate> g) : FakeDecoder(made), gate(std::move(g)) {}
+    ~GatedDecoder() override {
+        const std::lock_guard<std::mutex> lock(gate->mutex);
+        gate->gone = true;
+        gate->changed.notify_all();
+    }
+    Step Next(std::vector<std::uint8_t>& piece) override {
+        gate->Set(gate->asked, next + 1);
+        std::unique_lock<std::mutex> lock(gate->mutex);
+        gate->changed.wait(lock, [&] { return next < gate->allowed || next == pieces.size(); });
+        lock.unlock();
+        return FakeDecoder::Next(piece);
+    }
+    std::shared_ptr<Gate> gate;
+};
+
+// The head is handed over as soon as it is decoded, the rest is read as it
+// is decoded, and the decode's end gives the length; a sound nobody holds
+// any more stops its decode after the piece under way, and its file goes.
+TEST(DecodeSoundHeadFirst, HandsTheHeadOverAndDecodesTheRestWhileItIsRead) {
+    // 32,000 bytes a second: a head of 0.5 s is four pieces of 4,000; the
+    // file states 80,000 bytes; past 50,000 the spool is a file.
+    audio::HeadFirst options;
+    options.headSeconds = 0.5;
+    options.memoryBytes = 50000;
+    const struct {
+        const char* what;
+        std::size_t pieces;
+        audio::Decoder::Step last;
+        std::uint64_t size;  // 0: whole at once; 1: let go of after six pieces
+        audio::SoundError error;
+    } cases[] = {
+        {"decoded past its stated length", 25, audio::Decoder::Step::End, 100000, audio::SoundError::None},
+        {"failing part-way: it ends there, said once", 10, audio::Decoder::Step::Failed, 40000,
+         audio::SoundError::DecodeFailed},
+        {"shorter than its head", 3, audio::Decoder::Step::End, 0, audio::SoundError::None},
+        {"let go of while it decodes", 25, audio::Decoder::Step::End, 1, audio::SoundError::None},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto gate = std::make_shared<Gate>();
+        FakeDecoder d;
+        d.pieces.assign(c.pieces, 4000);
+        d.last = c.last;
+        d.span.frames = 20000;
+        FakeFiles files;
+        audio::OpenedSound sound = audio::DecodeSoundHeadFirst(
+            "a.mp3", {[d, gate](const std::string&) { return std::make_unique<GatedDecoder>(d, gate); }},
+            files.Maker(), options);
+        ASSERT_TRUE(sound.source);
+        audio::PcmSource& source = *sound.source;
+        EXPECT_EQ(c.size != 0, !source.SizeKnown());
+        if (c.size) {
+            EXPECT_EQ(80000u, source.LengthBytes()) << "the stated length until the decode ends";
+            ASSERT_TRUE(gate->WaitFor([&] { return gate->asked == 7; }));
+            EXPECT_EQ(24000u, source.Ready());
+            std::vector<std::uint8_t> got(30000);
+            got.resize(source.ReadAt(0, got.data(), got.size()));
+            EXPECT_EQ(Counting(24000), got) << "no further than decoded";
+        }
+        if (c.size == 1) sound.source.reset();
+        gate->Set(gate->allowed, c.pieces);
+        ASSERT_TRUE(gate->WaitFor([&] { return gate->gone; }));
+        EXPECT_EQ(c.size == 1 ? 7u : c.pieces + 1, gate->asked) << "no piece decoded for nobody";
+        if (c.size > 1) {
+            EXPECT_TRUE(source.SizeKnown());
+            EXPECT_EQ(c.size, source.Size());
+            EXPECT_EQ(c.size, source.Ready());
+            EXPECT_EQ(c.error, source.TakeMakingError());
+            EXPECT_EQ(audio::SoundError::None, source.TakeMakingError());
+        }
+        if (c.size != 1) {
+            EXPECT_EQ(Counting(c.size ? c.size : 12000), ReadAll(source, 7000));
+        }
+        sound.source.reset();
+        EXPECT_EQ(0, files.open);
     }
 }
 

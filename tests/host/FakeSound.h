@@ -42,6 +42,7 @@ struct BufferState {
     bool failGetStatus = false;
     bool failGetVolume = false;
     audio::SoundError playbackError = audio::SoundError::None;  // handed out once, as a stream does
+    audio::SoundError decodeError = audio::SoundError::None;    // the same
     std::vector<std::string> calls;  // every call, in order, e.g. "SetVolume(-200)"
 
     // The calls that change the buffer (queries left out), from the from-th one on.
@@ -117,6 +118,7 @@ public:
     }
     std::uint64_t LengthBytes() const override { return s_->length; }
     audio::SoundError TakePlaybackError() override { return std::exchange(s_->playbackError, audio::SoundError::None); }
+    audio::SoundError TakeDecodeError() override { return std::exchange(s_->decodeError, audio::SoundError::None); }
 
     const BufferState& state() const { return *s_; }
 

@@ -23,9 +23,11 @@ constexpr std::uint32_t kFrames = 1000, kHeadFrames = 80;
 class FakeSource : public audio::PcmSource {
 public:
     const audio::PcmLayout& Layout() const override { return layout_; }
-    std::uint64_t Size() const override { return kFrames * 4; }
+    // Of a sound still being decoded (not known): the stated length, or what is decoded once that is more.
+    std::uint64_t Size() const override { return std::max(frames, known ? 0 : ready) * 4; }
     std::uint64_t LengthBytes() const override { return Size(); }
     std::uint64_t Ready() const override { return ready * 4; }
+    bool SizeKnown() const override { return known; }
     std::size_t ReadAt(std::uint64_t offset, void* to, std::size_t bytes) override {
         ++reads;
         for (std::size_t i = 0; i < bytes; i += 4) {
@@ -37,6 +39,13 @@ public:
     }
     std::uint64_t failFrom = kFrames;
     std::uint64_t ready = kFrames;  // frames the source has so far
+    std::uint64_t frames = kFrames;
+    bool known = true;
+    // The decode ended with this many frames.
+    void Decoded(std::uint64_t n) {
+        ready = frames = n;
+        known = true;
+    }
     int reads = 0;
 
 private:
@@ -71,7 +80,9 @@ public:
 };
 
 struct Rig {
-    Rig() {
+    // prepare: the source as it is when the stream is made.
+    explicit Rig(const std::function<void(FakeSource&)>& prepare = {}) {
+        if (prepare) prepare(*source);
         audio::StreamSizes sizes;
         sizes.frame = 4;
         sizes.ring = 64 * 4;
@@ -81,7 +92,7 @@ struct Rig {
         sizes.head = kHeadFrames * 4;
         sizes.block = 16 * 4;
         sizes.readAhead = 32 * 4;
-        auto head = std::make_shared<std::vector<std::uint8_t>>(sizes.head);
+        auto head = std::make_shared<std::vector<std::uint8_t>>(std::min<std::uint64_t>(sizes.head, source->Ready()));
         source->ReadAt(0, head->data(), head->size());
         auto owned = std::make_unique<FakeRing>();
         ring = owned.get();
@@ -192,6 +203,58 @@ TEST(SoundStream, PlaysWhatTheSoundHoldsWhereverItIsAndWhateverBefalls) {
         if (c.gapless && first < last) {
             EXPECT_EQ(std::find(first, last, 0u), last) << "silence within the sound";
         }
+        EXPECT_EQ(c.position, rig.Position());
+        EXPECT_EQ(c.playing, rig.Playing());
+        EXPECT_EQ(audio::SoundError::None, rig.stream->TakeError());
+    }
+}
+
+// A sound still being decoded, made with 50 of the 1,000 frames its file
+// states: silent where the decode has not got to, never old sound, and its
+// end where the decode ends once it has.
+TEST(SoundStream, PlaysASoundAsItIsDecodedAndEndsWhereTheDecodeEnds) {
+    struct Case {
+        const char* what;
+        std::function<void(Rig&)> act;
+        const char* heard;  // without the silence
+        std::uint32_t position;
+        bool playing;
+    };
+    const Case cases[] = {
+        {"the decode ends short of the stated length: the sound ends there",
+         [](Rig& r) { r.stream->Play(false); r.Listen(60); r.source->Decoded(600); r.Listen(700); }, "1-600", 0, false},
+        {"looping, it wraps at the length the decode found",
+         [](Rig& r) { r.stream->Play(true); r.Listen(60); r.source->Decoded(600); r.Listen(700); }, "1-600,1-149", 149,
+         true},
+        {"the decode ends where the ring ran dry",
+         [](Rig& r) { r.stream->Play(false); r.source->ready = 300; r.Listen(400); r.source->Decoded(300);
+             r.Listen(50); }, "1-300", 0, false},
+        {"decoded past the stated length, it plays on",
+         [](Rig& r) { r.stream->SetPosition(950 * 4); r.source->ready = 1100; r.stream->Play(false); r.Listen(100);
+             r.source->Decoded(1100); r.Listen(100); }, "951-1100", 0, false},
+        {"a seek past what is decoded is heard once it is decoded",
+         [](Rig& r) { r.stream->SetPosition(500 * 4); r.stream->Play(false); r.Listen(50); r.source->ready = 700;
+             r.Listen(40); }, "501-539", 539, true},
+        {"a seek past the end the decode found: the end at once",
+         [](Rig& r) { r.stream->SetPosition(800 * 4); r.stream->Play(false); r.Listen(20); r.source->Decoded(600);
+             r.Listen(20); }, "", 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig rig([](FakeSource& s) {
+            s.ready = 50;
+            s.known = false;
+            s.failFrom = 2000;
+        });
+        c.act(rig);
+        std::vector<std::uint32_t> sound;
+        for (std::uint32_t v : rig.heard)
+            if (v) sound.push_back(v);
+        EXPECT_EQ(Frames(c.heard), sound);
+        // A loop's seam, at the end the decode found, has no gap.
+        const auto seam = std::find(rig.heard.begin(), rig.heard.end(), 600u);
+        if (std::strstr(c.heard, "600,1-"))
+            EXPECT_TRUE(seam < rig.heard.end() - 1 && seam[1] == 1u) << "a gap at the seam";
         EXPECT_EQ(c.position, rig.Position());
         EXPECT_EQ(c.playing, rig.Playing());
         EXPECT_EQ(audio::SoundError::None, rig.stream->TakeError());

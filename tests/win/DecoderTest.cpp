@@ -3,7 +3,8 @@
 // its length through Media Foundation, the ACM decodes what it reads on
 // every Windows, an MP3 is exactly the samples that were encoded, and a long
 // sound's samples go through a temporary file that goes with its last reader
-// or, left by a board that ended, at the next start.
+// or, left by a board that ended, at the next start, and a long MP3 plays
+// before it is decoded.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -19,6 +20,7 @@
 #include "audio/SoundBuffer.h"
 #include "audio/SoundDecoders.h"
 #include "audio/SoundLoader.h"
+#include "audio/StreamedBuffer.h"
 #include "WinTestSupport.h"
 
 namespace {
@@ -179,6 +181,33 @@ TEST(DecoderTest, ALongSoundIsKeptInATemporaryFileThatGoesWithItsLastReader) {
     EXPECT_FALSE(another->Promise(most)) << "the first promise counts";
     EXPECT_TRUE(spool->Promise(0));
     EXPECT_TRUE(another->Promise(most)) << "a promise ended is free again";
+}
+
+// A long MP3 is handed over once its first seconds are decoded, plays from
+// them while the rest is decoded, and then has exactly its encoded length.
+TEST(DecoderTest, ALongMp3PlaysBeforeItIsDecodedAndThenHasItsEncodedLength) {
+    const audio::OpenedSound sound = audio::DecodeSoundFileHeadFirst(TestSound("long-441.mp3"));
+    ASSERT_TRUE(sound.source) << "error " << static_cast<int>(sound.error);
+    audio::PcmSource& source = *sound.source;
+    const std::uint64_t length = 90u * 44100 * 4;
+    EXPECT_FALSE(source.SizeKnown());
+    EXPECT_GE(source.Ready(), 2u * 44100 * 4);
+    EXPECT_LT(source.Ready(), length) << "handed over before it is decoded";
+    EXPECT_EQ(length, source.Size()) << "the length the LAME tag states";
+
+    fw::ComPtr<IDirectSound> device = audio::CreateDirectSound("", audio::OutputChoice::OrDefault);
+    ASSERT_TRUE(device && SUCCEEDED(device->SetCooperativeLevel(::GetDesktopWindow(), DSSCL_NORMAL)));
+    audio::StreamedBuffer buffer(sound.source, device.get(), audio::kBufferFlags);
+    ASSERT_TRUE(buffer.IsLoaded());
+    ASSERT_TRUE(audio::Succeeded(buffer.Play(false)));
+    std::uint32_t at = 0;
+    EXPECT_TRUE(wintest::WaitUntil([&] { return audio::Succeeded(buffer.GetCurrentPosition(at)) && at > 0; }));
+
+    EXPECT_TRUE(wintest::WaitUntil([&] { return source.SizeKnown(); }));
+    EXPECT_EQ(length, source.Size());
+    EXPECT_EQ(length, buffer.LengthBytes());
+    EXPECT_EQ(audio::SoundError::None, buffer.TakeDecodeError());
+    EXPECT_NEAR(441.0, Pitch(source), 441 * 0.005);
 }
 
 }  // namespace

@@ -43,6 +43,13 @@ std::optional<double> Trace::First(const std::string& event) const {
   return std::nullopt;
 }
 
+std::vector<double> Trace::All(const std::string& event) const {
+  std::vector<double> seconds;
+  for (const Stamp& s : stamps)
+    if (s.event == event && frequency > 0) seconds.push_back(static_cast<double>(s.count - stamps.front().count) / frequency);
+  return seconds;
+}
+
 std::vector<double> Trace::TriggerToPlay(const std::string& trigger) const {
   std::vector<double> latencies;
   std::optional<long long> pending;

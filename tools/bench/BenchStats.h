@@ -26,6 +26,8 @@ struct Trace {
 
   // Seconds of the first stamp of `event`, nothing when there is none.
   std::optional<double> First(const std::string& event) const;
+  // Seconds of every stamp of `event`, in order.
+  std::vector<double> All(const std::string& event) const;
   // For every stamp of `trigger`, the seconds to the first "play" after it
   // and before the next trigger; triggers that did not play are left out.
   std::vector<double> TriggerToPlay(const std::string& trigger) const;

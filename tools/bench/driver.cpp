@@ -7,6 +7,8 @@
 //   seek SLOT COUNT GAP_MS NAME  COUNT releases of the slot's position slider at places far apart,
 //                                each right after a trigger of NAME
 //   close                        asks the window to close
+//   ping SECONDS                 a WM_NULL round trip every 10 ms for SECONDS; prints "worst MS" and
+//                                "pings N" (a board that does not answer in 5 s counts 5,000 ms)
 // Output: "sent COUNT" lines. Exit code 3 when no board runs.
 #include <windows.h>
 #include <commctrl.h>
@@ -106,6 +108,22 @@ int main(int argc, char** argv) {
             ::SendMessageA(slider, TBM_SETPOS, TRUE, value);
             ::SendMessageA(board, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, value), reinterpret_cast<LPARAM>(slider));
         }
+    } else if (command == "ping" && argc == 3) {
+        LARGE_INTEGER freq{};
+        ::QueryPerformanceFrequency(&freq);
+        const long long end = Now() + number(2) * freq.QuadPart;
+        double worst = 0;
+        int pings = 0;
+        for (; Now() < end; ++pings) {
+            const long long from = Now();
+            DWORD_PTR result = 0;
+            const bool answered = ::SendMessageTimeoutA(board, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+            const double ms = answered ? static_cast<double>(Now() - from) * 1000.0 / static_cast<double>(freq.QuadPart)
+                                       : 5000.0;
+            if (ms > worst) worst = ms;
+            ::Sleep(10);
+        }
+        std::printf("worst %.1f\npings %d\n", worst, pings);
     } else if (command == "close") {
         ::PostMessageA(board, WM_CLOSE, 0, 0);
     } else {
