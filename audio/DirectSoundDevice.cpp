@@ -1,5 +1,6 @@
 #include "audio/DirectSoundDevice.h"
 
+#include <cstring>
 #include <mutex>
 
 #include "audio/SoundBuffer.h"
@@ -45,7 +46,56 @@ std::unique_ptr<DirectSoundDevice> DirectSoundDevice::Create(HWND window, const 
     device->loads_ = std::make_unique<LoadQueue>([made] {
         if (made->loadedMessage_) ::PostMessageA(made->window_, made->loadedMessage_, 0, 0);
     });
+    device->StartProbe();
     return device;
+}
+
+namespace {
+// A device mixes every few milliseconds: a cursor that has not moved for
+// this long belongs to a device that stopped.
+constexpr DWORD kProbeStillMs = 700;
+}  // namespace
+
+void DirectSoundDevice::StartProbe() {
+    // The cheapest buffer to mix: the device's usual format, a second long, silent.
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 2;
+    format.nSamplesPerSec = 44100;
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = 4;
+    format.nAvgBytesPerSec = 44100 * 4;
+    DSBUFFERDESC desc{};
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DSBCAPS_CTRLVOLUME | DSBCAPS_GLOBALFOCUS | DSBCAPS_GETCURRENTPOSITION2;
+    desc.dwBufferBytes = format.nAvgBytesPerSec;
+    desc.lpwfxFormat = &format;
+    fw::ComPtr<IDirectSoundBuffer> probe;
+    if (FAILED(device_->CreateSoundBuffer(&desc, probe.put(), nullptr))) return;
+    void *part1 = nullptr, *part2 = nullptr;
+    DWORD bytes1 = 0, bytes2 = 0;
+    if (FAILED(probe->Lock(0, 0, &part1, &bytes1, &part2, &bytes2, DSBLOCK_ENTIREBUFFER))) return;
+    std::memset(part1, 0, bytes1);
+    probe->Unlock(part1, bytes1, part2, bytes2);
+    probe->SetVolume(DSBVOLUME_MIN);
+    if (FAILED(probe->Play(0, 0, DSBPLAY_LOOPING))) return;
+    probe_ = std::move(probe);
+    probeMovedAt_ = ::GetTickCount();
+}
+
+bool DirectSoundDevice::Lost() {
+    if (!probe_) return false;
+    DWORD status = 0, cursor = 0;
+    if (FAILED(probe_->GetStatus(&status)) || !(status & DSBSTATUS_PLAYING) ||
+        FAILED(probe_->GetCurrentPosition(&cursor, nullptr)))
+        return true;
+    const DWORD now = ::GetTickCount();
+    if (cursor != probeCursor_) {
+        probeCursor_ = cursor;
+        probeMovedAt_ = now;
+        return false;
+    }
+    return now - probeMovedAt_ >= kProbeStillMs;
 }
 
 DirectSoundDevice::~DirectSoundDevice() = default;

@@ -50,14 +50,21 @@ public:
     std::vector<LoadedSound> TakeLoaded() override { return loads_->TakeFinished(); }
     // Releases, off the window's thread, what the start-up prefetch made and the board did not take.
     void EndReadAhead() override;
+    // A silent buffer plays round and round on the device from its start:
+    // once its cursor stands still (or its calls fail), the device plays no more.
+    bool Lost() override;
     IDirectSound* get() const { return device_.get(); }
 
 private:
+    void StartProbe();
+
     HWND window_ = nullptr;
     UINT loadedMessage_ = 0;
     // Shared with the loads that may take from it; the last of them releases it.
     std::shared_ptr<SoundPrefetch> prefetch_;
     fw::ComPtr<IDirectSound> device_;
+    fw::ComPtr<IDirectSoundBuffer> probe_;  // null when it could not be made: the device is never taken for lost
+    DWORD probeCursor_ = 0, probeMovedAt_ = 0;
     std::unique_ptr<LoadQueue> loads_;  // last: its jobs use the device, and end first
 };
 

@@ -103,6 +103,10 @@ public:
     virtual std::unique_ptr<ISoundBuffer> CopyBuffer(ISoundBuffer& source) = 0;
     // The sounds a device read ahead at start-up and nobody asked for can go.
     virtual void EndReadAhead() {}
+    // Whether the device has stopped playing (unplugged, its driver or its
+    // server gone): its buffers may still take every call, silently. Asked
+    // now and then by the board's output watch.
+    virtual bool Lost() { return false; }
 };
 
 inline const char* SoundErrorText(SoundError error) {

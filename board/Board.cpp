@@ -58,6 +58,7 @@ void Board::ClearSlot(int i) {
     ReleaseBuffer(i);
     if (s.loading() && m_directSound) m_directSound->CancelLoad(s.loadTicket);
     s.fireWhenLoaded = false;
+    s.resumeWhenLoaded = false;
     s.loadPlace.reset();
     s.state = SlotState::Empty;
     // A fade cannot outlive its sound: the next fade tick would have no buffer,
@@ -125,6 +126,7 @@ void Board::TakeLoadedSounds() {
 void Board::FinishLoad(int i, std::unique_ptr<audio::ISoundBuffer> buffer) {
     SoundSlot& s = at(i);
     const bool fire = std::exchange(s.fireWhenLoaded, false);
+    const bool resume = std::exchange(s.resumeWhenLoaded, false);
     std::uint32_t bytesPerSec = 0;
     if (!buffer || !buffer->IsLoaded() || !audio::Succeeded(buffer->GetAvgBytesPerSec(bytesPerSec)) ||
         bytesPerSec == 0) {
@@ -154,7 +156,17 @@ void Board::FinishLoad(int i, std::unique_ptr<audio::ISoundBuffer> buffer) {
         SetLoop(i, place->loop);
         PositionSlot(i, place->position);
     }
-    if (fire) OnPlayButton(i);
+    if (fire)
+        OnPlayButton(i);
+    else if (resume)
+        Resume(i);
+}
+
+void Board::Resume(int i) {
+    StartSlot(i);
+    at(i).timerHandle = m_view.StartSlotTimer(i);
+    m_timerOutOfStep[static_cast<std::size_t>(i)] = true;
+    m_view.SetPlayImage(i, PlayImage::Playing);
 }
 
 void Board::ShowLengthTitle(int i) {
@@ -283,6 +295,7 @@ void Board::PauseSlot(int i) {
 void Board::StopSlot(int i) {
     SoundSlot& s = at(i);
     s.fireWhenLoaded = false;
+    s.resumeWhenLoaded = false;
     if (!s.loaded()) return;
     s.buffer->Stop();
     s.buffer->SetCurrentPosition(0);
@@ -312,8 +325,9 @@ void Board::FadeAll() {
 
 void Board::OnPlayButton(int i) {
     SoundSlot& s = at(i);
-    // Fired while it loads, it plays the moment it can.
-    if (s.loading()) s.fireWhenLoaded = true;
+    // Fired while it loads, it plays the moment it can; one that waits to
+    // go on playing is paused instead.
+    if (s.loading() && !std::exchange(s.resumeWhenLoaded, false)) s.fireWhenLoaded = true;
     if (!s.loaded()) return;
     std::uint32_t status = 0;
     if (!audio::Succeeded(s.buffer->GetStatus(status))) return;
@@ -508,7 +522,7 @@ void Board::OnControlKey(bool down) {
     }
 }
 
-bool Board::MoveToDevice(audio::ISoundDevice* device) {
+bool Board::MoveToDevice(audio::ISoundDevice* device, bool quiet) {
     if (!device) return Report(audio::SoundError::OutputRefusedSounds), false;
     // Every new buffer first, from the samples in memory (the files may have
     // changed or gone since they were read); the switch only when all were made.
@@ -518,13 +532,13 @@ bool Board::MoveToDevice(audio::ISoundDevice* device) {
         if (!slot(i).loaded()) continue;
         if (device) to = device->CopyBuffer(*at(i).buffer);
         if (!to || !to->IsLoaded()) {
-            Report(audio::SoundError::OutputRefusedSounds);
+            if (!quiet) Report(audio::SoundError::OutputRefusedSounds);
             return false;
         }
     }
-    // Sounds still loading are asked of the new device instead.
+    // Sounds still loading (or waiting for a device) are asked of the new device instead.
     for (int i = 0; i < kSlotCount; ++i)
-        if (slot(i).loading()) m_directSound->CancelLoad(slot(i).loadTicket);
+        if (slot(i).loading() && m_directSound) m_directSound->CancelLoad(slot(i).loadTicket);
     m_directSound = device;
     for (int i = 0; i < kSlotCount; ++i) {
         SoundSlot& s = at(i);
@@ -546,6 +560,46 @@ bool Board::MoveToDevice(audio::ISoundDevice* device) {
     }
     TakeLoadedSounds();
     return true;
+}
+
+void Board::RescueSounds(audio::ISoundDevice* device) {
+    for (int i = 0; i < kSlotCount; ++i) {
+        SoundSlot& s = at(i);
+        if (s.loading() && m_directSound) m_directSound->CancelLoad(s.loadTicket);
+        if (!s.loaded()) continue;
+        std::uint32_t status = 0, cursor = 0;
+        std::int32_t level = SliderToVolume(s.volume);
+        const bool playing = audio::Succeeded(s.buffer->GetStatus(status)) && (status & audio::kStatusPlaying);
+        s.buffer->GetCurrentPosition(cursor);
+        s.buffer->GetVolume(level);  // below the slider's level while fading
+        std::unique_ptr<audio::ISoundBuffer> moved = device ? device->CopyBuffer(*s.buffer) : nullptr;
+        s.buffer.reset();  // its device is gone: what its calls say no longer counts
+        if (moved && moved->IsLoaded()) {
+            s.buffer = std::move(moved);
+            s.buffer->SetVolume(level);
+            s.buffer->SetCurrentPosition(cursor);
+            if (playing) StartSlot(i);
+            continue;
+        }
+        // From its file, as it was; it goes on showing its name and length.
+        SchemePlace place;
+        place.position = cursor;
+        place.volume = s.volume;
+        place.countDown = s.countDown;
+        place.loop = s.loop;
+        s.loadPlace = place;
+        s.state = SlotState::Loading;
+        s.resumeWhenLoaded = playing;
+        m_fading[static_cast<std::size_t>(i)] = false;
+    }
+    m_directSound = device;
+    for (int i = 0; i < kSlotCount; ++i) {
+        SoundSlot& s = at(i);
+        if (!s.loading() || !device) continue;
+        s.loadTicket = ++m_lastTicket;
+        device->BeginLoad(s.loadTicket, s.path, audio::kBufferFlags);
+    }
+    TakeLoadedSounds();
 }
 
 void Board::SetSchemeTitle(const std::string& text) {

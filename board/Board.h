@@ -70,6 +70,9 @@ struct SoundSlot {
     std::uint64_t loadTicket = 0;
     std::optional<SchemePlace> loadPlace;
     bool fireWhenLoaded = false;
+    // Read again after its output went: it goes on playing where it was
+    // once it is there, without the on-play mode touching the others.
+    bool resumeWhenLoaded = false;
 
     bool loaded() const { return state == SlotState::Loaded; }
     bool loading() const { return state == SlotState::Loading; }
@@ -99,7 +102,14 @@ public:
     // the new device. All or nothing: when device does not take every
     // sound, nothing changes and the user is told once (false). The old
     // device may go once this returned true.
-    bool MoveToDevice(audio::ISoundDevice* device);
+    bool MoveToDevice(audio::ISoundDevice* device, bool quiet = false);
+    // The device the sounds play on has gone. Each loaded sound moves to
+    // device from its samples in memory, or else is read again from its
+    // file; with no device (null) each lets go of its buffer and waits for
+    // the next one (MoveToDevice). Either way it keeps its name, place,
+    // volume and switches, and a sound that played goes on from where it
+    // was. No slot is emptied. The old device may go once this returned.
+    void RescueSounds(audio::ISoundDevice* device);
     // The first scheme has been asked for: what the device read ahead for it
     // and nobody took can go.
     void EndReadAhead() {
@@ -203,6 +213,8 @@ private:
     void ShowLoadingTitle(int slot);
     // A load's sound in its slot: playable, or kept with why it is not.
     void FinishLoad(int slot, std::unique_ptr<audio::ISoundBuffer> buffer);
+    // Plays on from where it is, as it played before; the others are left alone.
+    void Resume(int slot);
     // The slot becomes a kept sound, at full volume as a new load would be.
     void KeepSound(int slot);
     // Stops and releases a slot's buffer, telling the user when the stop failed.

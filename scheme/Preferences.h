@@ -32,6 +32,8 @@ public:
     // try; KeepSoundOutput stores it once the sounds play there.
     std::optional<std::string> Options();
     void KeepSoundOutput(const std::string& output);
+    // The output the user chose, as stored.
+    const std::string& soundOutput() const { return m_soundOutput; }
     const Favourites& favourites() const { return m_favourites; }
     // A favourite that could not be opened goes; the ones after it move up.
     void RemoveFavourite(int index);

@@ -3,13 +3,15 @@
 // program has the focus, one held elsewhere told; and the sound output
 // chosen in Options, heard on a second PulseAudio sink (every sound moved
 // there as it plays, one whose file was deleted too), kept across a restart,
-// and given up for the default when that sink is gone; eighteen hour-long
+// lost while a looped tone plays there and found again when the sink comes
+// back, and given up for the default when that sink is gone; eighteen hour-long
 // sounds, streamed, sought and played together, one of them from a file
 // that stalls and then goes away.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <iostream>
@@ -40,7 +42,7 @@ protected:
         for (int i = 0; i < 3; ++i) {
             const std::string file = dir_ + "/t" + std::to_string(i) + ".wav";
             WriteTone(file, 20.0, hz[i], 0.25);
-            scheme << ToWindowsPath(file) << "|T" << i << "|0.000000|0|0|0|\r\n";
+            scheme << ToWindowsPath(file) << "|T" << i << "|0.000000|0|0|" << (i == 0) << "|\r\n";  // T0 loops
         }
         for (int i = 3; i < 18; ++i) scheme << "||||\r\n";
         scheme << "Colours=0,255,50,0,58,15\r\nCompact=0\r\n";
@@ -254,6 +256,47 @@ TEST_F(AllSoundsTest, TheOutputChosenInOptionsIsUsedKeptAndGivenUpWhenItIsGone) 
     ASSERT_NO_FATAL_FAILURE(CloseBoard());
     ASSERT_NO_FATAL_FAILURE(StartBoard(args));
     heardOnSecondOnly("after a restart");
+
+    {
+        // The chosen sink goes while the looped T0 plays there: the sound goes on through the
+        // default at once, and back on the chosen sink within 2 s of its return; told once each.
+        SinkCapture fallback;
+        std::string error;
+        ASSERT_TRUE(fallback.start(&error)) << error;
+        Probe({"key", "0x31"});
+        ASSERT_TRUE(WaitUntil([] { return ReadBoard().slots.at(0).image == "playing"; }, 10));
+        keeper_.reset();
+        ASSERT_EQ(RunCommand({"pactl", "unload-module", sinkModule_}).exitCode, 0);
+        sinkModule_.clear();
+        const double lost = fallback.capturedSeconds();
+        const auto moved = fallback.waitForSound(kSoundDb, lost, 10);
+        ASSERT_TRUE(moved) << "not heard on the default after the loss";
+        EXPECT_LT(*moved - lost, 2.0) << "heard on the default only " << *moved - lost << " s after the loss";
+        const std::string gone = ProbeText({"dialog", "Clangster", "get", "65535"});
+        EXPECT_EQ(gone.rfind("The sound output has gone.", 0), 0u) << gone;
+
+        ASSERT_NO_FATAL_FAILURE(AddSecondSink());  // the same name and description
+        const auto returned = std::chrono::steady_clock::now();
+        SinkCapture again(kSecondSink);
+        ASSERT_TRUE(again.start(&error)) << error;
+        // Capture time 0 is no earlier than this: the delay below is never less than the real one.
+        const double captureFrom = std::chrono::duration<double>(std::chrono::steady_clock::now() - returned).count();
+        const auto heard = again.waitForSound(kSoundDb, 0, 10);
+        ASSERT_TRUE(heard) << "not heard on the sink that came back";
+        EXPECT_LT(captureFrom + *heard, 2.0) << "back on its sink " << captureFrom + *heard << " s after its return";
+        again.waitUntilCaptured(*heard + 0.6);
+        EXPECT_NEAR(DominantFrequency(again.snapshot(), *heard + 0.1, *heard + 0.5), 440, 5);
+        EXPECT_TRUE(fallback.waitForSilence(-60, *moved, 0.5, -1000, 10)) << "still heard on the default";
+        PressDialogButton("Clangster", kIdOk);
+        EXPECT_EQ(ProbeText({"dialog", "Clangster", "get", "65535"}),
+                  "The sound output is back: the sounds play there again.");
+        PressDialogButton("Clangster", kIdOk);
+        EXPECT_EQ(0, Probe({"gone", "Clangster"}).exitCode) << "told more than twice";
+        Probe({"key", "0x31", "shift"});
+        ASSERT_TRUE(WaitUntil([] { return ReadBoard().slots.at(0).image == "idle"; }, 10));
+        const RunResult stored = RunWindows("reg", {"query", kKey, "/v", "SoundOutput"});
+        EXPECT_NE(stored.output.find("{"), std::string::npos) << "the choice stays: " << stored.output;
+    }
 
     ASSERT_NO_FATAL_FAILURE(CloseBoard());
     ASSERT_EQ(RunCommand({"pactl", "unload-module", sinkModule_}).exitCode, 0);

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -129,6 +130,7 @@ public:
     void CancelLoad(std::uint64_t ticket) override { device_.CancelLoad(ticket); }
     std::vector<audio::LoadedSound> TakeLoaded() override { return device_.TakeLoaded(); }
     void EndReadAhead() override { device_.EndReadAhead(); }
+    bool Lost() override { return device_.Lost(); }
 
 private:
     FakeDevice& device_;
@@ -141,8 +143,9 @@ public:
                                                          audio::SoundError& error) override {
         openedOutputs.push_back(output);
         error = audio::SoundError::None;
-        if (exactly && !outputWorks) return nullptr;
-        return std::make_unique<BorrowedDevice>(device_);
+        if (exactly && (!outputWorks || absent.count(output))) return nullptr;
+        const auto own = devicesFor.find(output);
+        return std::make_unique<BorrowedDevice>(own != devicesFor.end() ? *own->second : device_);
     }
     std::vector<int> RegisterHotkeys(const board::Hotkeys& hotkeys) override {
         registered.push_back(hotkeys);
@@ -160,6 +163,8 @@ public:
     void StartProgramCopy(const std::string& arguments) override { copies.push_back(arguments); }
 
     bool outputWorks = true;  // a chosen output can be opened
+    std::set<std::string> absent;                   // outputs that are not there now
+    std::map<std::string, FakeDevice*> devicesFor;  // outputs with a device of their own (else the test's)
     bool second = false;
     bool shift = false;
     std::uint16_t heldElsewhere = 0xFFFF;
