@@ -7,7 +7,7 @@ namespace app {
 namespace {
 // How often the output watch looks: a lost output is noticed, and one
 // that came back is used again, within two seconds.
-constexpr std::uint64_t kOutputLookMs = 500;
+constexpr std::uint64_t kOutputLookMs = 300;
 const char kOutputGone[] =
     "The sound output has gone. The sounds play on through another output, and go back by themselves once it is "
     "there again.";

@@ -53,7 +53,7 @@ std::unique_ptr<DirectSoundDevice> DirectSoundDevice::Create(HWND window, const 
 namespace {
 // A device mixes every few milliseconds: a cursor that has not moved for
 // this long belongs to a device that stopped.
-constexpr DWORD kProbeStillMs = 700;
+constexpr DWORD kProbeStillMs = 400;
 }  // namespace
 
 void DirectSoundDevice::StartProbe() {
