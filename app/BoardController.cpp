@@ -82,6 +82,11 @@ void BoardController::Start(const std::string& commandLine) {
         m_device = m_system.OpenSoundDevice(m_deviceOutput, false, error);
         m_board.Report(error);
         m_board.SetSoundDevice(m_device.get());
+        // A monitor that is not there means none, without a word.
+        m_board.SetMonitorDevice(nullptr);
+        const std::string monitor = m_preferences.ReadMonitorOutput();
+        m_monitor = monitor.empty() ? nullptr : OpenOutput(monitor);
+        m_board.SetMonitorDevice(m_monitor.get());
         m_files.NewScheme();
         m_files.OpenFirstScheme(commandLine);
         m_board.EndReadAhead();

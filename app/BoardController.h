@@ -109,6 +109,7 @@ private:
     board::Messages m_messages;
     // Outlives the board, whose slots hold buffers made on it.
     std::unique_ptr<audio::ISoundDevice> m_device;
+    std::unique_ptr<audio::ISoundDevice> m_monitor;  // the operator's headphones; null for none
     std::string m_deviceOutput;       // the output m_device was opened for
     bool m_outputWaiting = false;     // the output went with no other: the sounds wait for one
     bool m_outputGoneTold = false;    // told that it went, not yet that it is back

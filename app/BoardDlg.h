@@ -92,7 +92,7 @@ private:
     void ShowMessage(const std::string& text) override;
     bool AskYesNo(const std::string& question) override;
     std::optional<std::string> ChooseFile(scheme::FileKind kind, const std::string& initialName) override;
-    scheme::SlotCommand TrackSlotMenu(int slot, bool loopChecked) override;
+    scheme::SlotCommand TrackSlotMenu(int slot, bool loopChecked, bool prelistening, bool canPrelisten) override;
     bool EditName(std::string& name) override;
     bool EditOptions(scheme::Favourites& favourites, int& onPlayMode, std::string& soundOutput) override;
     bool EditHotkeys(board::Hotkeys& hotkeys, const std::array<std::string, board::kHotkeyCount>& owners) override;

@@ -17,6 +17,10 @@ const char kMissingLength[] = "--;--";
 const char kLoadingLength[] = "..;..";  // not yet known, where a missing sound shows dashes
 const char kIdleTime[] = "     ";
 const char kIdleTenths[] = "  ";
+// A slot pre-listening says so before its name, and marks its running time
+// with a P where a count-down shows its minus.
+const char kPrelistenTitle[] = "PRE-LISTEN ";
+const char kPrelistenMark[] = "P";
 }  // namespace
 
 std::string CleanSlotName(const std::string& name, const std::string& path) {
@@ -50,6 +54,7 @@ void Board::SetDisplayText(int i, DisplayKind kind, const std::string& text) {
 
 void Board::ClearSlot(int i) {
     SoundSlot& s = at(i);
+    m_prelisten[static_cast<std::size_t>(i)].reset();
     s.path.clear();
     SetDisplayText(i, DisplayKind::Title, kBlankTitle);
     SetDisplayText(i, DisplayKind::Time, "");
@@ -171,7 +176,8 @@ void Board::Resume(int i) {
 
 void Board::ShowLengthTitle(int i) {
     const SoundSlot& s = at(i);
-    SetDisplayText(i, DisplayKind::Title, s.name + "|" + FormatTime(s.duration).minSec);
+    const std::string name = prelistening(i) ? kPrelistenTitle + s.name : s.name;
+    SetDisplayText(i, DisplayKind::Title, name + "|" + FormatTime(s.duration).minSec);
 }
 
 void Board::ReloadSlot(int i) {
@@ -302,6 +308,7 @@ void Board::StopSlot(int i) {
 }
 
 void Board::StopAll() {
+    EndAllPrelistens();
     for (int i = 0; i < kSlotCount; ++i) {
         auto& fading = m_fading[static_cast<std::size_t>(i)];
         // A fade cut short would leave the sound at its lowered level.
@@ -325,6 +332,7 @@ void Board::FadeAll() {
 
 void Board::OnPlayButton(int i) {
     SoundSlot& s = at(i);
+    EndPrelisten(i);  // fired, it plays on the main output as always
     // Fired while it loads, it plays the moment it can; one that waits to
     // go on playing is paused instead.
     if (s.loading() && !std::exchange(s.resumeWhenLoaded, false)) s.fireWhenLoaded = true;
@@ -357,6 +365,8 @@ void Board::OnPlayButton(int i) {
 }
 
 void Board::OnStopButton(int i) {
+    // Stopping a pre-listen leaves the slot's own sound where it was.
+    if (EndPrelisten(i)) return;
     // The refresh timer is left alone: its next tick reads position 0 and blanks the time.
     StopSlot(i);
     m_view.SetPlayImage(i, PlayImage::Idle);
@@ -395,6 +405,20 @@ void Board::BringTimersIntoStep() {
 void Board::RefreshSlotTime(int i) {
     SoundSlot& s = at(i);
     if (!s.loaded()) return;
+    if (auto* heard = prelistenBuffer(i)) {
+        std::uint32_t status = 0, cursor = 0;
+        // A pre-listen that reached the end of a sound that does not loop is over.
+        if (!audio::Succeeded(heard->GetStatus(status)) || !(status & audio::kStatusPlaying)) {
+            EndPrelisten(i);
+            return;
+        }
+        heard->GetCurrentPosition(cursor);
+        const float t = s.SecondsAt(cursor);
+        const TimeText r = FormatTime(s.countDown ? s.duration - t : t);
+        SetDisplayText(i, DisplayKind::Time, kPrelistenMark + r.minSec);
+        SetDisplayText(i, DisplayKind::Tenths, r.tenthsText);
+        return;
+    }
     std::uint32_t status = 0;
     if (!audio::Succeeded(s.buffer->GetStatus(status))) return;
     std::uint32_t cursor = 0;
@@ -501,6 +525,7 @@ void Board::Perform(const Action& a) {
         break;
     case Action::StopAll: StopAll(); break;
     case Action::FadeAll: FadeAll(); break;
+    case Action::Prelisten: if (inRange) Prelisten(a.index); break;
     case Action::OpenFavourite: break;
     }
 }
@@ -524,6 +549,7 @@ void Board::OnControlKey(bool down) {
 
 bool Board::MoveToDevice(audio::ISoundDevice* device, bool quiet) {
     if (!device) return Report(audio::SoundError::OutputRefusedSounds), false;
+    EndAllPrelistens();  // they would hold buffers copied from the old device's
     // Every new buffer first, from the samples in memory (the files may have
     // changed or gone since they were read); the switch only when all were made.
     std::array<std::unique_ptr<audio::ISoundBuffer>, kSlotCount> moved;
@@ -563,6 +589,7 @@ bool Board::MoveToDevice(audio::ISoundDevice* device, bool quiet) {
 }
 
 void Board::RescueSounds(audio::ISoundDevice* device) {
+    EndAllPrelistens();
     for (int i = 0; i < kSlotCount; ++i) {
         SoundSlot& s = at(i);
         if (s.loading() && m_directSound) m_directSound->CancelLoad(s.loadTicket);
@@ -600,6 +627,43 @@ void Board::RescueSounds(audio::ISoundDevice* device) {
         device->BeginLoad(s.loadTicket, s.path, audio::kBufferFlags);
     }
     TakeLoadedSounds();
+}
+
+void Board::SetMonitorDevice(audio::ISoundDevice* device) {
+    EndAllPrelistens();
+    m_monitor = device;
+}
+
+void Board::Prelisten(int i) {
+    SoundSlot& s = at(i);
+    if (EndPrelisten(i) || !m_monitor || !s.loaded()) return;
+    // A streamed sound shares its source and head; a sound held whole is
+    // copied for as long as it pre-listens.
+    std::unique_ptr<audio::ISoundBuffer> heard = m_monitor->CopyBuffer(*s.buffer);
+    if (!heard || !heard->IsLoaded()) return;
+    std::uint32_t cursor = 0;
+    s.buffer->GetCurrentPosition(cursor);
+    heard->SetVolume(SliderToVolume(s.volume));
+    heard->SetCurrentPosition(FrameStart(i, cursor));
+    if (!audio::Succeeded(heard->Play(s.loop))) return;
+    m_prelisten[static_cast<std::size_t>(i)] = std::move(heard);
+    ShowLengthTitle(i);
+    s.timerHandle = m_view.StartSlotTimer(i);
+    m_timerOutOfStep[static_cast<std::size_t>(i)] = true;
+    RefreshSlotTime(i);
+}
+
+bool Board::EndPrelisten(int i) {
+    auto& heard = m_prelisten[static_cast<std::size_t>(i)];
+    if (!heard) return false;
+    heard.reset();
+    ShowLengthTitle(i);
+    RefreshSlotTime(i);  // the slot's own time again, or none when it is idle at its start
+    return true;
+}
+
+void Board::EndAllPrelistens() {
+    for (int i = 0; i < kSlotCount; ++i) EndPrelisten(i);
 }
 
 void Board::SetSchemeTitle(const std::string& text) {

@@ -95,6 +95,9 @@ public:
     // What goes wrong is told through messages.
     Board(IBoardView& view, Messages& messages, audio::ISoundDevice* device);
     void SetSoundDevice(audio::ISoundDevice* device) { m_directSound = device; }
+    // The monitor output, for the operator's headphones; null for none. A
+    // change ends every pre-listen.
+    void SetMonitorDevice(audio::ISoundDevice* device);
     // Moves every loaded sound to device as it is held (a sound held whole
     // from its samples in memory, a streamed one from its head and its own
     // source), keeping its name, switches, volume, place and fade; a playing
@@ -158,6 +161,10 @@ public:
     void StartSlot(int slot);
     void PauseSlot(int slot);
     void StopSlot(int slot);
+    // A loaded slot heard on the monitor only, from its place, while its own
+    // sound stays where it is; again, it ends. Nothing without a monitor.
+    // Firing the slot, or its stop button, ends it too.
+    void Prelisten(int slot);
     // Every slot as its stop button does it, every running fade ended with its
     // saved volume back.
     void StopAll();
@@ -198,6 +205,10 @@ public:
     const SoundSlot& slot(int i) const { return m_slots.at(static_cast<std::size_t>(i)); }
     bool fading(int i) const { return m_fading.at(static_cast<std::size_t>(i)); }
     bool hasDevice() const { return m_directSound != nullptr; }
+    bool hasMonitor() const { return m_monitor != nullptr; }
+    bool prelistening(int i) const { return m_prelisten.at(static_cast<std::size_t>(i)) != nullptr; }
+    // What the monitor plays of a slot pre-listening; null otherwise.
+    audio::ISoundBuffer* prelistenBuffer(int i) const { return m_prelisten.at(static_cast<std::size_t>(i)).get(); }
     const std::string& schemePath() const { return m_schemePath; }
     // The scheme's name as the window's title shows it ("New scheme", or the file's name less ".scheme").
     const std::string& schemeName() const { return m_schemeName; }
@@ -215,6 +226,9 @@ private:
     void FinishLoad(int slot, std::unique_ptr<audio::ISoundBuffer> buffer);
     // Plays on from where it is, as it played before; the others are left alone.
     void Resume(int slot);
+    // Ends a slot's pre-listen and shows the slot as it is again; false when there was none.
+    bool EndPrelisten(int slot);
+    void EndAllPrelistens();
     // The slot becomes a kept sound, at full volume as a new load would be.
     void KeepSound(int slot);
     // Stops and releases a slot's buffer, telling the user when the stop failed.
@@ -235,6 +249,8 @@ private:
     IBoardView& m_view;
     Messages& m_messages;
     audio::ISoundDevice* m_directSound;
+    audio::ISoundDevice* m_monitor = nullptr;
+    std::array<std::unique_ptr<audio::ISoundBuffer>, kSlotCount> m_prelisten;  // on the monitor
     std::array<SoundSlot, kSlotCount> m_slots;
     std::array<bool, kSlotCount> m_fading{};
     std::array<std::int32_t, kSlotCount> m_fadeRestoreVolume{};

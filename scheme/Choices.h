@@ -10,7 +10,7 @@ namespace scheme {
 using Favourites = std::array<std::string, board::kFavouriteCount>;
 
 // The slot menu's commands; None when it was dismissed.
-enum class SlotCommand { None, Browse, Loop, Clear, Reload, Rename };
+enum class SlotCommand { None, Browse, Loop, Clear, Reload, Rename, Prelisten };
 
 enum class FileKind { Scheme, Sound };
 

@@ -10,6 +10,7 @@ namespace {
 const char kLastFile[] = "LastFile";
 const char kOnPlay[] = "onplay";
 const char kSoundOutput[] = "SoundOutput";
+const char kMonitorOutput[] = "MonitorOutput";
 
 // One stored value; empty when it is not there.
 std::string ReadValue(ISettingsStore& settings, const char* name) {
@@ -56,6 +57,11 @@ void Preferences::ReadOnPlayMode() {
 const std::string& Preferences::ReadSoundOutput() {
     m_soundOutput = StoredSoundOutput(m_settings);
     return m_soundOutput;
+}
+
+const std::string& Preferences::ReadMonitorOutput() {
+    m_monitorOutput = ReadValue(m_settings, kMonitorOutput);
+    return m_monitorOutput;
 }
 
 void Preferences::StoreAtClose(const std::string& lastScheme) {

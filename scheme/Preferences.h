@@ -24,6 +24,8 @@ public:
     // The stored sound output (a device's GUID as text, empty for the
     // system's default), read at start-up before the device is made.
     const std::string& ReadSoundOutput();
+    // The stored monitor output (a device's GUID as text), empty for none.
+    const std::string& ReadMonitorOutput();
     // Closing: the last scheme (when there is one) and the on-play mode.
     void StoreAtClose(const std::string& lastScheme);
 
@@ -47,6 +49,7 @@ private:
     ISettingsStore& m_settings;
     Favourites m_favourites;
     std::string m_soundOutput;
+    std::string m_monitorOutput;
 };
 
 // The stored sound output, before the window exists.

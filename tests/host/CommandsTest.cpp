@@ -515,6 +515,33 @@ TEST_F(CommandsTest, ALostOutputFallsBackAndComesBackWithEverySoundWhereItWas) {
     EXPECT_EQ("TONE", board.slot(0).name);
 }
 
+TEST_F(CommandsTest, TheSlotMenuPrelistensOnTheStoredMonitorAndIsGreyedWithoutOne) {
+    const std::string phones = "{0000AAAA-9ABC-DEF0-1234-56789ABCDEF0}";
+    fake::FakeDevice monitor;
+    system.devicesFor[phones] = &monitor;
+    settings.exists = true;
+    settings.values["MonitorOutput"] = phones;
+    system.absent.insert(phones);  // gone at start: no monitor, without a word
+    Restart();
+    Load(0, "BELL");
+    SlotCommand(0, scheme::SlotCommand::Prelisten);
+    EXPECT_EQ((std::pair<bool, bool>{false, false}), dialogs.prelistenShown.back()) << "greyed";
+    EXPECT_TRUE(monitor.buffers.empty());
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    system.absent.clear();
+    Restart();
+    Load(0, "BELL");
+    SlotCommand(0, scheme::SlotCommand::Prelisten);
+    EXPECT_EQ((std::pair<bool, bool>{false, true}), dialogs.prelistenShown.back());
+    ASSERT_EQ(1u, monitor.buffers.size());
+    EXPECT_TRUE(monitor.last().playing);
+    EXPECT_FALSE(device.last().playing) << "never on the main output";
+    SlotCommand(0, scheme::SlotCommand::Prelisten);
+    EXPECT_EQ((std::pair<bool, bool>{true, true}), dialogs.prelistenShown.back()) << "checked while it plays";
+    EXPECT_TRUE(monitor.last().released);
+}
+
 // ---- Hotkeys ----
 
 TEST_F(CommandsTest, HotkeysAreRegisteredAtStartAndAfterTheDialogAndTheRefusedAreTold) {

@@ -40,8 +40,9 @@ public:
         Modal();
         return Next(files, std::optional<std::string>());
     }
-    scheme::SlotCommand TrackSlotMenu(int, bool loopChecked) override {
+    scheme::SlotCommand TrackSlotMenu(int, bool loopChecked, bool prelistening, bool canPrelisten) override {
         loopChecks.push_back(loopChecked);
+        prelistenShown.push_back({prelistening, canPrelisten});
         Modal();
         return Next(menuChoices, scheme::SlotCommand::None);
     }
@@ -95,6 +96,7 @@ public:
     std::vector<std::string> initialNames, questions;
     std::string shownOutput;
     std::vector<bool> loopChecks;
+    std::vector<std::pair<bool, bool>> prelistenShown;  // checked, enabled
     std::string shownName;
     int shownMode = -99;
     std::array<std::string, board::kHotkeyCount> hotkeyOwners;
