@@ -15,6 +15,8 @@ const char kOutputGoneNoOther[] =
     "The sound output has gone, and there is no other. The sounds wait, and play on by themselves once an output is "
     "there again.";
 const char kOutputBack[] = "The sound output is back: the sounds play there again.";
+const char kMonitorGone[] = "The monitor output has gone. It comes back by itself once it is there again.";
+const char kMonitorBack[] = "The monitor output is back.";
 
 // Counts an input in progress for as long as it runs, exceptions too.
 class Nesting {
@@ -82,11 +84,8 @@ void BoardController::Start(const std::string& commandLine) {
         m_device = m_system.OpenSoundDevice(m_deviceOutput, false, error);
         m_board.Report(error);
         m_board.SetSoundDevice(m_device.get());
-        // A monitor that is not there means none, without a word.
-        m_board.SetMonitorDevice(nullptr);
-        const std::string monitor = m_preferences.ReadMonitorOutput();
-        m_monitor = monitor.empty() ? nullptr : OpenOutput(monitor);
-        m_board.SetMonitorDevice(m_monitor.get());
+        m_preferences.ReadMonitor();
+        UseMonitor();  // one that is not there means none, without a word
         m_files.NewScheme();
         m_files.OpenFirstScheme(commandLine);
         m_board.EndReadAhead();
@@ -129,9 +128,12 @@ void BoardController::Menu(MenuCommand command, int index) {
                 m_board.SetLedColours(ui::kThemes[index].on, ui::kThemes[index].off);
             break;
         case MenuCommand::Favourite: m_files.OpenFavourite(index); break;
-        case MenuCommand::Options:
-            if (const auto output = m_preferences.Options()) UseSoundOutput(*output);
+        case MenuCommand::Options: {
+            bool monitorChanged = false;
+            if (const auto output = m_preferences.Options(monitorChanged)) UseSoundOutput(*output);
+            if (monitorChanged) UseMonitor();
             break;
+        }
         case MenuCommand::Hotkeys: m_hotkeys.Edit(); break;
         case MenuCommand::RemoteControl: m_remoteSettings.Edit(); break;
         case MenuCommand::StopAll: m_board.StopAll(); break;
@@ -153,6 +155,15 @@ void BoardController::UseSoundOutput(const std::string& output) {
     m_preferences.KeepSoundOutput(output);
 }
 
+void BoardController::UseMonitor() {
+    const scheme::MonitorChoice& choice = m_preferences.monitor();
+    // Every buffer made on the old monitor goes before it does.
+    m_board.SetMonitorDevice(nullptr);
+    m_monitor = choice.output.empty() ? nullptr : OpenOutput(choice.output);
+    m_board.SetMonitorDevice(m_monitor.get(), choice.hearsAll);
+    m_monitorGoneTold = false;
+}
+
 std::unique_ptr<audio::ISoundDevice> BoardController::OpenOutput(const std::string& output) {
     audio::SoundError error = audio::SoundError::None;
     return m_system.OpenSoundDevice(output, true, error);
@@ -166,8 +177,14 @@ std::unique_ptr<audio::ISoundDevice> BoardController::OpenOutput(const std::stri
 // and they move back as soon as it opens. The user is told once when it goes
 // and once when it is back; the stored choice never changes here.
 void BoardController::WatchOutput(std::uint64_t nowMs) {
-    if ((!m_device && !m_outputWaiting) || nowMs < m_nextOutputLook) return;
+    if (nowMs < m_nextOutputLook) return;
     m_nextOutputLook = nowMs + kOutputLookMs;
+    WatchMainOutput();
+    WatchMonitor();
+}
+
+void BoardController::WatchMainOutput() {
+    if (!m_device && !m_outputWaiting) return;  // no sound device since the start: nothing to watch
     const std::string chosen = m_preferences.soundOutput();
     if (m_device && m_device->Lost()) {
         std::unique_ptr<audio::ISoundDevice> other;
@@ -193,6 +210,23 @@ void BoardController::WatchOutput(std::uint64_t nowMs) {
     m_deviceOutput = output;
     m_outputWaiting = false;
     if (output == chosen && std::exchange(m_outputGoneTold, false)) m_board.Tell(kOutputBack);
+}
+
+// The monitor comes back as the main output does, without a fallback: a
+// sound it heard is heard there again from where the main output is.
+void BoardController::WatchMonitor() {
+    const scheme::MonitorChoice& choice = m_preferences.monitor();
+    if (choice.output.empty()) return;
+    if (m_monitor && m_monitor->Lost()) {
+        m_board.SetMonitorDevice(nullptr);
+        m_monitor.reset();  // released whole: reopened, the same output is a device anew
+        if (!std::exchange(m_monitorGoneTold, true)) m_board.Tell(kMonitorGone);
+        return;
+    }
+    // One that was not there at the start is taken too when it appears, without a word.
+    if (m_monitor || !(m_monitor = OpenOutput(choice.output))) return;
+    m_board.SetMonitorDevice(m_monitor.get(), choice.hearsAll);
+    if (std::exchange(m_monitorGoneTold, false)) m_board.Tell(kMonitorBack);
 }
 
 void BoardController::PlayClicked(int slot, bool menuZone) {

@@ -464,15 +464,18 @@ bool CBoardDlg::EditName(std::string& name) {
     return true;
 }
 
-bool CBoardDlg::EditOptions(scheme::Favourites& favourites, int& onPlayMode, std::string& soundOutput) {
+bool CBoardDlg::EditOptions(scheme::Favourites& favourites, int& onPlayMode, std::string& soundOutput,
+                            scheme::MonitorChoice& monitor) {
     COptionsDlg dialog;
     dialog.m_favourites = favourites;
     dialog.m_onPlayMode = onPlayMode;
     dialog.m_soundOutput = soundOutput;
+    dialog.m_monitor = monitor;
     if (dialog.DoModal(hwnd_) != IDOK) return false;
     favourites = dialog.m_favourites;
     onPlayMode = dialog.m_onPlayMode;
     soundOutput = dialog.m_soundOutput;
+    monitor = dialog.m_monitor;
     return true;
 }
 

@@ -94,7 +94,8 @@ private:
     std::optional<std::string> ChooseFile(scheme::FileKind kind, const std::string& initialName) override;
     scheme::SlotCommand TrackSlotMenu(int slot, bool loopChecked, bool prelistening, bool canPrelisten) override;
     bool EditName(std::string& name) override;
-    bool EditOptions(scheme::Favourites& favourites, int& onPlayMode, std::string& soundOutput) override;
+    bool EditOptions(scheme::Favourites& favourites, int& onPlayMode, std::string& soundOutput,
+                     scheme::MonitorChoice& monitor) override;
     bool EditHotkeys(board::Hotkeys& hotkeys, const std::array<std::string, board::kHotkeyCount>& owners) override;
     bool EditRemoteControl(scheme::RemoteSettings& settings) override;
     void ShowAbout() override;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "board/Arith.h"
+#include "board/MirroredSound.h"
 #include "board/RemoteWindow.h"
 #include "framework/AnsiText.h"
 #include "framework/FileStatus.h"
@@ -150,6 +151,7 @@ void Board::FinishLoad(int i, std::unique_ptr<audio::ISoundBuffer> buffer) {
     s.bytesPerSec = bytesPerSec;
     s.duration = static_cast<float>(s.buffer->LengthBytes()) / static_cast<float>(bytesPerSec);
     s.state = SlotState::Loaded;
+    Mirror(i);
     ShowLengthTitle(i);
     m_view.SetPlayTextColour(i, kCaptionBlack);
     m_view.SetPositionRange(i, 0, kPositionRange);
@@ -550,6 +552,12 @@ void Board::OnControlKey(bool down) {
 bool Board::MoveToDevice(audio::ISoundDevice* device, bool quiet) {
     if (!device) return Report(audio::SoundError::OutputRefusedSounds), false;
     EndAllPrelistens();  // they would hold buffers copied from the old device's
+    // Each sound moves as it is on the main output; the monitor follows it again.
+    UnmirrorAll();
+    struct Remirror {
+        Board& board;
+        ~Remirror() { board.MirrorAll(); }
+    } remirror{*this};
     // Every new buffer first, from the samples in memory (the files may have
     // changed or gone since they were read); the switch only when all were made.
     std::array<std::unique_ptr<audio::ISoundBuffer>, kSlotCount> moved;
@@ -590,6 +598,7 @@ bool Board::MoveToDevice(audio::ISoundDevice* device, bool quiet) {
 
 void Board::RescueSounds(audio::ISoundDevice* device) {
     EndAllPrelistens();
+    UnmirrorAll();
     for (int i = 0; i < kSlotCount; ++i) {
         SoundSlot& s = at(i);
         if (s.loading() && m_directSound) m_directSound->CancelLoad(s.loadTicket);
@@ -626,12 +635,33 @@ void Board::RescueSounds(audio::ISoundDevice* device) {
         s.loadTicket = ++m_lastTicket;
         device->BeginLoad(s.loadTicket, s.path, audio::kBufferFlags);
     }
+    MirrorAll();
     TakeLoadedSounds();
 }
 
-void Board::SetMonitorDevice(audio::ISoundDevice* device) {
+void Board::SetMonitorDevice(audio::ISoundDevice* device, bool hearsAll) {
     EndAllPrelistens();
+    UnmirrorAll();  // what the old monitor held goes with it
     m_monitor = device;
+    m_monitorHearsAll = device && hearsAll;
+    MirrorAll();
+}
+
+void Board::Mirror(int i) {
+    SoundSlot& s = at(i);
+    if (!m_monitorHearsAll || !s.loaded() || dynamic_cast<MirroredSound*>(s.buffer.get())) return;
+    auto mirrored = std::make_unique<MirroredSound>(std::move(s.buffer), *m_monitor);
+    mirrored->Follow();  // a sound already playing is heard on the monitor from here on
+    s.buffer = std::move(mirrored);
+}
+
+void Board::MirrorAll() {
+    for (int i = 0; i < kSlotCount; ++i) Mirror(i);
+}
+
+void Board::UnmirrorAll() {
+    for (SoundSlot& s : m_slots)
+        if (s.buffer) s.buffer = MirroredSound::Unwrap(std::move(s.buffer));
 }
 
 void Board::Prelisten(int i) {
@@ -639,7 +669,8 @@ void Board::Prelisten(int i) {
     if (EndPrelisten(i) || !m_monitor || !s.loaded()) return;
     // A streamed sound shares its source and head; a sound held whole is
     // copied for as long as it pre-listens.
-    std::unique_ptr<audio::ISoundBuffer> heard = m_monitor->CopyBuffer(*s.buffer);
+    auto* mirrored = dynamic_cast<MirroredSound*>(s.buffer.get());
+    std::unique_ptr<audio::ISoundBuffer> heard = m_monitor->CopyBuffer(mirrored ? mirrored->main() : *s.buffer);
     if (!heard || !heard->IsLoaded()) return;
     std::uint32_t cursor = 0;
     s.buffer->GetCurrentPosition(cursor);

@@ -95,9 +95,11 @@ public:
     // What goes wrong is told through messages.
     Board(IBoardView& view, Messages& messages, audio::ISoundDevice* device);
     void SetSoundDevice(audio::ISoundDevice* device) { m_directSound = device; }
-    // The monitor output, for the operator's headphones; null for none. A
-    // change ends every pre-listen.
-    void SetMonitorDevice(audio::ISoundDevice* device);
+    // The monitor output, for the operator's headphones; null for none.
+    // hearsAll: every sound played on the main output is heard there too, in
+    // step (board/MirroredSound.h). A change ends every pre-listen; a sound
+    // playing goes on, on the new monitor too when it hears all.
+    void SetMonitorDevice(audio::ISoundDevice* device, bool hearsAll = false);
     // Moves every loaded sound to device as it is held (a sound held whole
     // from its samples in memory, a streamed one from its head and its own
     // source), keeping its name, switches, volume, place and fade; a playing
@@ -206,6 +208,7 @@ public:
     bool fading(int i) const { return m_fading.at(static_cast<std::size_t>(i)); }
     bool hasDevice() const { return m_directSound != nullptr; }
     bool hasMonitor() const { return m_monitor != nullptr; }
+    bool monitorHearsAll() const { return m_monitorHearsAll; }
     bool prelistening(int i) const { return m_prelisten.at(static_cast<std::size_t>(i)) != nullptr; }
     // What the monitor plays of a slot pre-listening; null otherwise.
     audio::ISoundBuffer* prelistenBuffer(int i) const { return m_prelisten.at(static_cast<std::size_t>(i)).get(); }
@@ -229,6 +232,10 @@ private:
     // Ends a slot's pre-listen and shows the slot as it is again; false when there was none.
     bool EndPrelisten(int slot);
     void EndAllPrelistens();
+    // Every loaded sound with the monitor's buffer (made when first needed), or without it.
+    void MirrorAll();
+    void UnmirrorAll();
+    void Mirror(int slot);
     // The slot becomes a kept sound, at full volume as a new load would be.
     void KeepSound(int slot);
     // Stops and releases a slot's buffer, telling the user when the stop failed.
@@ -250,6 +257,7 @@ private:
     Messages& m_messages;
     audio::ISoundDevice* m_directSound;
     audio::ISoundDevice* m_monitor = nullptr;
+    bool m_monitorHearsAll = false;
     std::array<std::unique_ptr<audio::ISoundBuffer>, kSlotCount> m_prelisten;  // on the monitor
     std::array<SoundSlot, kSlotCount> m_slots;
     std::array<bool, kSlotCount> m_fading{};

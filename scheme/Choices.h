@@ -27,4 +27,12 @@ struct RemoteSettings {
     }
 };
 
+// The monitor output, for the operator's headphones: a device's GUID as text
+// (empty for none), and whether it hears every sound played on the main output.
+struct MonitorChoice {
+    std::string output;
+    bool hearsAll = false;
+    bool operator==(const MonitorChoice& o) const { return output == o.output && hearsAll == o.hearsAll; }
+};
+
 }  // namespace scheme

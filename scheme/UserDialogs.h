@@ -28,7 +28,8 @@ public:
     // text, empty for the system's default device. The Hotkeys dialog labels
     // entry i owners[i] and lets no two entries share a combination.
     virtual bool EditName(std::string& name) = 0;
-    virtual bool EditOptions(Favourites& favourites, int& onPlayMode, std::string& soundOutput) = 0;
+    virtual bool EditOptions(Favourites& favourites, int& onPlayMode, std::string& soundOutput,
+                             MonitorChoice& monitor) = 0;
     virtual bool EditHotkeys(board::Hotkeys& hotkeys, const std::array<std::string, board::kHotkeyCount>& owners) = 0;
     virtual bool EditRemoteControl(RemoteSettings& settings) = 0;
     virtual void ShowAbout() = 0;

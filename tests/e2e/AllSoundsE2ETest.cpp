@@ -14,6 +14,8 @@
 #include <chrono>
 #include <cmath>
 #include <fstream>
+#include <thread>
+#include <functional>
 #include <iostream>
 
 #include "BoardDriver.h"
@@ -306,6 +308,72 @@ TEST_F(AllSoundsTest, TheOutputChosenInOptionsIsUsedKeptAndGivenUpWhenItIsGone) 
     ASSERT_NO_FATAL_FAILURE(StartBoard(args));  // no message: the board shows at once
     const auto [first, second] = PlayOnce();
     EXPECT_TRUE(FirstTimeAbove(first, kSoundDb)) << "the default output plays once the chosen one is gone";
+}
+
+// Two sinks: the default as the main output, the second as the monitor.
+TEST_F(AllSoundsTest, AMonitorHearsEverySoundInStepOrOnlyWhatIsPrelistened) {
+    ASSERT_NO_FATAL_FAILURE(AddSecondSink());
+    StoreSchemeAndLeaveOthers();
+    ASSERT_NO_FATAL_FAILURE(StartBoard());
+    const auto options = [&](bool hearsAll) {
+        Probe({"command", std::to_string(kOptions)});
+        const RunResult chosen =
+            Probe({"dialog", "Options", "choose", std::to_string(IDC_MONITOR_OUTPUT), "SecondOutput"});
+        ASSERT_EQ(chosen.exitCode, 0) << chosen.output;
+        Probe({"dialog", "Options", "check", std::to_string(IDC_MONITOR_ALL), hearsAll ? "1" : "0"});
+        PressDialogButton("Options", kIdOk);
+    };
+    // Both sinks recorded from the same moment on, while `act` runs.
+    const auto record = [&](const std::function<void()>& act, double seconds) {
+        SinkCapture main, monitor(kSecondSink);
+        std::string error;
+        std::thread other([&] { EXPECT_TRUE(monitor.start(&error)) << error; });
+        EXPECT_TRUE(main.start(&error)) << error;
+        other.join();
+        act();
+        main.waitUntilCaptured(main.capturedSeconds() + seconds);
+        monitor.waitUntilCaptured(monitor.capturedSeconds() + 0.2);
+        return std::pair<Pcm, Pcm>{main.stop(), monitor.stop()};
+    };
+    const auto idle = [](int slot) {
+        return WaitUntil([slot] { return ReadBoard().slots.at(slot).image == "idle"; }, 10);
+    };
+
+    ASSERT_NO_FATAL_FAILURE(options(true));
+    {
+        // Every sound fired is heard on both, starting together; a stop ends both.
+        const auto [main, monitor] = record([] { Probe({"key", "0x32"}); }, 1.0);
+        const auto onMain = FirstTimeAbove(main, kSoundDb), onMonitor = FirstTimeAbove(monitor, kSoundDb);
+        ASSERT_TRUE(onMain && onMonitor) << "not heard on both";
+        EXPECT_NEAR(DominantFrequency(monitor, *onMonitor + 0.1, *onMonitor + 0.5), 660, 5);
+        EXPECT_LE(std::abs(*onMain - *onMonitor), 0.020) << "main at " << *onMain << " s, monitor at " << *onMonitor;
+        const auto [mainAfter, monitorAfter] = record([] { Probe({"key", "0x32", "shift"}); }, 1.0);
+        const auto quiet = [](const Pcm& pcm) { return LevelDb(pcm, pcm.seconds() - 0.5, pcm.seconds()); };
+        EXPECT_LT(quiet(mainAfter), -60);
+        EXPECT_LT(quiet(monitorAfter), -60) << "the stop ended the monitor's sound too";
+        ASSERT_TRUE(idle(1));
+    }
+    ASSERT_NO_FATAL_FAILURE(options(false));
+    {
+        // Fired: the main output only. Pre-listened: the monitor only; a stop ends it.
+        const auto [main, monitor] = record([] { Probe({"key", "0x32"}); }, 1.0);
+        EXPECT_TRUE(FirstTimeAbove(main, kSoundDb));
+        EXPECT_LT(LevelDb(monitor, 0, monitor.seconds()), -60) << "a fired sound on the monitor";
+        Probe({"key", "0x32", "shift"});
+        ASSERT_TRUE(idle(1));
+        const auto [mainPre, monitorPre] = record([] { ChooseSlotMenuItem(2, 6); }, 1.5);
+        const auto heard = FirstTimeAbove(monitorPre, kSoundDb);
+        ASSERT_TRUE(heard) << "the pre-listen not heard on the monitor";
+        EXPECT_NEAR(DominantFrequency(monitorPre, *heard + 0.1, *heard + 0.5), 990, 5);
+        EXPECT_LT(LevelDb(mainPre, 0, mainPre.seconds()), -60) << "a pre-listen on the main output";
+        const SlotState shown = ReadBoard().slots.at(2);
+        EXPECT_EQ(shown.title.rfind("PRE-LISTEN T2", 0), 0u) << shown.title;
+        EXPECT_EQ(shown.time.rfind("P00;0", 0), 0u) << shown.time;
+        EXPECT_NE(shown.image, "playing");
+        const auto [mainStop, monitorStop] = record([] { Probe({"key", "0x33", "shift"}); }, 1.0);
+        EXPECT_LT(LevelDb(monitorStop, monitorStop.seconds() - 0.5, monitorStop.seconds()), -60) << "a stop ends it";
+        EXPECT_EQ(ReadBoard().slots.at(2).title.rfind("T2", 0), 0u);
+    }
 }
 
 // An hour of 16-bit stereo, one tone a minute: minute k at 200 + 20 k Hz.

@@ -194,3 +194,54 @@ TEST_F(AllSoundsTest, APrelistenIsHeardOnTheMonitorOnlyAndLeavesTheSlotWhereItWa
     prelisten();
     EXPECT_FALSE(board.prelistening(0));
 }
+
+TEST_F(AllSoundsTest, AMonitorThatHearsEverySoundFollowsEachOneInStep) {
+    fake::FakeDevice monitor;
+    board.SetMonitorDevice(&monitor, true);
+    auto& own = Load(0, "BELL");
+    Load(1, "IDLE");
+    EXPECT_TRUE(monitor.buffers.empty()) << "made only when first needed";
+    board.SetLoop(0, true);
+    board.SetVolume(0, 2000);
+    board.PositionSlot(0, 4000);
+    Perform({board::Action::Fire, 0});
+    ASSERT_EQ(1u, monitor.buffers.size());
+    auto& heard = monitor.last();
+    // After each step the monitor's buffer is where the main one is, at its level, playing as it plays.
+    const auto inStep = [&](const char* step) {
+        EXPECT_EQ(own.playing, heard.playing) << step;
+        EXPECT_EQ(own.looping, heard.looping) << step;
+        EXPECT_EQ(own.volume, heard.volume) << step;
+        if (!own.playing) EXPECT_EQ(own.position, heard.position) << step;
+    };
+    inStep("fired");
+    EXPECT_EQ(4000u, heard.position);
+    EXPECT_EQ(-1000, heard.volume);
+    Tick(3);
+    Perform({board::Action::Fire, 0});
+    heard.position = own.position;  // the two cards' clocks, as the fake device moves only one
+    inStep("paused");
+    Perform({board::Action::Seek, 0, 5.0});
+    inStep("moved while paused");
+    Perform({board::Action::Fire, 0});
+    inStep("played on");
+    board.FadeAll();
+    Tick(3);
+    inStep("fading");
+    EXPECT_EQ(-1600, heard.volume);
+    Perform({board::Action::Stop, 0});
+    inStep("stopped");
+    EXPECT_EQ(0u, heard.position);
+    EXPECT_EQ(1u, monitor.buffers.size()) << "one buffer a sound, made once";
+
+    // Turned off, the monitor lets go of it; turned on again while it plays, it joins in.
+    Perform({board::Action::Fire, 0});
+    Tick(2);
+    board.SetMonitorDevice(&monitor, false);
+    EXPECT_TRUE(heard.released);
+    EXPECT_TRUE(own.playing);
+    board.SetMonitorDevice(&monitor, true);
+    ASSERT_EQ(2u, monitor.buffers.size());
+    EXPECT_TRUE(monitor.last().playing && monitor.last().looping);
+    EXPECT_EQ(own.position, monitor.last().position);
+}

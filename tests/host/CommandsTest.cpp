@@ -542,6 +542,47 @@ TEST_F(CommandsTest, TheSlotMenuPrelistensOnTheStoredMonitorAndIsGreyedWithoutOn
     EXPECT_TRUE(monitor.last().released);
 }
 
+TEST_F(CommandsTest, TheMonitorChosenInOptionsIsStoredPutInForceAndComesBackWhenLost) {
+    const std::string phones = "{0000AAAA-9ABC-DEF0-1234-56789ABCDEF0}";
+    fake::FakeDevice monitor;
+    system.devicesFor[phones] = &monitor;
+    dialogs.options = std::make_pair(scheme::Favourites{}, 2);
+    dialogs.chosenMonitor = scheme::MonitorChoice{phones, true};
+    controller.Menu(MenuCommand::Options);
+    EXPECT_EQ(scheme::MonitorChoice{}, dialogs.shownMonitor) << "none at first";
+    EXPECT_EQ(phones, settings.values["MonitorOutput"]);
+    EXPECT_EQ("1", settings.values["MonitorAll"]);
+    Load(0, "BELL");
+    controller.PlayClicked(0, false);
+    ASSERT_EQ(1u, monitor.buffers.size());
+    EXPECT_TRUE(monitor.last().playing);
+
+    monitor.lost = true;
+    system.absent.insert(phones);
+    Tick(10);
+    EXPECT_FALSE(board.hasMonitor());
+    EXPECT_TRUE(monitor.buffers[0]->released);
+    EXPECT_TRUE(device.last().playing) << "the main output plays on";
+    monitor.lost = false;
+    system.absent.clear();
+    Tick(4);
+    EXPECT_TRUE(board.hasMonitor() && board.monitorHearsAll());
+    ASSERT_EQ(2u, monitor.buffers.size());
+    EXPECT_TRUE(monitor.last().playing) << "heard again from where the main output is";
+    EXPECT_EQ((std::vector<std::string>{"The monitor output has gone. It comes back by itself once it is there again.",
+                                        "The monitor output is back."}),
+              dialogs.shown);
+
+    controller.Menu(MenuCommand::Options);
+    EXPECT_EQ((scheme::MonitorChoice{phones, true}), dialogs.shownMonitor);
+    dialogs.chosenMonitor = scheme::MonitorChoice{};  // "(none)"
+    controller.Menu(MenuCommand::Options);
+    EXPECT_FALSE(board.hasMonitor());
+    EXPECT_TRUE(monitor.last().released) << "released when the monitor is turned off";
+    EXPECT_EQ("", settings.values["MonitorOutput"]);
+    EXPECT_EQ("0", settings.values["MonitorAll"]);
+}
+
 // ---- Hotkeys ----
 
 TEST_F(CommandsTest, HotkeysAreRegisteredAtStartAndAfterTheDialogAndTheRefusedAreTold) {

@@ -53,14 +53,17 @@ public:
         if (typed) name = *typed;
         return typed.has_value();
     }
-    bool EditOptions(scheme::Favourites& favourites, int& mode, std::string& output) override {
+    bool EditOptions(scheme::Favourites& favourites, int& mode, std::string& output,
+                     scheme::MonitorChoice& monitor) override {
         shownMode = mode;
         shownOutput = output;
+        shownMonitor = monitor;
         Modal();
         if (!options) return false;
         favourites = options->first;
         mode = options->second;
         if (chosenOutput) output = *chosenOutput;
+        if (chosenMonitor) monitor = *chosenMonitor;
         return true;
     }
     bool EditHotkeys(board::Hotkeys& hotkeys, const std::array<std::string, board::kHotkeyCount>& owners) override {
@@ -85,6 +88,7 @@ public:
     std::deque<scheme::SlotCommand> menuChoices;
     std::optional<std::pair<scheme::Favourites, int>> options;
     std::optional<std::string> chosenOutput;
+    std::optional<scheme::MonitorChoice> chosenMonitor;
     std::optional<board::Hotkeys> chosenHotkeys;
     std::optional<scheme::RemoteSettings> remoteChoice;
     // Runs, once, inside the next box, dialog, menu or chooser.
@@ -95,6 +99,7 @@ public:
     std::vector<scheme::FileKind> chosenKinds;
     std::vector<std::string> initialNames, questions;
     std::string shownOutput;
+    scheme::MonitorChoice shownMonitor;
     std::vector<bool> loopChecks;
     std::vector<std::pair<bool, bool>> prelistenShown;  // checked, enabled
     std::string shownName;
