@@ -3,6 +3,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "audio/HeldSamples.h"
 #include "audio/SoundBuffer.h"
 #include "audio/SoundDecoders.h"
 #include "audio/SoundLoader.h"
@@ -122,6 +123,18 @@ std::unique_ptr<ISoundBuffer> DirectSoundDevice::CopyBuffer(ISoundBuffer& source
     const auto* from = dynamic_cast<const CSoundBuffer*>(&source);
     if (!from) return nullptr;
     return std::make_unique<CSoundBuffer>(*from, device_.get());
+}
+
+std::unique_ptr<ISoundBuffer> DirectSoundDevice::FollowBuffer(ISoundBuffer& source) {
+    if (!source.IsLoaded()) return nullptr;
+    // A streamed sound already plays through a ring: another shares its source and head.
+    if (dynamic_cast<const StreamedBuffer*>(&source)) return CopyBuffer(source);
+    auto* held = dynamic_cast<CSoundBuffer*>(&source);
+    const auto samples = held ? HeldSamples::Of(*held) : nullptr;
+    if (!samples) return nullptr;
+    const PcmFormat& format = samples->Layout().format;
+    return std::make_unique<StreamedBuffer>(samples, device_.get(), kBufferFlags,
+                                            StreamSizes::ForMemory(format.avgBytesPerSec, format.blockAlign));
 }
 
 void DirectSoundDevice::EndReadAhead() {

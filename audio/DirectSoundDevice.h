@@ -43,6 +43,7 @@ public:
 
     std::unique_ptr<ISoundBuffer> CreateBuffer(const std::string& path, std::uint32_t flags) override;
     std::unique_ptr<ISoundBuffer> CopyBuffer(ISoundBuffer& source) override;
+    std::unique_ptr<ISoundBuffer> FollowBuffer(ISoundBuffer& source) override;
     // Loads run on a worker per core; `message` goes to the window each time
     // one has finished, for the board to take it (Notify sets them).
     void BeginLoad(std::uint64_t ticket, const std::string& path, std::uint32_t flags) override;

@@ -667,10 +667,8 @@ void Board::UnmirrorAll() {
 void Board::Prelisten(int i) {
     SoundSlot& s = at(i);
     if (EndPrelisten(i) || !m_monitor || !s.loaded()) return;
-    // A streamed sound shares its source and head; a sound held whole is
-    // copied for as long as it pre-listens.
     auto* mirrored = dynamic_cast<MirroredSound*>(s.buffer.get());
-    std::unique_ptr<audio::ISoundBuffer> heard = m_monitor->CopyBuffer(mirrored ? mirrored->main() : *s.buffer);
+    std::unique_ptr<audio::ISoundBuffer> heard = m_monitor->FollowBuffer(mirrored ? mirrored->main() : *s.buffer);
     if (!heard || !heard->IsLoaded()) return;
     std::uint32_t cursor = 0;
     s.buffer->GetCurrentPosition(cursor);

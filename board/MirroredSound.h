@@ -49,7 +49,9 @@ public:
     audio::Result GetCurrentPosition(std::uint32_t& cursor) override { return main_->GetCurrentPosition(cursor); }
     audio::Result GetStatus(std::uint32_t& status) override { return main_->GetStatus(status); }
     audio::Result GetVolume(std::int32_t& hundredthsDb) override { return main_->GetVolume(hundredthsDb); }
-    audio::Result GetAvgBytesPerSec(std::uint32_t& bytesPerSec) override { return main_->GetAvgBytesPerSec(bytesPerSec); }
+    audio::Result GetAvgBytesPerSec(std::uint32_t& bytesPerSec) override {
+        return main_->GetAvgBytesPerSec(bytesPerSec);
+    }
     audio::Result GetBlockAlign(std::uint32_t& bytes) override { return main_->GetBlockAlign(bytes); }
     std::uint64_t LengthBytes() const override { return main_->LengthBytes(); }
     audio::SoundError TakePlaybackError() override { return main_->TakePlaybackError(); }
@@ -60,7 +62,7 @@ private:
     // The monitor's buffer at the main one's place and level; false when the monitor cannot have it.
     bool Mirror() {
         if (mirror_ || refused_) return mirror_ != nullptr;
-        auto made = monitor_.CopyBuffer(*main_);
+        auto made = monitor_.FollowBuffer(*main_);
         if (!made || !made->IsLoaded()) return !(refused_ = true);
         std::uint32_t cursor = 0;
         std::int32_t level = audio::kVolumeFull;
