@@ -5,6 +5,19 @@
 namespace app {
 
 namespace {
+// How often the output watch looks: a lost output is noticed, and one
+// that came back is used again, within two seconds.
+constexpr std::uint64_t kOutputLookMs = 300;
+const char kOutputGone[] =
+    "The sound output has gone. The sounds play on through another output, and go back by themselves once it is "
+    "there again.";
+const char kOutputGoneNoOther[] =
+    "The sound output has gone, and there is no other. The sounds wait, and play on by themselves once an output is "
+    "there again.";
+const char kOutputBack[] = "The sound output is back: the sounds play there again.";
+const char kMonitorGone[] = "The monitor output has gone. It comes back by itself once it is there again.";
+const char kMonitorBack[] = "The monitor output is back.";
+
 // Counts an input in progress for as long as it runs, exceptions too.
 class Nesting {
 public:
@@ -67,9 +80,12 @@ void BoardController::Start(const std::string& commandLine) {
         m_board.SetSchemePath("");
         m_board.SetLayout(false);
         audio::SoundError error = audio::SoundError::None;
-        m_device = m_system.OpenSoundDevice(m_preferences.ReadSoundOutput(), false, error);
+        m_deviceOutput = m_preferences.ReadSoundOutput();
+        m_device = m_system.OpenSoundDevice(m_deviceOutput, false, error);
         m_board.Report(error);
         m_board.SetSoundDevice(m_device.get());
+        m_preferences.ReadMonitor();
+        UseMonitor();  // one that is not there means none, without a word
         m_files.NewScheme();
         m_files.OpenFirstScheme(commandLine);
         m_board.EndReadAhead();
@@ -112,9 +128,12 @@ void BoardController::Menu(MenuCommand command, int index) {
                 m_board.SetLedColours(ui::kThemes[index].on, ui::kThemes[index].off);
             break;
         case MenuCommand::Favourite: m_files.OpenFavourite(index); break;
-        case MenuCommand::Options:
-            if (const auto output = m_preferences.Options()) UseSoundOutput(*output);
+        case MenuCommand::Options: {
+            bool monitorChanged = false;
+            if (const auto output = m_preferences.Options(monitorChanged)) UseSoundOutput(*output);
+            if (monitorChanged) UseMonitor();
             break;
+        }
         case MenuCommand::Hotkeys: m_hotkeys.Edit(); break;
         case MenuCommand::RemoteControl: m_remoteSettings.Edit(); break;
         case MenuCommand::StopAll: m_board.StopAll(); break;
@@ -131,7 +150,83 @@ void BoardController::UseSoundOutput(const std::string& output) {
     if (!m_board.MoveToDevice(device.get())) return;  // said; the new device goes unused
     // The old device goes only after every buffer made on it has been released.
     m_device = std::move(device);
+    m_deviceOutput = output;
+    m_outputWaiting = m_outputGoneTold = false;
     m_preferences.KeepSoundOutput(output);
+}
+
+void BoardController::UseMonitor() {
+    const scheme::MonitorChoice& choice = m_preferences.monitor();
+    // Every buffer made on the old monitor goes before it does.
+    m_board.SetMonitorDevice(nullptr);
+    m_monitor = choice.output.empty() ? nullptr : OpenOutput(choice.output);
+    m_board.SetMonitorDevice(m_monitor.get(), choice.hearsAll);
+    m_monitorGoneTold = false;
+}
+
+std::unique_ptr<audio::ISoundDevice> BoardController::OpenOutput(const std::string& output) {
+    audio::SoundError error = audio::SoundError::None;
+    return m_system.OpenSoundDevice(output, true, error);
+}
+
+// The output watch. The device in use is asked whether it still plays; once
+// it has gone, the sounds move at once to the chosen output or else the
+// system's default (never to the output that went: a system may hand back
+// the same dead device while anything holds it), or wait when there is
+// none. While they are not on the chosen output it is tried at every look,
+// and they move back as soon as it opens. The user is told once when it goes
+// and once when it is back; the stored choice never changes here.
+void BoardController::WatchOutput(std::uint64_t nowMs) {
+    if (nowMs < m_nextOutputLook) return;
+    m_nextOutputLook = nowMs + kOutputLookMs;
+    WatchMainOutput();
+    WatchMonitor();
+}
+
+void BoardController::WatchMainOutput() {
+    if (!m_device && !m_outputWaiting) return;  // no sound device since the start: nothing to watch
+    const std::string chosen = m_preferences.soundOutput();
+    if (m_device && m_device->Lost()) {
+        std::unique_ptr<audio::ISoundDevice> other;
+        std::string otherOutput;
+        for (const std::string& output : {chosen, std::string()}) {
+            if (output == m_deviceOutput || !(other = OpenOutput(output))) continue;
+            otherOutput = output;
+            break;
+        }
+        m_board.RescueSounds(other.get());
+        m_device = std::move(other);  // the lost one goes after its buffers
+        m_deviceOutput = otherOutput;
+        m_outputWaiting = !m_device;
+        if (!std::exchange(m_outputGoneTold, true)) m_board.Tell(m_device ? kOutputGone : kOutputGoneNoOther);
+        return;
+    }
+    if (m_device && m_deviceOutput == chosen) return;
+    std::string output = chosen;
+    auto device = OpenOutput(output);
+    if (!device && m_outputWaiting) device = OpenOutput(output = "");  // any output rather than none
+    if (!device || !m_board.MoveToDevice(device.get(), true)) return;
+    m_device = std::move(device);
+    m_deviceOutput = output;
+    m_outputWaiting = false;
+    if (output == chosen && std::exchange(m_outputGoneTold, false)) m_board.Tell(kOutputBack);
+}
+
+// The monitor comes back as the main output does, without a fallback: a
+// sound it heard is heard there again from where the main output is.
+void BoardController::WatchMonitor() {
+    const scheme::MonitorChoice& choice = m_preferences.monitor();
+    if (choice.output.empty()) return;
+    if (m_monitor && m_monitor->Lost()) {
+        m_board.SetMonitorDevice(nullptr);
+        m_monitor.reset();  // released whole: reopened, the same output is a device anew
+        if (!std::exchange(m_monitorGoneTold, true)) m_board.Tell(kMonitorGone);
+        return;
+    }
+    // One that was not there at the start is taken too when it appears, without a word.
+    if (m_monitor || !(m_monitor = OpenOutput(choice.output))) return;
+    m_board.SetMonitorDevice(m_monitor.get(), choice.hearsAll);
+    if (std::exchange(m_monitorGoneTold, false)) m_board.Tell(kMonitorBack);
 }
 
 void BoardController::PlayClicked(int slot, bool menuZone) {
@@ -208,8 +303,10 @@ std::vector<remote::Datagram> BoardController::Timer(unsigned id, std::uint64_t 
     std::vector<remote::Datagram> feedback;
     Handle([&] {
         m_board.OnTimer(id);
+        if (id != board::kFadeTimerId) return;
+        WatchOutput(nowMs);
         // The feedback rides on the fade tick: no timer of its own wakes the thread.
-        if (id == board::kFadeTimerId) feedback = m_remote.Tick(m_board, nowMs);
+        feedback = m_remote.Tick(m_board, nowMs);
     });
     return feedback;
 }

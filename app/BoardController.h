@@ -100,12 +100,25 @@ private:
     // from a nested loop.
     void Do(const board::Action& action);
     void UseSoundOutput(const std::string& output);
+    // Opens the monitor the preferences name (none when it cannot be had).
+    void UseMonitor();
+    // On the board's tick: the output watch (see WatchOutput in the .cpp).
+    void WatchOutput(std::uint64_t nowMs);
+    void WatchMainOutput();
+    void WatchMonitor();
+    std::unique_ptr<audio::ISoundDevice> OpenOutput(const std::string& output);
 
     scheme::IUserDialogs& m_dialogs;
     scheme::ISystemServices& m_system;
     board::Messages m_messages;
     // Outlives the board, whose slots hold buffers made on it.
     std::unique_ptr<audio::ISoundDevice> m_device;
+    std::unique_ptr<audio::ISoundDevice> m_monitor;  // the operator's headphones; null for none
+    std::string m_deviceOutput;       // the output m_device was opened for
+    bool m_outputWaiting = false;     // the output went with no other: the sounds wait for one
+    bool m_outputGoneTold = false;    // told that it went, not yet that it is back
+    bool m_monitorGoneTold = false;   // the same for the monitor
+    std::uint64_t m_nextOutputLook = 0;
     board::Board m_board;
     scheme::Preferences m_preferences;
     scheme::SchemeFiles m_files;

@@ -446,11 +446,13 @@ std::optional<std::string> CBoardDlg::ChooseFile(scheme::FileKind kind, const st
     return dialog.GetPathName();
 }
 
-scheme::SlotCommand CBoardDlg::TrackSlotMenu(int slot, bool loopChecked) {
+scheme::SlotCommand CBoardDlg::TrackSlotMenu(int slot, bool loopChecked, bool prelistening, bool canPrelisten) {
     fw::UniqueMenu menu(::LoadMenuA(fw::App::Instance(), MAKEINTRESOURCEA(IDR_SLOTMENU)));
     HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
     if (!popup) return scheme::SlotCommand::None;
     if (loopChecked) ::CheckMenuItem(popup, ID_SLOT_LOOP, MF_BYCOMMAND | MF_CHECKED);
+    if (prelistening) ::CheckMenuItem(popup, ID_SLOT_PRELISTEN, MF_BYCOMMAND | MF_CHECKED);
+    if (!canPrelisten) ::EnableMenuItem(popup, ID_SLOT_PRELISTEN, MF_BYCOMMAND | MF_GRAYED);
     return app::SlotCommandFor(Slot(slot).play.TrackMenu(popup));
 }
 
@@ -462,15 +464,18 @@ bool CBoardDlg::EditName(std::string& name) {
     return true;
 }
 
-bool CBoardDlg::EditOptions(scheme::Favourites& favourites, int& onPlayMode, std::string& soundOutput) {
+bool CBoardDlg::EditOptions(scheme::Favourites& favourites, int& onPlayMode, std::string& soundOutput,
+                            scheme::MonitorChoice& monitor) {
     COptionsDlg dialog;
     dialog.m_favourites = favourites;
     dialog.m_onPlayMode = onPlayMode;
     dialog.m_soundOutput = soundOutput;
+    dialog.m_monitor = monitor;
     if (dialog.DoModal(hwnd_) != IDOK) return false;
     favourites = dialog.m_favourites;
     onPlayMode = dialog.m_onPlayMode;
     soundOutput = dialog.m_soundOutput;
+    monitor = dialog.m_monitor;
     return true;
 }
 

@@ -92,9 +92,10 @@ private:
     void ShowMessage(const std::string& text) override;
     bool AskYesNo(const std::string& question) override;
     std::optional<std::string> ChooseFile(scheme::FileKind kind, const std::string& initialName) override;
-    scheme::SlotCommand TrackSlotMenu(int slot, bool loopChecked) override;
+    scheme::SlotCommand TrackSlotMenu(int slot, bool loopChecked, bool prelistening, bool canPrelisten) override;
     bool EditName(std::string& name) override;
-    bool EditOptions(scheme::Favourites& favourites, int& onPlayMode, std::string& soundOutput) override;
+    bool EditOptions(scheme::Favourites& favourites, int& onPlayMode, std::string& soundOutput,
+                     scheme::MonitorChoice& monitor) override;
     bool EditHotkeys(board::Hotkeys& hotkeys, const std::array<std::string, board::kHotkeyCount>& owners) override;
     bool EditRemoteControl(scheme::RemoteSettings& settings) override;
     void ShowAbout() override;

@@ -21,7 +21,8 @@ constexpr int kFavouriteCommandIds[board::kFavouriteCount] = {
     ID_SCHEME_7, ID_SCHEME_8, ID_SCHEME_9, ID_SCHEME_10, ID_SCHEME_11, ID_SCHEME_12};
 
 // The slot menu's commands, in the order of scheme::SlotCommand after None.
-constexpr int kSlotCommandIds[] = {ID_SLOT_BROWSE, ID_SLOT_LOOP, ID_SLOT_CLEAR, ID_SLOT_RELOAD, ID_SLOT_RENAME};
+constexpr int kSlotCommandIds[] = {ID_SLOT_BROWSE, ID_SLOT_LOOP,   ID_SLOT_CLEAR,
+                                   ID_SLOT_RELOAD, ID_SLOT_RENAME, ID_SLOT_PRELISTEN};
 
 // The View menu's themes, in the order of ui::ThemeName.
 constexpr int kThemeCommandIds[ui::kThemeCount] = {ID_VIEW_GREEN, ID_VIEW_BLUE, ID_VIEW_RED, ID_VIEW_ORANGE,
@@ -49,7 +50,7 @@ constexpr bool AllDifferent(const int (&ids)[N]) {
 static_assert(AllDifferent(kFavouriteCommandIds) && AllDifferent(kSlotCommandIds) && AllDifferent(kThemeCommandIds) &&
                   AllDifferent(kPlayImageIds),
               "one id per name");
-static_assert(std::size(kSlotCommandIds) == static_cast<std::size_t>(scheme::SlotCommand::Rename),
+static_assert(std::size(kSlotCommandIds) == static_cast<std::size_t>(scheme::SlotCommand::Prelisten),
               "every slot command has its menu id");
 static_assert(std::size(kPlayImageIds) == static_cast<std::size_t>(board::PlayImage::Paused) + 1,
               "every Play image has its bitmap");

@@ -1,7 +1,9 @@
 #include "audio/DirectSoundDevice.h"
 
+#include <cstring>
 #include <mutex>
 
+#include "audio/HeldSamples.h"
 #include "audio/SoundBuffer.h"
 #include "audio/SoundDecoders.h"
 #include "audio/SoundLoader.h"
@@ -46,7 +48,56 @@ std::unique_ptr<DirectSoundDevice> DirectSoundDevice::Create(HWND window, const 
     device->loads_ = std::make_unique<LoadQueue>([made] {
         if (made->loadedMessage_) ::PostMessageA(made->window_, made->loadedMessage_, 0, 0);
     });
+    device->StartProbe();
     return device;
+}
+
+namespace {
+// A device mixes every few milliseconds: a cursor that has not moved for
+// this long belongs to a device that stopped.
+constexpr DWORD kProbeStillMs = 400;
+}  // namespace
+
+void DirectSoundDevice::StartProbe() {
+    // The cheapest buffer to mix: the device's usual format, a second long, silent.
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 2;
+    format.nSamplesPerSec = 44100;
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = 4;
+    format.nAvgBytesPerSec = 44100 * 4;
+    DSBUFFERDESC desc{};
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DSBCAPS_CTRLVOLUME | DSBCAPS_GLOBALFOCUS | DSBCAPS_GETCURRENTPOSITION2;
+    desc.dwBufferBytes = format.nAvgBytesPerSec;
+    desc.lpwfxFormat = &format;
+    fw::ComPtr<IDirectSoundBuffer> probe;
+    if (FAILED(device_->CreateSoundBuffer(&desc, probe.put(), nullptr))) return;
+    void *part1 = nullptr, *part2 = nullptr;
+    DWORD bytes1 = 0, bytes2 = 0;
+    if (FAILED(probe->Lock(0, 0, &part1, &bytes1, &part2, &bytes2, DSBLOCK_ENTIREBUFFER))) return;
+    std::memset(part1, 0, bytes1);
+    probe->Unlock(part1, bytes1, part2, bytes2);
+    probe->SetVolume(DSBVOLUME_MIN);
+    if (FAILED(probe->Play(0, 0, DSBPLAY_LOOPING))) return;
+    probe_ = std::move(probe);
+    probeMovedAt_ = ::GetTickCount();
+}
+
+bool DirectSoundDevice::Lost() {
+    if (!probe_) return false;
+    DWORD status = 0, cursor = 0;
+    if (FAILED(probe_->GetStatus(&status)) || !(status & DSBSTATUS_PLAYING) ||
+        FAILED(probe_->GetCurrentPosition(&cursor, nullptr)))
+        return true;
+    const DWORD now = ::GetTickCount();
+    if (cursor != probeCursor_) {
+        probeCursor_ = cursor;
+        probeMovedAt_ = now;
+        return false;
+    }
+    return now - probeMovedAt_ >= kProbeStillMs;
 }
 
 DirectSoundDevice::~DirectSoundDevice() = default;
@@ -74,6 +125,18 @@ std::unique_ptr<ISoundBuffer> DirectSoundDevice::CopyBuffer(ISoundBuffer& source
     const auto* from = dynamic_cast<const CSoundBuffer*>(&source);
     if (!from) return nullptr;
     return std::make_unique<CSoundBuffer>(*from, device_.get());
+}
+
+std::unique_ptr<ISoundBuffer> DirectSoundDevice::FollowBuffer(ISoundBuffer& source) {
+    if (!source.IsLoaded()) return nullptr;
+    // A streamed sound already plays through a ring: another shares its source and head.
+    if (dynamic_cast<const StreamedBuffer*>(&source)) return CopyBuffer(source);
+    auto* held = dynamic_cast<CSoundBuffer*>(&source);
+    const auto samples = held ? HeldSamples::Of(*held) : nullptr;
+    if (!samples) return nullptr;
+    const PcmFormat& format = samples->Layout().format;
+    return std::make_unique<StreamedBuffer>(samples, device_.get(), kBufferFlags,
+                                            StreamSizes::ForMemory(format.avgBytesPerSec, format.blockAlign));
 }
 
 void DirectSoundDevice::EndReadAhead() {

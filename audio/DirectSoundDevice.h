@@ -43,6 +43,7 @@ public:
 
     std::unique_ptr<ISoundBuffer> CreateBuffer(const std::string& path, std::uint32_t flags) override;
     std::unique_ptr<ISoundBuffer> CopyBuffer(ISoundBuffer& source) override;
+    std::unique_ptr<ISoundBuffer> FollowBuffer(ISoundBuffer& source) override;
     // Loads run on a worker per core; `message` goes to the window each time
     // one has finished, for the board to take it (Notify sets them).
     void BeginLoad(std::uint64_t ticket, const std::string& path, std::uint32_t flags) override;
@@ -50,14 +51,21 @@ public:
     std::vector<LoadedSound> TakeLoaded() override { return loads_->TakeFinished(); }
     // Releases, off the window's thread, what the start-up prefetch made and the board did not take.
     void EndReadAhead() override;
+    // A silent buffer plays round and round on the device from its start:
+    // once its cursor stands still (or its calls fail), the device plays no more.
+    bool Lost() override;
     IDirectSound* get() const { return device_.get(); }
 
 private:
+    void StartProbe();
+
     HWND window_ = nullptr;
     UINT loadedMessage_ = 0;
     // Shared with the loads that may take from it; the last of them releases it.
     std::shared_ptr<SoundPrefetch> prefetch_;
     fw::ComPtr<IDirectSound> device_;
+    fw::ComPtr<IDirectSoundBuffer> probe_;  // null when it could not be made: the device is never taken for lost
+    DWORD probeCursor_ = 0, probeMovedAt_ = 0;
     std::unique_ptr<LoadQueue> loads_;  // last: its jobs use the device, and end first
 };
 

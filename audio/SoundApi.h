@@ -105,8 +105,16 @@ public:
     // it is in memory, without reading its file again. Its position and
     // volume are the new buffer's own. Null, or not loaded, when it cannot be made.
     virtual std::unique_ptr<ISoundBuffer> CopyBuffer(ISoundBuffer& source) = 0;
+    // A buffer on this device that plays the same sound as source without
+    // holding its samples again (a small ring fed from the source's own
+    // samples or file), for a monitor; its position and volume are its own.
+    virtual std::unique_ptr<ISoundBuffer> FollowBuffer(ISoundBuffer& source) { return CopyBuffer(source); }
     // The sounds a device read ahead at start-up and nobody asked for can go.
     virtual void EndReadAhead() {}
+    // Whether the device has stopped playing (unplugged, its driver or its
+    // server gone): its buffers may still take every call, silently. Asked
+    // now and then by the board's output watch.
+    virtual bool Lost() { return false; }
 };
 
 inline const char* SoundErrorText(SoundError error) {

@@ -37,6 +37,21 @@ StreamSizes StreamSizes::For(std::uint32_t bytesPerSec, std::uint32_t frame) {
     return s;
 }
 
+StreamSizes StreamSizes::ForMemory(std::uint32_t bytesPerSec, std::uint32_t frame) {
+    StreamSizes s = For(bytesPerSec, frame);
+    auto seconds = [&](double t) {
+        return std::max(static_cast<std::uint32_t>(bytesPerSec * t) / s.frame, 1u) * s.frame;
+    };
+    s.ring = seconds(0.6);
+    s.ahead = seconds(0.4);
+    s.guard = s.ring - s.ahead;
+    s.chunk = seconds(0.1);
+    s.head = s.chunk;
+    s.block = seconds(0.2);
+    s.readAhead = s.block;
+    return s;
+}
+
 SoundStream::SoundStream(std::shared_ptr<PcmSource> source, std::shared_ptr<const std::vector<std::uint8_t>> head,
                          std::unique_ptr<SoundRing> ring, const StreamSizes& sizes)
     : source_(std::move(source)),

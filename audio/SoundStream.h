@@ -64,6 +64,9 @@ struct StreamSizes {
 
     // The sizes for a format of this many bytes per second and per frame.
     static StreamSizes For(std::uint32_t bytesPerSec, std::uint32_t frame);
+    // The same for a source in memory, which answers at once: a short ring
+    // and read-ahead, and a head just long enough to start on.
+    static StreamSizes ForMemory(std::uint32_t bytesPerSec, std::uint32_t frame);
 };
 
 class SoundStream {

@@ -99,7 +99,12 @@ void RaiseReaderPriority() { ::SetThreadPriority(::GetCurrentThread(), THREAD_PR
 }  // namespace
 
 StreamedBuffer::StreamedBuffer(std::shared_ptr<PcmSource> source, IDirectSound* device, DWORD flags)
-    : flags_(flags), source_(std::move(source)) {
+    : StreamedBuffer(source, device, flags,
+                     StreamSizes::For(source->Layout().format.avgBytesPerSec, source->Layout().format.blockAlign)) {}
+
+StreamedBuffer::StreamedBuffer(std::shared_ptr<PcmSource> source, IDirectSound* device, DWORD flags,
+                               const StreamSizes& sizes)
+    : flags_(flags), sizes_(sizes), source_(std::move(source)) {
     // Positions are 32-bit byte counts.
     const PcmFormat& format = source_->Layout().format;
     if (source_->Size() > 0xFFFFFFFFu) {
@@ -107,7 +112,6 @@ StreamedBuffer::StreamedBuffer(std::shared_ptr<PcmSource> source, IDirectSound* 
         return;
     }
     if (!format.avgBytesPerSec || !format.blockAlign) return;
-    const StreamSizes sizes = StreamSizes::For(format.avgBytesPerSec, format.blockAlign);
     try {
         // Of a sound still being made, what there is of its head.
         std::uint64_t headBytes = std::min<std::uint64_t>({sizes.head, source_->Size(), source_->Ready()});
@@ -126,7 +130,7 @@ StreamedBuffer::StreamedBuffer(std::shared_ptr<PcmSource> source, IDirectSound* 
 }
 
 StreamedBuffer::StreamedBuffer(const StreamedBuffer& from, IDirectSound* device)
-    : flags_(from.flags_), source_(from.source_), head_(from.head_) {
+    : flags_(from.flags_), sizes_(from.sizes_), source_(from.source_), head_(from.head_) {
     if (head_) Open(device);
 }
 
@@ -135,7 +139,7 @@ void StreamedBuffer::Open(IDirectSound* device) {
     StreamFeeder* feeder = Feeder();
     if (!device || !feeder) return;
     const PcmLayout& layout = source_->Layout();
-    const StreamSizes sizes = StreamSizes::For(layout.format.avgBytesPerSec, layout.format.blockAlign);
+    const StreamSizes& sizes = sizes_;
     WAVEFORMATEXTENSIBLE format;
     DescribeFormat(layout, format);
     DSBUFFERDESC desc = DescribeBuffer(flags_ | DSBCAPS_GETCURRENTPOSITION2, sizes.ring, format);

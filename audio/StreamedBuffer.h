@@ -21,6 +21,8 @@ class StreamedBuffer : public ISoundBuffer {
 public:
     // Holds the first seconds of source in memory and plays the rest from it.
     StreamedBuffer(std::shared_ptr<PcmSource> source, IDirectSound* device, DWORD flags);
+    // The same with the sizes given (a source in memory: StreamSizes::ForMemory).
+    StreamedBuffer(std::shared_ptr<PcmSource> source, IDirectSound* device, DWORD flags, const StreamSizes& sizes);
     // The same sound on another device: source and head shared, nothing read.
     StreamedBuffer(const StreamedBuffer& from, IDirectSound* device);
     ~StreamedBuffer() override;  // never waits for the stream's reader
@@ -46,6 +48,7 @@ private:
 
     SoundError error_ = SoundError::CreateSoundBuffer;
     DWORD flags_;
+    StreamSizes sizes_;
     std::shared_ptr<PcmSource> source_;
     std::shared_ptr<const std::vector<std::uint8_t>> head_;
     fw::ComPtr<IDirectSoundBuffer> buffer_;  // the ring's buffer, for its volume and format

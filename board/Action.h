@@ -22,6 +22,7 @@ struct Action {
         StopAll,        // every slot stopped and rewound, every fade ended
         FadeAll,        // every playing sound faded out and paused
         OpenFavourite,  // favourite scheme `index`: the one action that changes what the slots hold
+        Prelisten,      // a slot heard on the monitor output only, from its place; again, it ends
     };
     Action(Kind k, int i = 0, double v = 0, std::string n = {}) : kind(k), index(i), value(v), name(std::move(n)) {}
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "board/Arith.h"
+#include "board/MirroredSound.h"
 #include "board/RemoteWindow.h"
 #include "framework/AnsiText.h"
 #include "framework/FileStatus.h"
@@ -17,6 +18,10 @@ const char kMissingLength[] = "--;--";
 const char kLoadingLength[] = "..;..";  // not yet known, where a missing sound shows dashes
 const char kIdleTime[] = "     ";
 const char kIdleTenths[] = "  ";
+// A slot pre-listening says so before its name, and marks its running time
+// with a P where a count-down shows its minus.
+const char kPrelistenTitle[] = "PRE-LISTEN ";
+const char kPrelistenMark[] = "P";
 }  // namespace
 
 std::string CleanSlotName(const std::string& name, const std::string& path) {
@@ -50,6 +55,7 @@ void Board::SetDisplayText(int i, DisplayKind kind, const std::string& text) {
 
 void Board::ClearSlot(int i) {
     SoundSlot& s = at(i);
+    m_prelisten[static_cast<std::size_t>(i)].reset();
     s.path.clear();
     SetDisplayText(i, DisplayKind::Title, kBlankTitle);
     SetDisplayText(i, DisplayKind::Time, "");
@@ -58,6 +64,7 @@ void Board::ClearSlot(int i) {
     ReleaseBuffer(i);
     if (s.loading() && m_directSound) m_directSound->CancelLoad(s.loadTicket);
     s.fireWhenLoaded = false;
+    s.resumeWhenLoaded = false;
     s.loadPlace.reset();
     s.state = SlotState::Empty;
     // A fade cannot outlive its sound: the next fade tick would have no buffer,
@@ -125,6 +132,7 @@ void Board::TakeLoadedSounds() {
 void Board::FinishLoad(int i, std::unique_ptr<audio::ISoundBuffer> buffer) {
     SoundSlot& s = at(i);
     const bool fire = std::exchange(s.fireWhenLoaded, false);
+    const bool resume = std::exchange(s.resumeWhenLoaded, false);
     std::uint32_t bytesPerSec = 0;
     if (!buffer || !buffer->IsLoaded() || !audio::Succeeded(buffer->GetAvgBytesPerSec(bytesPerSec)) ||
         bytesPerSec == 0) {
@@ -144,6 +152,7 @@ void Board::FinishLoad(int i, std::unique_ptr<audio::ISoundBuffer> buffer) {
     s.lengthBytes = s.buffer->LengthBytes();
     s.duration = static_cast<float>(s.lengthBytes) / static_cast<float>(bytesPerSec);
     s.state = SlotState::Loaded;
+    Mirror(i);
     ShowLengthTitle(i);
     m_view.SetPlayTextColour(i, kCaptionBlack);
     m_view.SetPositionRange(i, 0, kPositionRange);
@@ -155,12 +164,23 @@ void Board::FinishLoad(int i, std::unique_ptr<audio::ISoundBuffer> buffer) {
         SetLoop(i, place->loop);
         PositionSlot(i, place->position);
     }
-    if (fire) OnPlayButton(i);
+    if (fire)
+        OnPlayButton(i);
+    else if (resume)
+        Resume(i);
+}
+
+void Board::Resume(int i) {
+    StartSlot(i);
+    at(i).timerHandle = m_view.StartSlotTimer(i);
+    m_timerOutOfStep[static_cast<std::size_t>(i)] = true;
+    m_view.SetPlayImage(i, PlayImage::Playing);
 }
 
 void Board::ShowLengthTitle(int i) {
     const SoundSlot& s = at(i);
-    SetDisplayText(i, DisplayKind::Title, s.name + "|" + FormatTime(s.duration).minSec);
+    const std::string name = prelistening(i) ? kPrelistenTitle + s.name : s.name;
+    SetDisplayText(i, DisplayKind::Title, name + "|" + FormatTime(s.duration).minSec);
 }
 
 void Board::ReloadSlot(int i) {
@@ -284,12 +304,14 @@ void Board::PauseSlot(int i) {
 void Board::StopSlot(int i) {
     SoundSlot& s = at(i);
     s.fireWhenLoaded = false;
+    s.resumeWhenLoaded = false;
     if (!s.loaded()) return;
     s.buffer->Stop();
     s.buffer->SetCurrentPosition(0);
 }
 
 void Board::StopAll() {
+    EndAllPrelistens();
     for (int i = 0; i < kSlotCount; ++i) {
         auto& fading = m_fading[static_cast<std::size_t>(i)];
         // A fade cut short would leave the sound at its lowered level.
@@ -313,8 +335,10 @@ void Board::FadeAll() {
 
 void Board::OnPlayButton(int i) {
     SoundSlot& s = at(i);
-    // Fired while it loads, it plays the moment it can.
-    if (s.loading()) s.fireWhenLoaded = true;
+    EndPrelisten(i);  // fired, it plays on the main output as always
+    // Fired while it loads, it plays the moment it can; one that waits to
+    // go on playing is paused instead.
+    if (s.loading() && !std::exchange(s.resumeWhenLoaded, false)) s.fireWhenLoaded = true;
     if (!s.loaded()) return;
     std::uint32_t status = 0;
     if (!audio::Succeeded(s.buffer->GetStatus(status))) return;
@@ -344,6 +368,8 @@ void Board::OnPlayButton(int i) {
 }
 
 void Board::OnStopButton(int i) {
+    // Stopping a pre-listen leaves the slot's own sound where it was.
+    if (EndPrelisten(i)) return;
     // The refresh timer is left alone: its next tick reads position 0 and blanks the time.
     StopSlot(i);
     m_view.SetPlayImage(i, PlayImage::Idle);
@@ -398,6 +424,20 @@ void Board::FollowDecodes() {
 void Board::RefreshSlotTime(int i) {
     SoundSlot& s = at(i);
     if (!s.loaded()) return;
+    if (auto* heard = prelistenBuffer(i)) {
+        std::uint32_t status = 0, cursor = 0;
+        // A pre-listen that reached the end of a sound that does not loop is over.
+        if (!audio::Succeeded(heard->GetStatus(status)) || !(status & audio::kStatusPlaying)) {
+            EndPrelisten(i);
+            return;
+        }
+        heard->GetCurrentPosition(cursor);
+        const float t = s.SecondsAt(cursor);
+        const TimeText r = FormatTime(s.countDown ? s.duration - t : t);
+        SetDisplayText(i, DisplayKind::Time, kPrelistenMark + r.minSec);
+        SetDisplayText(i, DisplayKind::Tenths, r.tenthsText);
+        return;
+    }
     std::uint32_t status = 0;
     if (!audio::Succeeded(s.buffer->GetStatus(status))) return;
     std::uint32_t cursor = 0;
@@ -504,6 +544,7 @@ void Board::Perform(const Action& a) {
         break;
     case Action::StopAll: StopAll(); break;
     case Action::FadeAll: FadeAll(); break;
+    case Action::Prelisten: if (inRange) Prelisten(a.index); break;
     case Action::OpenFavourite: break;
     }
 }
@@ -526,8 +567,15 @@ void Board::OnControlKey(bool down) {
     }
 }
 
-bool Board::MoveToDevice(audio::ISoundDevice* device) {
+bool Board::MoveToDevice(audio::ISoundDevice* device, bool quiet) {
     if (!device) return Report(audio::SoundError::OutputRefusedSounds), false;
+    EndAllPrelistens();  // they would hold buffers copied from the old device's
+    // Each sound moves as it is on the main output; the monitor follows it again.
+    UnmirrorAll();
+    struct Remirror {
+        Board& board;
+        ~Remirror() { board.MirrorAll(); }
+    } remirror{*this};
     // Every new buffer first, from the samples in memory (the files may have
     // changed or gone since they were read); the switch only when all were made.
     std::array<std::unique_ptr<audio::ISoundBuffer>, kSlotCount> moved;
@@ -536,13 +584,13 @@ bool Board::MoveToDevice(audio::ISoundDevice* device) {
         if (!slot(i).loaded()) continue;
         if (device) to = device->CopyBuffer(*at(i).buffer);
         if (!to || !to->IsLoaded()) {
-            Report(audio::SoundError::OutputRefusedSounds);
+            if (!quiet) Report(audio::SoundError::OutputRefusedSounds);
             return false;
         }
     }
-    // Sounds still loading are asked of the new device instead.
+    // Sounds still loading (or waiting for a device) are asked of the new device instead.
     for (int i = 0; i < kSlotCount; ++i)
-        if (slot(i).loading()) m_directSound->CancelLoad(slot(i).loadTicket);
+        if (slot(i).loading() && m_directSound) m_directSound->CancelLoad(slot(i).loadTicket);
     m_directSound = device;
     for (int i = 0; i < kSlotCount; ++i) {
         SoundSlot& s = at(i);
@@ -564,6 +612,105 @@ bool Board::MoveToDevice(audio::ISoundDevice* device) {
     }
     TakeLoadedSounds();
     return true;
+}
+
+void Board::RescueSounds(audio::ISoundDevice* device) {
+    EndAllPrelistens();
+    UnmirrorAll();
+    for (int i = 0; i < kSlotCount; ++i) {
+        SoundSlot& s = at(i);
+        if (s.loading() && m_directSound) m_directSound->CancelLoad(s.loadTicket);
+        if (!s.loaded()) continue;
+        std::uint32_t status = 0, cursor = 0;
+        std::int32_t level = SliderToVolume(s.volume);
+        const bool playing = audio::Succeeded(s.buffer->GetStatus(status)) && (status & audio::kStatusPlaying);
+        s.buffer->GetCurrentPosition(cursor);
+        s.buffer->GetVolume(level);  // below the slider's level while fading
+        std::unique_ptr<audio::ISoundBuffer> moved = device ? device->CopyBuffer(*s.buffer) : nullptr;
+        s.buffer.reset();  // its device is gone: what its calls say no longer counts
+        if (moved && moved->IsLoaded()) {
+            s.buffer = std::move(moved);
+            s.buffer->SetVolume(level);
+            s.buffer->SetCurrentPosition(cursor);
+            if (playing) StartSlot(i);
+            continue;
+        }
+        // From its file, as it was; it goes on showing its name and length.
+        SchemePlace place;
+        place.position = cursor;
+        place.volume = s.volume;
+        place.countDown = s.countDown;
+        place.loop = s.loop;
+        s.loadPlace = place;
+        s.state = SlotState::Loading;
+        s.resumeWhenLoaded = playing;
+        m_fading[static_cast<std::size_t>(i)] = false;
+    }
+    m_directSound = device;
+    for (int i = 0; i < kSlotCount; ++i) {
+        SoundSlot& s = at(i);
+        if (!s.loading() || !device) continue;
+        s.loadTicket = ++m_lastTicket;
+        device->BeginLoad(s.loadTicket, s.path, audio::kBufferFlags);
+    }
+    MirrorAll();
+    TakeLoadedSounds();
+}
+
+void Board::SetMonitorDevice(audio::ISoundDevice* device, bool hearsAll) {
+    EndAllPrelistens();
+    UnmirrorAll();  // what the old monitor held goes with it
+    m_monitor = device;
+    m_monitorHearsAll = device && hearsAll;
+    MirrorAll();
+}
+
+void Board::Mirror(int i) {
+    SoundSlot& s = at(i);
+    if (!m_monitorHearsAll || !s.loaded() || dynamic_cast<MirroredSound*>(s.buffer.get())) return;
+    auto mirrored = std::make_unique<MirroredSound>(std::move(s.buffer), *m_monitor);
+    mirrored->Follow();  // a sound already playing is heard on the monitor from here on
+    s.buffer = std::move(mirrored);
+}
+
+void Board::MirrorAll() {
+    for (int i = 0; i < kSlotCount; ++i) Mirror(i);
+}
+
+void Board::UnmirrorAll() {
+    for (SoundSlot& s : m_slots)
+        if (s.buffer) s.buffer = MirroredSound::Unwrap(std::move(s.buffer));
+}
+
+void Board::Prelisten(int i) {
+    SoundSlot& s = at(i);
+    if (EndPrelisten(i) || !m_monitor || !s.loaded()) return;
+    auto* mirrored = dynamic_cast<MirroredSound*>(s.buffer.get());
+    std::unique_ptr<audio::ISoundBuffer> heard = m_monitor->FollowBuffer(mirrored ? mirrored->main() : *s.buffer);
+    if (!heard || !heard->IsLoaded()) return;
+    std::uint32_t cursor = 0;
+    s.buffer->GetCurrentPosition(cursor);
+    heard->SetVolume(SliderToVolume(s.volume));
+    heard->SetCurrentPosition(FrameStart(i, cursor));
+    if (!audio::Succeeded(heard->Play(s.loop))) return;
+    m_prelisten[static_cast<std::size_t>(i)] = std::move(heard);
+    ShowLengthTitle(i);
+    s.timerHandle = m_view.StartSlotTimer(i);
+    m_timerOutOfStep[static_cast<std::size_t>(i)] = true;
+    RefreshSlotTime(i);
+}
+
+bool Board::EndPrelisten(int i) {
+    auto& heard = m_prelisten[static_cast<std::size_t>(i)];
+    if (!heard) return false;
+    heard.reset();
+    ShowLengthTitle(i);
+    RefreshSlotTime(i);  // the slot's own time again, or none when it is idle at its start
+    return true;
+}
+
+void Board::EndAllPrelistens() {
+    for (int i = 0; i < kSlotCount; ++i) EndPrelisten(i);
 }
 
 void Board::SetSchemeTitle(const std::string& text) {

@@ -71,6 +71,9 @@ struct SoundSlot {
     std::uint64_t loadTicket = 0;
     std::optional<SchemePlace> loadPlace;
     bool fireWhenLoaded = false;
+    // Read again after its output went: it goes on playing where it was
+    // once it is there, without the on-play mode touching the others.
+    bool resumeWhenLoaded = false;
 
     bool loaded() const { return state == SlotState::Loaded; }
     bool loading() const { return state == SlotState::Loading; }
@@ -93,6 +96,11 @@ public:
     // What goes wrong is told through messages.
     Board(IBoardView& view, Messages& messages, audio::ISoundDevice* device);
     void SetSoundDevice(audio::ISoundDevice* device) { m_directSound = device; }
+    // The monitor output, for the operator's headphones; null for none.
+    // hearsAll: every sound played on the main output is heard there too, in
+    // step (board/MirroredSound.h). A change ends every pre-listen; a sound
+    // playing goes on, on the new monitor too when it hears all.
+    void SetMonitorDevice(audio::ISoundDevice* device, bool hearsAll = false);
     // Moves every loaded sound to device as it is held (a sound held whole
     // from its samples in memory, a streamed one from its head and its own
     // source), keeping its name, switches, volume, place and fade; a playing
@@ -100,7 +108,14 @@ public:
     // the new device. All or nothing: when device does not take every
     // sound, nothing changes and the user is told once (false). The old
     // device may go once this returned true.
-    bool MoveToDevice(audio::ISoundDevice* device);
+    bool MoveToDevice(audio::ISoundDevice* device, bool quiet = false);
+    // The device the sounds play on has gone. Each loaded sound moves to
+    // device from its samples in memory, or else is read again from its
+    // file; with no device (null) each lets go of its buffer and waits for
+    // the next one (MoveToDevice). Either way it keeps its name, place,
+    // volume and switches, and a sound that played goes on from where it
+    // was. No slot is emptied. The old device may go once this returned.
+    void RescueSounds(audio::ISoundDevice* device);
     // The first scheme has been asked for: what the device read ahead for it
     // and nobody took can go.
     void EndReadAhead() {
@@ -149,6 +164,10 @@ public:
     void StartSlot(int slot);
     void PauseSlot(int slot);
     void StopSlot(int slot);
+    // A loaded slot heard on the monitor only, from its place, while its own
+    // sound stays where it is; again, it ends. Nothing without a monitor.
+    // Firing the slot, or its stop button, ends it too.
+    void Prelisten(int slot);
     // Every slot as its stop button does it, every running fade ended with its
     // saved volume back.
     void StopAll();
@@ -189,6 +208,11 @@ public:
     const SoundSlot& slot(int i) const { return m_slots.at(static_cast<std::size_t>(i)); }
     bool fading(int i) const { return m_fading.at(static_cast<std::size_t>(i)); }
     bool hasDevice() const { return m_directSound != nullptr; }
+    bool hasMonitor() const { return m_monitor != nullptr; }
+    bool monitorHearsAll() const { return m_monitorHearsAll; }
+    bool prelistening(int i) const { return m_prelisten.at(static_cast<std::size_t>(i)) != nullptr; }
+    // What the monitor plays of a slot pre-listening; null otherwise.
+    audio::ISoundBuffer* prelistenBuffer(int i) const { return m_prelisten.at(static_cast<std::size_t>(i)).get(); }
     const std::string& schemePath() const { return m_schemePath; }
     // The scheme's name as the window's title shows it ("New scheme", or the file's name less ".scheme").
     const std::string& schemeName() const { return m_schemeName; }
@@ -204,6 +228,15 @@ private:
     void ShowLoadingTitle(int slot);
     // A load's sound in its slot: playable, or kept with why it is not.
     void FinishLoad(int slot, std::unique_ptr<audio::ISoundBuffer> buffer);
+    // Plays on from where it is, as it played before; the others are left alone.
+    void Resume(int slot);
+    // Ends a slot's pre-listen and shows the slot as it is again; false when there was none.
+    bool EndPrelisten(int slot);
+    void EndAllPrelistens();
+    // Every loaded sound with the monitor's buffer (made when first needed), or without it.
+    void MirrorAll();
+    void UnmirrorAll();
+    void Mirror(int slot);
     // The slot becomes a kept sound, at full volume as a new load would be.
     void KeepSound(int slot);
     // Stops and releases a slot's buffer, telling the user when the stop failed.
@@ -228,6 +261,9 @@ private:
     IBoardView& m_view;
     Messages& m_messages;
     audio::ISoundDevice* m_directSound;
+    audio::ISoundDevice* m_monitor = nullptr;
+    bool m_monitorHearsAll = false;
+    std::array<std::unique_ptr<audio::ISoundBuffer>, kSlotCount> m_prelisten;  // on the monitor
     std::array<SoundSlot, kSlotCount> m_slots;
     std::array<bool, kSlotCount> m_fading{};
     std::array<std::int32_t, kSlotCount> m_fadeRestoreVolume{};

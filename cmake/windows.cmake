@@ -17,6 +17,7 @@ add_library(clangster_win STATIC
   audio/BufferFormat.cpp
   audio/SoundBuffer.cpp
   audio/DirectSoundDevice.cpp
+  audio/HeldSamples.cpp
   audio/SoundOutputs.cpp
   audio/SoundPrefetch.cpp
   audio/SoundLoader.cpp

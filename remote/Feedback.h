@@ -16,7 +16,7 @@ namespace remote {
 
 struct SlotFeedback {
     std::string name;
-    std::string state;  // "empty", "loading", "idle", "playing", "paused", "fading"
+    std::string state;  // "empty", "loading", "idle", "playing", "paused", "fading", "prelistening"
     double elapsed = 0, remaining = 0;  // seconds
 };
 

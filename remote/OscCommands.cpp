@@ -52,6 +52,7 @@ std::optional<OscRequest> SlotRequest(int slot, const std::string& verb, const O
     const bool bare = m.arguments.empty();
     if (verb == "play" && bare) return Do(board::Action::Fire, slot);
     if (verb == "stop" && bare) return Do(board::Action::Stop, slot);
+    if (verb == "prelisten" && bare) return Do(board::Action::Prelisten, slot);
     const auto number = NumberOf(m);
     if (!number) return std::nullopt;
     if (verb == "volume") return Do(board::Action::SetVolume, slot, *number);

@@ -13,11 +13,15 @@ BoardFeedback Snapshot(const board::Board& board) {
         out.name = s.name;
         out.state = s.loading() ? "loading" : "empty";
         if (!s.loaded()) continue;
+        // A slot pre-listening reports the monitor's sound, as its displays show it.
+        audio::ISoundBuffer* heard = board.prelistenBuffer(i) ? board.prelistenBuffer(i) : s.buffer.get();
         std::uint32_t status = 0, cursor = 0;
-        if (!audio::Succeeded(s.buffer->GetStatus(status))) status = 0;
-        if (!audio::Succeeded(s.buffer->GetCurrentPosition(cursor))) cursor = 0;
+        if (!audio::Succeeded(heard->GetStatus(status))) status = 0;
+        if (!audio::Succeeded(heard->GetCurrentPosition(cursor))) cursor = 0;
         const float t = s.SecondsAt(cursor);
-        if (status & audio::kStatusPlaying)
+        if (heard != s.buffer.get())
+            out.state = "prelistening";
+        else if (status & audio::kStatusPlaying)
             out.state = board.fading(i) ? "fading" : "playing";
         else
             out.state = t > 0 ? "paused" : "idle";

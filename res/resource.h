@@ -54,6 +54,7 @@
 #define ID_SLOT_RENAME 32793
 #define ID_SLOT_RELOAD 32794
 #define ID_SLOT_LOOP 32810
+#define ID_SLOT_PRELISTEN 32850
 
 #define IDD_RENAME 142
 #define IDC_RENAME_EDIT 1104
@@ -86,6 +87,8 @@
 #define IDC_BROWSE_12 1034
 #define IDC_ONPLAY_MODE 1149
 #define IDC_SOUND_OUTPUT 1150
+#define IDC_MONITOR_OUTPUT 1151
+#define IDC_MONITOR_ALL 1152
 
 // Hotkeys: a name and a hot-key control for each of the 18 slots, then
 // Stop all and Fade all, in that order from the first id on.

@@ -10,7 +10,7 @@ namespace scheme {
 using Favourites = std::array<std::string, board::kFavouriteCount>;
 
 // The slot menu's commands; None when it was dismissed.
-enum class SlotCommand { None, Browse, Loop, Clear, Reload, Rename };
+enum class SlotCommand { None, Browse, Loop, Clear, Reload, Rename, Prelisten };
 
 enum class FileKind { Scheme, Sound };
 
@@ -25,6 +25,14 @@ struct RemoteSettings {
     bool operator==(const RemoteSettings& o) const {
         return on == o.on && port == o.port && fromNetwork == o.fromNetwork && allow == o.allow;
     }
+};
+
+// The monitor output, for the operator's headphones: a device's GUID as text
+// (empty for none), and whether it hears every sound played on the main output.
+struct MonitorChoice {
+    std::string output;
+    bool hearsAll = false;
+    bool operator==(const MonitorChoice& o) const { return output == o.output && hearsAll == o.hearsAll; }
 };
 
 }  // namespace scheme

@@ -10,6 +10,8 @@ namespace {
 const char kLastFile[] = "LastFile";
 const char kOnPlay[] = "onplay";
 const char kSoundOutput[] = "SoundOutput";
+const char kMonitorOutput[] = "MonitorOutput";
+const char kMonitorAll[] = "MonitorAll";
 
 // One stored value; empty when it is not there.
 std::string ReadValue(ISettingsStore& settings, const char* name) {
@@ -58,6 +60,12 @@ const std::string& Preferences::ReadSoundOutput() {
     return m_soundOutput;
 }
 
+const MonitorChoice& Preferences::ReadMonitor() {
+    m_monitor.output = ReadValue(m_settings, kMonitorOutput);
+    m_monitor.hearsAll = ReadValue(m_settings, kMonitorAll) == "1";
+    return m_monitor;
+}
+
 void Preferences::StoreAtClose(const std::string& lastScheme) {
     std::vector<std::pair<std::string, std::string>> values;
     // After a new scheme the last file of an earlier run is kept.
@@ -66,11 +74,18 @@ void Preferences::StoreAtClose(const std::string& lastScheme) {
     m_settings.Write(values);
 }
 
-std::optional<std::string> Preferences::Options() {
+std::optional<std::string> Preferences::Options(bool& monitorChanged) {
+    monitorChanged = false;
     Favourites favourites = m_favourites;
     int mode = m_board.onPlayMode();
     std::string output = m_soundOutput;
-    if (!m_dialogs.EditOptions(favourites, mode, output)) return std::nullopt;
+    MonitorChoice monitor = m_monitor;
+    if (!m_dialogs.EditOptions(favourites, mode, output, monitor)) return std::nullopt;
+    if (!(monitor == m_monitor)) {
+        m_monitor = monitor;
+        monitorChanged = true;
+        m_settings.Write({{kMonitorOutput, monitor.output}, {kMonitorAll, monitor.hearsAll ? "1" : "0"}});
+    }
     m_favourites = favourites;
     m_board.SetOnPlayMode(mode);
     UpdateSchemesMenu();

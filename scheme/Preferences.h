@@ -24,14 +24,20 @@ public:
     // The stored sound output (a device's GUID as text, empty for the
     // system's default), read at start-up before the device is made.
     const std::string& ReadSoundOutput();
+    // The stored monitor output and whether it hears every sound.
+    const MonitorChoice& ReadMonitor();
+    const MonitorChoice& monitor() const { return m_monitor; }
     // Closing: the last scheme (when there is one) and the on-play mode.
     void StoreAtClose(const std::string& lastScheme);
 
-    // The Options dialog: OK keeps the favourites and the on-play mode. A
-    // sound output other than the one in use is returned, for the caller to
-    // try; KeepSoundOutput stores it once the sounds play there.
-    std::optional<std::string> Options();
+    // The Options dialog: OK keeps the favourites, the on-play mode and the
+    // monitor (monitorChanged says whether the caller must put a new one in
+    // force). A sound output other than the one in use is returned, for the
+    // caller to try; KeepSoundOutput stores it once the sounds play there.
+    std::optional<std::string> Options(bool& monitorChanged);
     void KeepSoundOutput(const std::string& output);
+    // The output the user chose, as stored.
+    const std::string& soundOutput() const { return m_soundOutput; }
     const Favourites& favourites() const { return m_favourites; }
     // A favourite that could not be opened goes; the ones after it move up.
     void RemoveFavourite(int index);
@@ -45,6 +51,7 @@ private:
     ISettingsStore& m_settings;
     Favourites m_favourites;
     std::string m_soundOutput;
+    MonitorChoice m_monitor;
 };
 
 // The stored sound output, before the window exists.

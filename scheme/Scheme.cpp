@@ -17,11 +17,11 @@ std::string FormatSlotLine(Board& board, int i) {
     const board::SoundSlot& s = board.slot(i);
     if (s.state == board::SlotState::Empty) return kEmptySlotLine;
     if (s.kept() && !s.keptLine.empty()) return s.keptLine;
-    if (s.loading() && s.loadPlace) return s.loadPlace->line;
+    if (s.loading() && s.loadPlace && !s.loadPlace->line.empty()) return s.loadPlace->line;
     SlotLine line;
     line.path = s.path;
     line.name = s.name;
-    line.position = s.loaded() ? board.PlayPosition(i) : 0;
+    line.position = s.loaded() ? board.PlayPosition(i) : s.loadPlace ? s.loadPlace->position : 0;
     line.volume = s.volume;
     line.countDown = s.countDown;
     line.loop = s.loop;

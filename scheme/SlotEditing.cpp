@@ -36,7 +36,11 @@ std::string LeftOutMessage(int count) {
 
 SlotEditing::SlotEditing(board::Board& board, IUserDialogs& dialogs) : m_board(board), m_dialogs(dialogs) {}
 
-void SlotEditing::SlotMenu(int slot) { RunSlotCommand(slot, m_dialogs.TrackSlotMenu(slot, m_board.slot(slot).loop)); }
+void SlotEditing::SlotMenu(int slot) {
+    const bool canPrelisten = m_board.hasMonitor() && m_board.slot(slot).loaded();
+    RunSlotCommand(slot,
+                   m_dialogs.TrackSlotMenu(slot, m_board.slot(slot).loop, m_board.prelistening(slot), canPrelisten));
+}
 
 void SlotEditing::RunSlotCommand(int slot, SlotCommand command) {
     switch (command) {
@@ -45,6 +49,7 @@ void SlotEditing::RunSlotCommand(int slot, SlotCommand command) {
     case SlotCommand::Clear: m_board.ClearSlot(slot); break;
     case SlotCommand::Reload: ReloadSlot(m_board, slot); break;
     case SlotCommand::Rename: Rename(slot); break;
+    case SlotCommand::Prelisten: m_board.Perform({board::Action::Prelisten, slot}); break;
     case SlotCommand::None: break;  // dismissed
     }
 }

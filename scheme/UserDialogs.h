@@ -22,12 +22,14 @@ public:
     // path chosen, or nothing when the user cancelled.
     virtual std::optional<std::string> ChooseFile(FileKind kind, const std::string& initialName) = 0;
     // The slot menu below the slot's Play button: the command chosen.
-    virtual SlotCommand TrackSlotMenu(int slot, bool loopChecked) = 0;
+    // "Pre-listen" is checked while the slot pre-listens, greyed without a monitor.
+    virtual SlotCommand TrackSlotMenu(int slot, bool loopChecked, bool prelistening, bool canPrelisten) = 0;
     // The dialogs, each false when cancelled. soundOutput: a device's GUID as
     // text, empty for the system's default device. The Hotkeys dialog labels
     // entry i owners[i] and lets no two entries share a combination.
     virtual bool EditName(std::string& name) = 0;
-    virtual bool EditOptions(Favourites& favourites, int& onPlayMode, std::string& soundOutput) = 0;
+    virtual bool EditOptions(Favourites& favourites, int& onPlayMode, std::string& soundOutput,
+                             MonitorChoice& monitor) = 0;
     virtual bool EditHotkeys(board::Hotkeys& hotkeys, const std::array<std::string, board::kHotkeyCount>& owners) = 0;
     virtual bool EditRemoteControl(RemoteSettings& settings) = 0;
     virtual void ShowAbout() = 0;

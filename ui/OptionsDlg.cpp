@@ -12,6 +12,13 @@ constexpr int kBrowseIds[board::kFavouriteCount] = {
     IDC_BROWSE_1, IDC_BROWSE_2, IDC_BROWSE_3, IDC_BROWSE_4,  IDC_BROWSE_5,  IDC_BROWSE_6,
     IDC_BROWSE_7, IDC_BROWSE_8, IDC_BROWSE_9, IDC_BROWSE_10, IDC_BROWSE_11, IDC_BROWSE_12};
 
+// The text a monitor is stored as: the device's GUID. The system's default
+// device, listed first without one, is stored as DirectSound's
+// DSDEVID_DefaultPlayback, which names whichever device that is.
+std::string OutputText(const audio::SoundOutput& output) {
+    return output.id.empty() ? "{DEF00000-9C6D-47ED-AAF1-4DDA8F2B5C03}" : output.id;
+}
+
 // The drop-down's entries; an entry's index is the mode it stands for.
 constexpr const char* kOnPlayModes[] = {"leave other sounds alone", "pause any other sounds playing",
                                         "fade out and pause any other sounds playing"};
@@ -34,6 +41,16 @@ bool COptionsDlg::OnInitDialog() {
         if (m_outputs[i].id == m_soundOutput) m_shownOutput = static_cast<int>(i);
     }
     outputs.Send(CB_SETCURSEL, static_cast<WPARAM>(m_shownOutput));
+    fw::Window monitors(Item(IDC_MONITOR_OUTPUT));
+    monitors.Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("(none)"));
+    m_shownMonitor = 0;
+    for (std::size_t i = 0; i < m_outputs.size(); ++i) {
+        monitors.Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m_outputs[i].name.c_str()));
+        // The system's default has no text of its own: it is never a stored monitor.
+        if (!m_monitor.output.empty() && m_outputs[i].id == m_monitor.output) m_shownMonitor = static_cast<int>(i + 1);
+    }
+    monitors.Send(CB_SETCURSEL, static_cast<WPARAM>(m_shownMonitor));
+    fw::Window(Item(IDC_MONITOR_ALL)).Send(BM_SETCHECK, m_monitor.hearsAll ? BST_CHECKED : BST_UNCHECKED);
     ShowMembers();
     return true;
 }
@@ -53,6 +70,10 @@ void COptionsDlg::OnOK() {
     const auto chosen = static_cast<int>(fw::Window(Item(IDC_SOUND_OUTPUT)).Send(CB_GETCURSEL));
     if (chosen != m_shownOutput && chosen >= 0 && chosen < static_cast<int>(m_outputs.size()))
         m_soundOutput = m_outputs[static_cast<std::size_t>(chosen)].id;
+    const auto monitor = static_cast<int>(fw::Window(Item(IDC_MONITOR_OUTPUT)).Send(CB_GETCURSEL));
+    if (monitor != m_shownMonitor && monitor >= 0 && monitor <= static_cast<int>(m_outputs.size()))
+        m_monitor.output = monitor == 0 ? std::string() : OutputText(m_outputs[static_cast<std::size_t>(monitor - 1)]);
+    m_monitor.hearsAll = fw::Window(Item(IDC_MONITOR_ALL)).Send(BM_GETCHECK) == BST_CHECKED;
     EndDialog(IDOK);
 }
 

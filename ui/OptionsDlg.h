@@ -20,6 +20,9 @@ public:
     // The output device's GUID as text, empty for the default. A device that
     // is not present shows the default and stays chosen unless another is picked.
     std::string m_soundOutput;
+    // The monitor output the same way, empty for "(none)"; one that is not
+    // present shows "(none)" and stays chosen unless another is picked.
+    scheme::MonitorChoice m_monitor;
 
 protected:
     bool OnInitDialog() override;
@@ -36,4 +39,5 @@ private:
     int m_givenMode = -1;
     std::vector<audio::SoundOutput> m_outputs;
     int m_shownOutput = 0;
+    int m_shownMonitor = 0;  // 0 is "(none)", then the outputs
 };

@@ -3,15 +3,19 @@
 // program has the focus, one held elsewhere told; and the sound output
 // chosen in Options, heard on a second PulseAudio sink (every sound moved
 // there as it plays, one whose file was deleted too), kept across a restart,
-// and given up for the default when that sink is gone; eighteen hour-long
+// lost while a looped tone plays there and found again when the sink comes
+// back, and given up for the default when that sink is gone; eighteen hour-long
 // sounds, streamed, sought and played together, one of them from a file
 // that stalls and then goes away.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <fstream>
+#include <thread>
+#include <functional>
 #include <iostream>
 
 #include "BoardDriver.h"
@@ -40,7 +44,7 @@ protected:
         for (int i = 0; i < 3; ++i) {
             const std::string file = dir_ + "/t" + std::to_string(i) + ".wav";
             WriteTone(file, 20.0, hz[i], 0.25);
-            scheme << ToWindowsPath(file) << "|T" << i << "|0.000000|0|0|0|\r\n";
+            scheme << ToWindowsPath(file) << "|T" << i << "|0.000000|0|0|" << (i == 0) << "|\r\n";  // T0 loops
         }
         for (int i = 3; i < 18; ++i) scheme << "||||\r\n";
         scheme << "Colours=0,255,50,0,58,15\r\nCompact=0\r\n";
@@ -255,12 +259,121 @@ TEST_F(AllSoundsTest, TheOutputChosenInOptionsIsUsedKeptAndGivenUpWhenItIsGone) 
     ASSERT_NO_FATAL_FAILURE(StartBoard(args));
     heardOnSecondOnly("after a restart");
 
+    {
+        // The chosen sink goes while the looped T0 plays there: the sound goes on through the
+        // default at once, and back on the chosen sink within 2 s of its return; told once each.
+        SinkCapture fallback;
+        std::string error;
+        ASSERT_TRUE(fallback.start(&error)) << error;
+        Probe({"key", "0x31"});
+        ASSERT_TRUE(WaitUntil([] { return ReadBoard().slots.at(0).image == "playing"; }, 10));
+        keeper_.reset();
+        ASSERT_EQ(RunCommand({"pactl", "unload-module", sinkModule_}).exitCode, 0);
+        sinkModule_.clear();
+        const double lost = fallback.capturedSeconds();
+        const auto moved = fallback.waitForSound(kSoundDb, lost, 10);
+        ASSERT_TRUE(moved) << "not heard on the default after the loss";
+        EXPECT_LT(*moved - lost, 2.0) << "heard on the default only " << *moved - lost << " s after the loss";
+        const std::string gone = ProbeText({"dialog", "Clangster", "get", "65535"});
+        EXPECT_EQ(gone.rfind("The sound output has gone.", 0), 0u) << gone;
+
+        ASSERT_NO_FATAL_FAILURE(AddSecondSink());  // the same name and description
+        // The sink's monitor delivers its first block a second or two late: the board's stream
+        // joining the keeper's there is the moment; the capture makes sure it is the tone.
+        const auto returned = std::chrono::steady_clock::now();
+        ASSERT_TRUE(WaitUntil([] { return StreamsInto(kSecondSink) >= 2; }, 10, 0.01)) << "not back on its sink";
+        const double back = std::chrono::duration<double>(std::chrono::steady_clock::now() - returned).count();
+        EXPECT_LT(back, 2.0) << "back on its sink " << back << " s after its return";
+        SinkCapture again(kSecondSink);
+        ASSERT_TRUE(again.start(&error)) << error;
+        const auto heard = again.waitForSound(kSoundDb, 0, 10);
+        ASSERT_TRUE(heard) << "not heard on the sink that came back";
+        again.waitUntilCaptured(*heard + 0.6);
+        EXPECT_NEAR(DominantFrequency(again.snapshot(), *heard + 0.1, *heard + 0.5), 440, 5);
+        EXPECT_TRUE(fallback.waitForSilence(-60, *moved, 0.5, -1000, 10)) << "still heard on the default";
+        PressDialogButton("Clangster", kIdOk);
+        EXPECT_EQ(ProbeText({"dialog", "Clangster", "get", "65535"}),
+                  "The sound output is back: the sounds play there again.");
+        PressDialogButton("Clangster", kIdOk);
+        EXPECT_EQ(0, Probe({"gone", "Clangster"}).exitCode) << "told more than twice";
+        Probe({"key", "0x31", "shift"});
+        ASSERT_TRUE(WaitUntil([] { return ReadBoard().slots.at(0).image == "idle"; }, 10));
+        const RunResult stored = RunWindows("reg", {"query", kKey, "/v", "SoundOutput"});
+        EXPECT_NE(stored.output.find("{"), std::string::npos) << "the choice stays: " << stored.output;
+    }
+
     ASSERT_NO_FATAL_FAILURE(CloseBoard());
     ASSERT_EQ(RunCommand({"pactl", "unload-module", sinkModule_}).exitCode, 0);
     sinkModule_.clear();
     ASSERT_NO_FATAL_FAILURE(StartBoard(args));  // no message: the board shows at once
     const auto [first, second] = PlayOnce();
     EXPECT_TRUE(FirstTimeAbove(first, kSoundDb)) << "the default output plays once the chosen one is gone";
+}
+
+// Two sinks: the default as the main output, the second as the monitor.
+TEST_F(AllSoundsTest, AMonitorHearsEverySoundInStepOrOnlyWhatIsPrelistened) {
+    ASSERT_NO_FATAL_FAILURE(AddSecondSink());
+    StoreSchemeAndLeaveOthers();
+    ASSERT_NO_FATAL_FAILURE(StartBoard());
+    const auto options = [&](bool hearsAll) {
+        Probe({"command", std::to_string(kOptions)});
+        const RunResult chosen =
+            Probe({"dialog", "Options", "choose", std::to_string(IDC_MONITOR_OUTPUT), "SecondOutput"});
+        ASSERT_EQ(chosen.exitCode, 0) << chosen.output;
+        Probe({"dialog", "Options", "check", std::to_string(IDC_MONITOR_ALL), hearsAll ? "1" : "0"});
+        PressDialogButton("Options", kIdOk);
+    };
+    // Both sinks recorded from the same moment on, while `act` runs.
+    const auto record = [&](const std::function<void()>& act, double seconds) {
+        SinkCapture main, monitor(kSecondSink);
+        std::string error;
+        std::thread other([&] { EXPECT_TRUE(monitor.start(&error)) << error; });
+        EXPECT_TRUE(main.start(&error)) << error;
+        other.join();
+        act();
+        main.waitUntilCaptured(main.capturedSeconds() + seconds);
+        monitor.waitUntilCaptured(monitor.capturedSeconds() + 0.2);
+        return std::pair<Pcm, Pcm>{main.stop(), monitor.stop()};
+    };
+    const auto idle = [](int slot) {
+        return WaitUntil([slot] { return ReadBoard().slots.at(slot).image == "idle"; }, 10);
+    };
+
+    ASSERT_NO_FATAL_FAILURE(options(true));
+    {
+        // Every sound fired is heard on both, starting together; a stop ends both.
+        const auto [main, monitor] = record([] { Probe({"key", "0x32"}); }, 1.0);
+        const auto onMain = FirstTimeAbove(main, kSoundDb), onMonitor = FirstTimeAbove(monitor, kSoundDb);
+        ASSERT_TRUE(onMain && onMonitor) << "not heard on both";
+        EXPECT_NEAR(DominantFrequency(monitor, *onMonitor + 0.1, *onMonitor + 0.5), 660, 5);
+        EXPECT_LE(std::abs(*onMain - *onMonitor), 0.020) << "main at " << *onMain << " s, monitor at " << *onMonitor;
+        const auto [mainAfter, monitorAfter] = record([] { Probe({"key", "0x32", "shift"}); }, 1.0);
+        const auto quiet = [](const Pcm& pcm) { return LevelDb(pcm, pcm.seconds() - 0.5, pcm.seconds()); };
+        EXPECT_LT(quiet(mainAfter), -60);
+        EXPECT_LT(quiet(monitorAfter), -60) << "the stop ended the monitor's sound too";
+        ASSERT_TRUE(idle(1));
+    }
+    ASSERT_NO_FATAL_FAILURE(options(false));
+    {
+        // Fired: the main output only. Pre-listened: the monitor only; a stop ends it.
+        const auto [main, monitor] = record([] { Probe({"key", "0x32"}); }, 1.0);
+        EXPECT_TRUE(FirstTimeAbove(main, kSoundDb));
+        EXPECT_LT(LevelDb(monitor, 0, monitor.seconds()), -60) << "a fired sound on the monitor";
+        Probe({"key", "0x32", "shift"});
+        ASSERT_TRUE(idle(1));
+        const auto [mainPre, monitorPre] = record([] { ChooseSlotMenuItem(2, 6); }, 1.5);
+        const auto heard = FirstTimeAbove(monitorPre, kSoundDb);
+        ASSERT_TRUE(heard) << "the pre-listen not heard on the monitor";
+        EXPECT_NEAR(DominantFrequency(monitorPre, *heard + 0.1, *heard + 0.5), 990, 5);
+        EXPECT_LT(LevelDb(mainPre, 0, mainPre.seconds()), -60) << "a pre-listen on the main output";
+        const SlotState shown = ReadBoard().slots.at(2);
+        EXPECT_EQ(shown.title.rfind("PRE-LISTEN T2", 0), 0u) << shown.title;
+        EXPECT_EQ(shown.time.rfind("P00;0", 0), 0u) << shown.time;
+        EXPECT_NE(shown.image, "playing");
+        const auto [mainStop, monitorStop] = record([] { Probe({"key", "0x33", "shift"}); }, 1.0);
+        EXPECT_LT(LevelDb(monitorStop, monitorStop.seconds() - 0.5, monitorStop.seconds()), -60) << "a stop ends it";
+        EXPECT_EQ(ReadBoard().slots.at(2).title.rfind("T2", 0), 0u);
+    }
 }
 
 // An hour of 16-bit stereo, one tone a minute: minute k at 200 + 20 k Hz.

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <stdexcept>
 
 #include "BoardFixture.h"
+#include "remote/RemoteControl.h"
 
 namespace {
 
@@ -126,3 +128,120 @@ TEST_F(AllSoundsTest, MovingToAnotherDeviceKeepsEverySlotAsItWas) {
 }
 
 }  // namespace
+
+// ---- Pre-listen ----
+
+TEST_F(AllSoundsTest, APrelistenIsHeardOnTheMonitorOnlyAndLeavesTheSlotWhereItWas) {
+    fake::FakeDevice monitor;
+    Load(0, "BELL");
+    board.SetVolume(0, 1000);
+    auto& own = device.last();
+    const auto prelisten = [&] { Perform({board::Action::Prelisten, 0}); };
+
+    prelisten();  // no monitor: nothing happens, nothing is said
+    EXPECT_TRUE(monitor.buffers.empty());
+    EXPECT_FALSE(board.prelistening(0));
+    EXPECT_TRUE(messages.empty());
+
+    board.SetMonitorDevice(&monitor);
+    // Each way out of a pre-listen, and what the slot is left with.
+    struct Case {
+        const char* how;
+        std::function<void()> end;
+        bool ownPlays;
+        std::uint32_t ownPosition;
+    };
+    const Case ends[] = {
+        {"pre-listen again", prelisten, false, 8000},
+        {"its stop button", [&] { board.OnStopButton(0); }, false, 8000},
+        {"stop all", [&] { board.StopAll(); }, false, 0},  // which rewinds every sound, as ever
+        {"firing it", [&] { Perform({board::Action::Fire, 0}); }, true, 8000},
+    };
+    for (const Case& c : ends) {
+        board.PositionSlot(0, 8000);  // 1 s in, idle there
+        const auto ownChanges = own.Changes().size();
+        prelisten();
+        ASSERT_TRUE(board.prelistening(0)) << c.how;
+        auto& heard = monitor.last();
+        EXPECT_TRUE(heard.playing && !heard.looping) << c.how;
+        EXPECT_EQ(8000u, heard.position) << "from the slot's place";
+        EXPECT_EQ(-500, heard.volume) << "at its volume";
+        EXPECT_EQ(ownChanges, own.Changes().size()) << "the slot's own sound untouched";
+        EXPECT_EQ("prelistening", remote::Snapshot(board).slots[0].state) << "the feedback reports it";
+        EXPECT_EQ("PRE-LISTEN BELL", view.at(0).title.substr(0, 15)) << c.how;
+        monitor.Advance(1500);
+        Tick();
+        EXPECT_EQ("P00;02", view.at(0).time) << "its running time, marked";
+        EXPECT_EQ(".5", view.at(0).tenths);
+        EXPECT_NE(static_cast<int>(board::PlayImage::Playing), view.at(0).image) << "it does not read as playing";
+
+        c.end();
+        EXPECT_FALSE(board.prelistening(0)) << c.how;
+        EXPECT_TRUE(heard.released) << c.how;
+        EXPECT_EQ("BELL", view.at(0).title.substr(0, 4)) << c.how;
+        EXPECT_EQ(c.ownPlays, own.playing) << c.how;
+        EXPECT_EQ(c.ownPosition, own.position) << c.how << ": the slot's place";
+    }
+    board.OnStopButton(0);
+    EXPECT_EQ("idle", remote::Snapshot(board).slots[0].state);
+
+    // A pre-listen that reaches the end of a sound that does not loop ends by itself.
+    prelisten();
+    monitor.Advance(10000);
+    Tick();
+    EXPECT_FALSE(board.prelistening(0));
+    board.SetMonitorDevice(nullptr);  // turned off: nothing to pre-listen on
+    prelisten();
+    EXPECT_FALSE(board.prelistening(0));
+}
+
+TEST_F(AllSoundsTest, AMonitorThatHearsEverySoundFollowsEachOneInStep) {
+    fake::FakeDevice monitor;
+    board.SetMonitorDevice(&monitor, true);
+    auto& own = Load(0, "BELL");
+    Load(1, "IDLE");
+    EXPECT_TRUE(monitor.buffers.empty()) << "made only when first needed";
+    board.SetLoop(0, true);
+    board.SetVolume(0, 2000);
+    board.PositionSlot(0, 4000);
+    Perform({board::Action::Fire, 0});
+    ASSERT_EQ(1u, monitor.buffers.size());
+    auto& heard = monitor.last();
+    // After each step the monitor's buffer is where the main one is, at its level, playing as it plays.
+    const auto inStep = [&](const char* step) {
+        EXPECT_EQ(own.playing, heard.playing) << step;
+        EXPECT_EQ(own.looping, heard.looping) << step;
+        EXPECT_EQ(own.volume, heard.volume) << step;
+        if (!own.playing) EXPECT_EQ(own.position, heard.position) << step;
+    };
+    inStep("fired");
+    EXPECT_EQ(4000u, heard.position);
+    EXPECT_EQ(-1000, heard.volume);
+    Tick(3);
+    Perform({board::Action::Fire, 0});
+    heard.position = own.position;  // the two cards' clocks, as the fake device moves only one
+    inStep("paused");
+    Perform({board::Action::Seek, 0, 5.0});
+    inStep("moved while paused");
+    Perform({board::Action::Fire, 0});
+    inStep("played on");
+    board.FadeAll();
+    Tick(3);
+    inStep("fading");
+    EXPECT_EQ(-1600, heard.volume);
+    Perform({board::Action::Stop, 0});
+    inStep("stopped");
+    EXPECT_EQ(0u, heard.position);
+    EXPECT_EQ(1u, monitor.buffers.size()) << "one buffer a sound, made once";
+
+    // Turned off, the monitor lets go of it; turned on again while it plays, it joins in.
+    Perform({board::Action::Fire, 0});
+    Tick(2);
+    board.SetMonitorDevice(&monitor, false);
+    EXPECT_TRUE(heard.released);
+    EXPECT_TRUE(own.playing);
+    board.SetMonitorDevice(&monitor, true);
+    ASSERT_EQ(2u, monitor.buffers.size());
+    EXPECT_TRUE(monitor.last().playing && monitor.last().looping);
+    EXPECT_EQ(own.position, monitor.last().position);
+}

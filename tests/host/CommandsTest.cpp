@@ -445,6 +445,144 @@ TEST_F(CommandsTest, AnotherSoundOutputIsStoredOnceItIsInUse) {
     EXPECT_EQ(second, system.openedOutputs.back()) << "and used at the next start";
 }
 
+TEST_F(CommandsTest, ALostOutputFallsBackAndComesBackWithEverySoundWhereItWas) {
+    const std::string usb = "{12345678-9ABC-DEF0-1234-56789ABCDEF0}";
+    fake::FakeDevice other;  // the system's default
+    system.devicesFor[""] = &other;
+    settings.exists = true;
+    settings.values["SoundOutput"] = usb;
+    Restart();
+    const auto& tone = Load(0, "TONE");
+    board.SetLoop(0, true);
+    Load(1, "IDLE");
+    board.PositionSlot(1, 8000);
+    const std::string line1 = scheme::FormatSlotLine(board, 1);
+    controller.PlayClicked(0, false);
+    Tick(3);
+
+    // Lost: within two looks the sounds play on the default, from where they were.
+    device.lost = true;
+    system.absent.insert(usb);
+    Tick(5);
+    ASSERT_TRUE(board.slot(0).loaded() && board.slot(1).loaded());
+    EXPECT_EQ(2u, other.buffers.size()) << "copied from memory, no file read";
+    EXPECT_EQ(8000u, other.buffers[1]->position);
+    EXPECT_FALSE(other.buffers[1]->playing);
+    EXPECT_TRUE(tone.released);
+    EXPECT_EQ(tone.position, other.buffers[0]->position);
+    EXPECT_LT(0u, tone.position);
+    EXPECT_TRUE(other.buffers[0]->playing && other.buffers[0]->looping);
+    ASSERT_EQ(1u, dialogs.shown.size());
+    EXPECT_NE(std::string::npos, dialogs.shown[0].find("The sound output has gone. The sounds play on"));
+    Tick(20);
+    EXPECT_EQ(1u, dialogs.shown.size()) << "told once";
+
+    // Back: within a look they move back, and the user is told once.
+    device.lost = false;
+    system.absent.clear();
+    const std::size_t before = device.buffers.size();
+    Tick(5);
+    ASSERT_EQ(before + 2, device.buffers.size());
+    EXPECT_TRUE(device.buffers[before]->playing);
+    EXPECT_TRUE(other.buffers[0]->released && other.buffers[1]->released);
+    ASSERT_EQ(2u, dialogs.shown.size());
+    EXPECT_EQ("The sound output is back: the sounds play there again.", dialogs.shown[1]);
+
+    // No output at all: the sounds wait, unchanged, and go on from their files once one is there.
+    device.lost = true;
+    system.absent = {usb, ""};
+    Tick(5);
+    const std::uint32_t at = device.buffers[before]->position;
+    ASSERT_EQ(3u, dialogs.shown.size());
+    EXPECT_NE(std::string::npos, dialogs.shown[2].find("there is no other. The sounds wait"));
+    EXPECT_TRUE(board.slot(0).loading() && board.slot(1).loading());
+    EXPECT_EQ("TONE", board.slot(0).name);
+    EXPECT_EQ(line1, scheme::FormatSlotLine(board, 1)) << "the scheme's lines are the same";
+    Tick(20);
+    system.absent = {usb};  // the default comes first
+    device.lost = false;
+    Tick(5);
+    ASSERT_TRUE(board.slot(0).loaded() && board.slot(1).loaded());
+    EXPECT_EQ(8000u, other.buffers.back()->position);
+    EXPECT_FALSE(other.buffers.back()->playing) << "the idle one stays idle";
+    EXPECT_TRUE(other.buffers[other.buffers.size() - 2]->playing);
+    EXPECT_LE(at, other.buffers[other.buffers.size() - 2]->position);
+    system.absent.clear();
+    Tick(5);
+    EXPECT_EQ(4u, dialogs.shown.size()) << "back on the chosen output";
+    EXPECT_EQ(usb, settings.values["SoundOutput"]) << "the choice never changed";
+    EXPECT_EQ(line1, scheme::FormatSlotLine(board, 1));
+    EXPECT_EQ("TONE", board.slot(0).name);
+}
+
+TEST_F(CommandsTest, TheSlotMenuPrelistensOnTheStoredMonitorAndIsGreyedWithoutOne) {
+    const std::string phones = "{0000AAAA-9ABC-DEF0-1234-56789ABCDEF0}";
+    fake::FakeDevice monitor;
+    system.devicesFor[phones] = &monitor;
+    settings.exists = true;
+    settings.values["MonitorOutput"] = phones;
+    system.absent.insert(phones);  // gone at start: no monitor, without a word
+    Restart();
+    Load(0, "BELL");
+    SlotCommand(0, scheme::SlotCommand::Prelisten);
+    EXPECT_EQ((std::pair<bool, bool>{false, false}), dialogs.prelistenShown.back()) << "greyed";
+    EXPECT_TRUE(monitor.buffers.empty());
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    system.absent.clear();
+    Restart();
+    Load(0, "BELL");
+    SlotCommand(0, scheme::SlotCommand::Prelisten);
+    EXPECT_EQ((std::pair<bool, bool>{false, true}), dialogs.prelistenShown.back());
+    ASSERT_EQ(1u, monitor.buffers.size());
+    EXPECT_TRUE(monitor.last().playing);
+    EXPECT_FALSE(device.last().playing) << "never on the main output";
+    SlotCommand(0, scheme::SlotCommand::Prelisten);
+    EXPECT_EQ((std::pair<bool, bool>{true, true}), dialogs.prelistenShown.back()) << "checked while it plays";
+    EXPECT_TRUE(monitor.last().released);
+}
+
+TEST_F(CommandsTest, TheMonitorChosenInOptionsIsStoredPutInForceAndComesBackWhenLost) {
+    const std::string phones = "{0000AAAA-9ABC-DEF0-1234-56789ABCDEF0}";
+    fake::FakeDevice monitor;
+    system.devicesFor[phones] = &monitor;
+    dialogs.options = std::make_pair(scheme::Favourites{}, 2);
+    dialogs.chosenMonitor = scheme::MonitorChoice{phones, true};
+    controller.Menu(MenuCommand::Options);
+    EXPECT_EQ(scheme::MonitorChoice{}, dialogs.shownMonitor) << "none at first";
+    EXPECT_EQ(phones, settings.values["MonitorOutput"]);
+    EXPECT_EQ("1", settings.values["MonitorAll"]);
+    Load(0, "BELL");
+    controller.PlayClicked(0, false);
+    ASSERT_EQ(1u, monitor.buffers.size());
+    EXPECT_TRUE(monitor.last().playing);
+
+    monitor.lost = true;
+    system.absent.insert(phones);
+    Tick(10);
+    EXPECT_FALSE(board.hasMonitor());
+    EXPECT_TRUE(monitor.buffers[0]->released);
+    EXPECT_TRUE(device.last().playing) << "the main output plays on";
+    monitor.lost = false;
+    system.absent.clear();
+    Tick(4);
+    EXPECT_TRUE(board.hasMonitor() && board.monitorHearsAll());
+    ASSERT_EQ(2u, monitor.buffers.size());
+    EXPECT_TRUE(monitor.last().playing) << "heard again from where the main output is";
+    EXPECT_EQ((std::vector<std::string>{"The monitor output has gone. It comes back by itself once it is there again.",
+                                        "The monitor output is back."}),
+              dialogs.shown);
+
+    controller.Menu(MenuCommand::Options);
+    EXPECT_EQ((scheme::MonitorChoice{phones, true}), dialogs.shownMonitor);
+    dialogs.chosenMonitor = scheme::MonitorChoice{};  // "(none)"
+    controller.Menu(MenuCommand::Options);
+    EXPECT_FALSE(board.hasMonitor());
+    EXPECT_TRUE(monitor.last().released) << "released when the monitor is turned off";
+    EXPECT_EQ("", settings.values["MonitorOutput"]);
+    EXPECT_EQ("0", settings.values["MonitorAll"]);
+}
+
 // ---- Hotkeys ----
 
 TEST_F(CommandsTest, HotkeysAreRegisteredAtStartAndAfterTheDialogAndTheRefusedAreTold) {

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,8 +40,9 @@ public:
         Modal();
         return Next(files, std::optional<std::string>());
     }
-    scheme::SlotCommand TrackSlotMenu(int, bool loopChecked) override {
+    scheme::SlotCommand TrackSlotMenu(int, bool loopChecked, bool prelistening, bool canPrelisten) override {
         loopChecks.push_back(loopChecked);
+        prelistenShown.push_back({prelistening, canPrelisten});
         Modal();
         return Next(menuChoices, scheme::SlotCommand::None);
     }
@@ -51,14 +53,17 @@ public:
         if (typed) name = *typed;
         return typed.has_value();
     }
-    bool EditOptions(scheme::Favourites& favourites, int& mode, std::string& output) override {
+    bool EditOptions(scheme::Favourites& favourites, int& mode, std::string& output,
+                     scheme::MonitorChoice& monitor) override {
         shownMode = mode;
         shownOutput = output;
+        shownMonitor = monitor;
         Modal();
         if (!options) return false;
         favourites = options->first;
         mode = options->second;
         if (chosenOutput) output = *chosenOutput;
+        if (chosenMonitor) monitor = *chosenMonitor;
         return true;
     }
     bool EditHotkeys(board::Hotkeys& hotkeys, const std::array<std::string, board::kHotkeyCount>& owners) override {
@@ -83,6 +88,7 @@ public:
     std::deque<scheme::SlotCommand> menuChoices;
     std::optional<std::pair<scheme::Favourites, int>> options;
     std::optional<std::string> chosenOutput;
+    std::optional<scheme::MonitorChoice> chosenMonitor;
     std::optional<board::Hotkeys> chosenHotkeys;
     std::optional<scheme::RemoteSettings> remoteChoice;
     // Runs, once, inside the next box, dialog, menu or chooser.
@@ -93,7 +99,9 @@ public:
     std::vector<scheme::FileKind> chosenKinds;
     std::vector<std::string> initialNames, questions;
     std::string shownOutput;
+    scheme::MonitorChoice shownMonitor;
     std::vector<bool> loopChecks;
+    std::vector<std::pair<bool, bool>> prelistenShown;  // checked, enabled
     std::string shownName;
     int shownMode = -99;
     std::array<std::string, board::kHotkeyCount> hotkeyOwners;
@@ -129,6 +137,7 @@ public:
     void CancelLoad(std::uint64_t ticket) override { device_.CancelLoad(ticket); }
     std::vector<audio::LoadedSound> TakeLoaded() override { return device_.TakeLoaded(); }
     void EndReadAhead() override { device_.EndReadAhead(); }
+    bool Lost() override { return device_.Lost(); }
 
 private:
     FakeDevice& device_;
@@ -141,8 +150,9 @@ public:
                                                          audio::SoundError& error) override {
         openedOutputs.push_back(output);
         error = audio::SoundError::None;
-        if (exactly && !outputWorks) return nullptr;
-        return std::make_unique<BorrowedDevice>(device_);
+        if (exactly && (!outputWorks || absent.count(output))) return nullptr;
+        const auto own = devicesFor.find(output);
+        return std::make_unique<BorrowedDevice>(own != devicesFor.end() ? *own->second : device_);
     }
     std::vector<int> RegisterHotkeys(const board::Hotkeys& hotkeys) override {
         registered.push_back(hotkeys);
@@ -160,6 +170,8 @@ public:
     void StartProgramCopy(const std::string& arguments) override { copies.push_back(arguments); }
 
     bool outputWorks = true;  // a chosen output can be opened
+    std::set<std::string> absent;                   // outputs that are not there now
+    std::map<std::string, FakeDevice*> devicesFor;  // outputs with a device of their own (else the test's)
     bool second = false;
     bool shift = false;
     std::uint16_t heldElsewhere = 0xFFFF;

@@ -213,6 +213,7 @@ public:
         for (const Load& l : std::exchange(loading, {})) finished.push_back({l.ticket, CreateBuffer(l.path, l.flags)});
     }
     void EndReadAhead() override { ++readAheadEnds; }
+    bool Lost() override { return lost; }
 
     BufferState& last() { return *buffers.back(); }
 
@@ -231,6 +232,7 @@ public:
     int cancelled = 0;                                 // loads cancelled
     int readAheadEnds = 0;
     bool refuseCopies = false;                         // CopyBuffer fails
+    bool lost = false;                                 // plays no more
     std::vector<std::shared_ptr<BufferState>> buffers;  // every buffer ever made, oldest first
 };
 

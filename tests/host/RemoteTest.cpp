@@ -92,6 +92,7 @@ TEST(OscCommands, TheBoardsAddressesAndNothingElse) {
     const Case good[] = {
         {{"/clangster/slot/1/play", {}}, K::Fire, 0, 0},
         {{"/clangster/slot/18/stop", {}}, K::Stop, 17, 0},
+        {{"/clangster/slot/3/prelisten", {}}, K::Prelisten, 2, 0},
         {{"/clangster/slot/2/volume", {{'f', 0.5, {}}}}, K::SetVolume, 1, 0.5},
         {{"/clangster/slot/2/volume", {{'i', 3, {}}}}, K::SetVolume, 1, 3.0},  // the board holds it at full
         {{"/clangster/slot/9/position", {{'f', 61.5, {}}}}, K::Seek, 8, 61.5},

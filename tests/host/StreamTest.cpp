@@ -325,6 +325,14 @@ TEST(SoundStream, SizesAreWholeFramesAndHoldTheirOrder) {
         EXPECT_LT(s.chunk, s.ahead);
         EXPECT_GE(s.head, s.ahead) << "a start from the head fills the ring without the disk";
         EXPECT_LE(s.head, audio::kResidentBytes);
+        // A monitor's ring fed from samples in memory: starts on its head, holds a fraction of the above.
+        const audio::StreamSizes m = audio::StreamSizes::ForMemory(perSec, frame);
+        for (std::uint32_t bytes : {m.ring, m.ahead, m.guard, m.chunk, m.head, m.block}) EXPECT_EQ(0u, bytes % frame);
+        EXPECT_LE(m.ahead + m.guard, m.ring);
+        EXPECT_LT(m.chunk, m.ahead);
+        EXPECT_GE(m.head, m.chunk) << "a start needs no read";
+        EXPECT_GE(m.readAhead, m.block);
+        EXPECT_LE(m.ring + m.head + m.readAhead + m.block, (s.ring + s.head) / 4) << perSec;
     }
 }
 

@@ -26,6 +26,7 @@
 namespace {
 
 using wintest::TestSound;
+using wintest::WaitUntil;
 
 // Pitch of the first channel from its upward zero crossings over the middle second.
 double Pitch(audio::PcmSource& source) {

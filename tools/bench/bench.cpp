@@ -10,7 +10,8 @@
 // and the load times (for a quick look at a change); --hold waits that long with 18 playing
 // before measuring them and prints the program's pid, for a profiler.
 // --stream-only runs only the streaming part (StreamBench.cpp), which the
-// full run does last; --osc-only only the OSC part (OscBench.cpp).
+// full run does last; --osc-only only the OSC part (OscBench.cpp);
+// --outputs-only only the sound-output part (OutputBench.cpp).
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/utsname.h>
@@ -36,6 +37,7 @@
 #include "BenchStats.h"
 #include "DecodeBench.h"
 #include "OscBench.h"
+#include "OutputBench.h"
 #include "StreamBench.h"
 #include "Harness.h"
 #include "Wav.h"
@@ -65,6 +67,7 @@ struct Options {
   bool streamOnly = false;
   bool oscOnly = false;
   bool decodeOnly = false;
+  bool outputsOnly = false;
 };
 
 double Clock(clockid_t id) {
@@ -563,12 +566,14 @@ int main(int argc, char** argv) {
       o.oscOnly = true;
     } else if (a == "--decode-only") {
       o.decodeOnly = true;
+    } else if (a == "--outputs-only") {
+      o.outputsOnly = true;
     } else if (a == "--hold" && i + 1 < argc) {
       o.hold = std::max(0.0, std::atof(argv[++i]));
     } else {
       std::fprintf(stderr,
                    "usage: clangster-bench [--quick] [--out FILE] [--rounds N] [--window S] [--cpu-only] "
-                   "[--hold S] [--stream-only] [--osc-only] [--decode-only]\n");
+                   "[--hold S] [--stream-only] [--osc-only] [--decode-only] [--outputs-only]\n");
       return 2;
     }
   }
@@ -578,6 +583,7 @@ int main(int argc, char** argv) {
   }
   if (o.streamOnly) return RunStreaming(o) ? 0 : 1;
   if (o.decodeOnly) return RunDecodeBench(o.quick, o.rounds, o.out) ? 0 : 1;
+  if (o.outputsOnly) return RunOutputBench(o.quick, o.out) ? 0 : 1;
   const std::string dir = e2e::HostBuildDir() + (o.quick ? "/bench-quick" : "/bench");
   const std::string schemePath = MakeScheme(dir + "/sounds", o.soundSeconds);
   const double soundMb = kSounds * (44.0 + o.soundSeconds * kRate * 4.0) / (1024 * 1024);
@@ -636,6 +642,7 @@ int main(int argc, char** argv) {
   }
   if (!o.cpuOnly) ok = RunOscBench(o.quick, schemePath, o.out) && ok;
   if (!o.cpuOnly) ok = RunDecodeBench(o.quick, o.rounds, o.out) && ok;
+  if (!o.cpuOnly) ok = RunOutputBench(o.quick, o.out) && ok;
   const double elapsed = Mono() - started;
   e2e::ResetSettings();  // what the bench set up, and what the board stored at its close
   const auto machine1 = MachineJiffies();

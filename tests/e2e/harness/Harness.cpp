@@ -247,6 +247,25 @@ bool WaitUntil(const std::function<bool()>& condition, double timeoutSeconds, do
   return true;
 }
 
+int StreamsInto(const std::string& sink) {
+  std::string index;
+  std::istringstream sinks(RunCommand({"pactl", "list", "short", "sinks"}, 10).output);
+  for (std::string line; std::getline(sinks, line);) {
+    std::istringstream fields(line);
+    std::string number, name;
+    if (fields >> number >> name && name == sink) index = number;
+  }
+  if (index.empty()) return -1;
+  int count = 0;
+  std::istringstream inputs(RunCommand({"pactl", "list", "short", "sink-inputs"}, 10).output);
+  for (std::string line; std::getline(inputs, line);) {
+    std::istringstream fields(line);
+    std::string number, into;
+    if (fields >> number >> into && into == index) ++count;
+  }
+  return count;
+}
+
 // --- Sound capture ---------------------------------------------------------
 
 namespace {

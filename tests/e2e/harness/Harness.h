@@ -117,6 +117,9 @@ std::optional<std::string> WaitForWindow(const std::string& titlePattern, Proces
 bool WaitUntil(const std::function<bool()>& condition, double timeoutSeconds = 30,
                double pollSeconds = 0.05);
 
+// How many streams play into the PulseAudio sink of that name; -1 when there is no such sink.
+int StreamsInto(const std::string& sink);
+
 // --- Sound capture ---------------------------------------------------------
 
 // Records the monitor of the test sink (or of the named sink) as 44100 Hz
