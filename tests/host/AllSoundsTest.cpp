@@ -212,7 +212,9 @@ TEST_F(AllSoundsTest, AMonitorThatHearsEverySoundFollowsEachOneInStep) {
         EXPECT_EQ(own.playing, heard.playing) << step;
         EXPECT_EQ(own.looping, heard.looping) << step;
         EXPECT_EQ(own.volume, heard.volume) << step;
-        if (!own.playing) EXPECT_EQ(own.position, heard.position) << step;
+        if (!own.playing) {
+            EXPECT_EQ(own.position, heard.position) << step;
+        }
     };
     inStep("fired");
     EXPECT_EQ(4000u, heard.position);

@@ -253,8 +253,9 @@ TEST(SoundStream, PlaysASoundAsItIsDecodedAndEndsWhereTheDecodeEnds) {
         EXPECT_EQ(Frames(c.heard), sound);
         // A loop's seam, at the end the decode found, has no gap.
         const auto seam = std::find(rig.heard.begin(), rig.heard.end(), 600u);
-        if (std::strstr(c.heard, "600,1-"))
+        if (std::strstr(c.heard, "600,1-")) {
             EXPECT_TRUE(seam < rig.heard.end() - 1 && seam[1] == 1u) << "a gap at the seam";
+        }
         EXPECT_EQ(c.position, rig.Position());
         EXPECT_EQ(c.playing, rig.Playing());
         EXPECT_EQ(audio::SoundError::None, rig.stream->TakeError());

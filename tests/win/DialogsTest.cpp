@@ -300,6 +300,8 @@ TEST(DialogTemplatesTest, ControlsMenusAndTextsAreThoseTheProgramUses) {
     }
     controls.insert(controls.end(), {{-1, "Static", "When playing a sound:"}, {1149, "ComboBox", ""},
                                      {-1, "Static", "Sound output:"}, {1150, "ComboBox", names[0]},
+                                     {-1, "Static", "Monitor output:"}, {1151, "ComboBox", "(none)"},
+                                     {1152, "Button", "Monitor hears every sound"},
                                      {IDOK, "Button", "OK"}, {IDCANCEL, "Button", "Cancel"}});
     EXPECT_EQ(options.Text(), "Options");
     EXPECT_EQ(ChildrenOf(options.hwnd()), controls);
@@ -327,7 +329,8 @@ TEST(DialogTemplatesTest, ControlsMenusAndTextsAreThoseTheProgramUses) {
         items.emplace_back(static_cast<int>(::GetMenuItemID(popup, i)), text);
     }
     const std::vector<std::pair<int, std::string>> expected{{32791, "Browse..."}, {0, ""},          {32810, "Loop"},
-                                                            {32792, "Clear"},     {32794, "Reload"}, {32793, "Rename"}};
+                                                            {32792, "Clear"},     {32794, "Reload"}, {32793, "Rename"},
+                                                            {0, ""},              {32850, "Pre-listen"}};
     EXPECT_EQ(items, expected);
 }
 
