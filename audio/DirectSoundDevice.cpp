@@ -3,6 +3,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "audio/BufferFormat.h"
 #include "audio/HeldSamples.h"
 #include "audio/SoundBuffer.h"
 #include "audio/SoundDecoders.h"
@@ -60,18 +61,12 @@ constexpr DWORD kProbeStillMs = 400;
 
 void DirectSoundDevice::StartProbe() {
     // The cheapest buffer to mix: the device's usual format, a second long, silent.
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 2;
-    format.nSamplesPerSec = 44100;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = 4;
-    format.nAvgBytesPerSec = 44100 * 4;
-    DSBUFFERDESC desc{};
-    desc.dwSize = sizeof desc;
-    desc.dwFlags = DSBCAPS_CTRLVOLUME | DSBCAPS_GLOBALFOCUS | DSBCAPS_GETCURRENTPOSITION2;
-    desc.dwBufferBytes = format.nAvgBytesPerSec;
-    desc.lpwfxFormat = &format;
+    PcmLayout layout;
+    layout.format = {2, 44100, 44100 * 4, 4, 16};
+    WAVEFORMATEXTENSIBLE format{};
+    DSBUFFERDESC desc = DescribeBuffer(DSBCAPS_CTRLVOLUME | DSBCAPS_GLOBALFOCUS | DSBCAPS_GETCURRENTPOSITION2,
+                                       layout.format.avgBytesPerSec, format);
+    DescribeFormat(layout, format);
     fw::ComPtr<IDirectSoundBuffer> probe;
     if (FAILED(device_->CreateSoundBuffer(&desc, probe.put(), nullptr))) return;
     void *part1 = nullptr, *part2 = nullptr;
