@@ -150,6 +150,38 @@ SoundError DecodeWith(Decoder& decoder, const FrameConverter& convert,
                                                                                        : SoundError::None;
 }
 
+// Heads before the rest: while any sound's head is being decoded, the
+// decodes that handed theirs over wait between pieces, so that a scheme's
+// slots are all playable before any is decoded further. Made once and never
+// destroyed: decodes may still run as the program ends.
+class HeadsFirst {
+public:
+    static HeadsFirst& Gate() {
+        static HeadsFirst* gate = new HeadsFirst;
+        return *gate;
+    }
+    void Begin() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        ++pending_;
+    }
+    void End() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            --pending_;
+        }
+        done_.notify_all();
+    }
+    void WaitForHeads() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        done_.wait(lock, [this] { return pending_ == 0; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable done_;
+    int pending_ = 0;
+};
+
 // Where a decode hands its sound over (the first seconds of it, or all of
 // it) to whoever waits for it.
 struct HandOver {
@@ -158,10 +190,10 @@ struct HandOver {
     bool given = false;
     OpenedSound sound;
 
-    void Give(OpenedSound given_sound) {
+    void Give(OpenedSound opened) {
         {
             const std::lock_guard<std::mutex> lock(mutex);
-            sound = std::move(given_sound);
+            sound = std::move(opened);
             given = true;
         }
         done.notify_all();
@@ -220,6 +252,7 @@ OpenedSound Decode(const std::string& path, const std::vector<DecoderOpener>& de
                 if (afterHead) afterHead();
                 return SoundError::None;
             }
+            HeadsFirst::Gate().WaitForHeads();
             const std::shared_ptr<GrowingPcmSource> source = growing.lock();
             if (!source) return SoundError::DecodeFailed;  // ends the loop; nobody hears of it
             return source->Append(out.data(), out.size()) ? SoundError::None : SoundError::SpoolFailed;
@@ -254,6 +287,10 @@ OpenedSound DecodeSound(const std::string& path, const std::vector<DecoderOpener
 OpenedSound DecodeSoundHeadFirst(const std::string& path, std::vector<DecoderOpener> decoders,
                                  SpoolFileMaker makeFile, const HeadFirst& options) {
     auto handOver = std::make_shared<HandOver>();
+    HeadsFirst::Gate().Begin();
+    struct Ended {
+        ~Ended() { HeadsFirst::Gate().End(); }
+    } ended;
     try {
         std::thread([=, decoders = std::move(decoders), makeFile = std::move(makeFile)] {
             if (options.atStart) options.atStart();

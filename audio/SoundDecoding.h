@@ -73,7 +73,8 @@ struct HeadFirst {
 // sound's first headSeconds are decoded: the source it hands over then
 // (GrowingPcmSource) plays from the spool as it grows, its size the length
 // the file states until the decode confirms it, and the thread decodes on
-// to the end, between pieces letting go as soon as nobody holds the source.
+// to the end, between pieces letting go as soon as nobody holds the source
+// and waiting while any other sound's head is being decoded.
 // A sound that is decoded to its end before that, and one whose file states
 // no length, comes back whole as from DecodeSound; so does every error found
 // before the head was handed over. One after is the source's making error.
