@@ -189,6 +189,7 @@ struct HandOver {
     std::condition_variable done;
     bool given = false;
     OpenedSound sound;
+    bool abandoned = false;  // let go of by every reader before its end
 
     void Give(OpenedSound opened) {
         {
@@ -259,7 +260,10 @@ OpenedSound Decode(const std::string& path, const std::vector<DecoderOpener>& de
         });
         if (handed) {
             // The sound is out: whatever became of its decode, it ends there.
-            if (const auto source = growing.lock()) source->End(error);
+            if (const auto source = growing.lock())
+                source->End(error);
+            else
+                handOver->abandoned = true;
             sound.error = SoundError::None;
             return sound;
         }
@@ -299,7 +303,7 @@ OpenedSound DecodeSoundHeadFirst(const std::string& path, std::vector<DecoderOpe
                        options.afterHead);
             // Handed over already when the head was: what is left is for nobody.
             if (sound.source || sound.error != SoundError::None) handOver->Give(std::move(sound));
-            if (options.atEnd) options.atEnd();
+            if (options.decoded && !handOver->abandoned) options.decoded();
         }).detach();
     } catch (const std::system_error&) {
         return DecodeSound(path, decoders, makeFile, options.memoryBytes);

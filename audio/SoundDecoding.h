@@ -65,8 +65,10 @@ OpenedSound DecodeSound(const std::string& path, const std::vector<DecoderOpener
 struct HeadFirst {
     double headSeconds = 2.0;  // decoded before the sound is handed over
     std::uint64_t memoryBytes = kResidentBytes;
-    // Run on the decode's thread: first, once the head has been handed over, and last.
-    std::function<void()> atStart, afterHead, atEnd;
+    // Run on the decode's thread: first, once the head has been handed over,
+    // and once the sound is decoded to its end (or as far as it could be),
+    // unless nobody held it any more.
+    std::function<void()> atStart, afterHead, decoded;
 };
 
 // The same on a thread of its own, which the caller waits for only until the

@@ -300,6 +300,8 @@ bool RunDecodeBench(bool quick, int rounds, const std::string& out) {
             break;
         }
         const bool last = round + 1 == rounds;
+        // Closed, the board would stop its decodes: they are given time to end.
+        if (!last && !floor.empty()) std::this_thread::sleep_for(std::chrono::duration<double>(floor.back() * 1.5));
         if (last) {
             // Lengths as shown, and the pitch of each sound as heard.
             const e2e::BoardState state = e2e::ReadBoard();
