@@ -120,8 +120,8 @@ std::shared_ptr<PcmSource> PcmSpool::Finish() {
     const std::uint64_t frame = layout_.format.blockAlign ? layout_.format.blockAlign : 1;
     const std::uint64_t whole = size_ - size_ % frame;
     size_ = 0;
+    EndPromise();
     if (file_) {
-        file_->Promise(0);
         return std::make_shared<FilePcmSource>(layout_, std::move(file_), whole);
     }
     return std::make_shared<MemoryPcmSource>(layout_, std::move(blocks_), whole);
@@ -161,6 +161,7 @@ void GrowingPcmSource::End(SoundError error) {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         error_ = error;
+        spool_.EndPromise();
     }
     size_ = ready_.load();
     known_ = true;  // last: whoever sees it sees the size it goes with

@@ -47,6 +47,10 @@ public:
     bool InFile() const { return file_ != nullptr; }
     // Reads what has been appended so far, as a source would.
     std::size_t ReadAt(std::uint64_t offset, void* to, std::size_t bytes) const;
+    // Nothing more will be appended: what the file was promised and did not take is free again.
+    void EndPromise() {
+        if (file_) file_->Promise(0);
+    }
     // The samples kept so far, whole frames only, as one source; the spool
     // is empty afterwards.
     std::shared_ptr<PcmSource> Finish();

@@ -140,7 +140,7 @@ OpenedSound DecodeSoundFileHeadFirst(const std::string& path) {
     HeadFirst options;
     // The rest of a sound gives way to the heads of the sounds still to be opened.
     options.afterHead = [] { ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL); };
-    options.atEnd = [] { fw::trace::Stamp("decoded"); };
+    options.decoded = [] { fw::trace::Stamp("decoded"); };
     return DecodeSoundHeadFirst(path, {OpenMfDecoder, OpenAcmDecoder}, MakeTempSpoolFile, options);
 }
 

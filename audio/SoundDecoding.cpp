@@ -150,6 +150,38 @@ SoundError DecodeWith(Decoder& decoder, const FrameConverter& convert,
                                                                                        : SoundError::None;
 }
 
+// Heads before the rest: while any sound's head is being decoded, the
+// decodes that handed theirs over wait between pieces, so that a scheme's
+// slots are all playable before any is decoded further. Made once and never
+// destroyed: decodes may still run as the program ends.
+class HeadsFirst {
+public:
+    static HeadsFirst& Gate() {
+        static HeadsFirst* gate = new HeadsFirst;
+        return *gate;
+    }
+    void Begin() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        ++pending_;
+    }
+    void End() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            --pending_;
+        }
+        done_.notify_all();
+    }
+    void WaitForHeads() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        done_.wait(lock, [this] { return pending_ == 0; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable done_;
+    int pending_ = 0;
+};
+
 // Where a decode hands its sound over (the first seconds of it, or all of
 // it) to whoever waits for it.
 struct HandOver {
@@ -157,11 +189,12 @@ struct HandOver {
     std::condition_variable done;
     bool given = false;
     OpenedSound sound;
+    bool abandoned = false;  // let go of by every reader before its end
 
-    void Give(OpenedSound given_sound) {
+    void Give(OpenedSound opened) {
         {
             const std::lock_guard<std::mutex> lock(mutex);
-            sound = std::move(given_sound);
+            sound = std::move(opened);
             given = true;
         }
         done.notify_all();
@@ -220,13 +253,17 @@ OpenedSound Decode(const std::string& path, const std::vector<DecoderOpener>& de
                 if (afterHead) afterHead();
                 return SoundError::None;
             }
+            HeadsFirst::Gate().WaitForHeads();
             const std::shared_ptr<GrowingPcmSource> source = growing.lock();
             if (!source) return SoundError::DecodeFailed;  // ends the loop; nobody hears of it
             return source->Append(out.data(), out.size()) ? SoundError::None : SoundError::SpoolFailed;
         });
         if (handed) {
             // The sound is out: whatever became of its decode, it ends there.
-            if (const auto source = growing.lock()) source->End(error);
+            if (const auto source = growing.lock())
+                source->End(error);
+            else
+                handOver->abandoned = true;
             sound.error = SoundError::None;
             return sound;
         }
@@ -254,6 +291,10 @@ OpenedSound DecodeSound(const std::string& path, const std::vector<DecoderOpener
 OpenedSound DecodeSoundHeadFirst(const std::string& path, std::vector<DecoderOpener> decoders,
                                  SpoolFileMaker makeFile, const HeadFirst& options) {
     auto handOver = std::make_shared<HandOver>();
+    HeadsFirst::Gate().Begin();
+    struct Ended {
+        ~Ended() { HeadsFirst::Gate().End(); }
+    } ended;
     try {
         std::thread([=, decoders = std::move(decoders), makeFile = std::move(makeFile)] {
             if (options.atStart) options.atStart();
@@ -262,7 +303,7 @@ OpenedSound DecodeSoundHeadFirst(const std::string& path, std::vector<DecoderOpe
                        options.afterHead);
             // Handed over already when the head was: what is left is for nobody.
             if (sound.source || sound.error != SoundError::None) handOver->Give(std::move(sound));
-            if (options.atEnd) options.atEnd();
+            if (options.decoded && !handOver->abandoned) options.decoded();
         }).detach();
     } catch (const std::system_error&) {
         return DecodeSound(path, decoders, makeFile, options.memoryBytes);

@@ -65,15 +65,18 @@ OpenedSound DecodeSound(const std::string& path, const std::vector<DecoderOpener
 struct HeadFirst {
     double headSeconds = 2.0;  // decoded before the sound is handed over
     std::uint64_t memoryBytes = kResidentBytes;
-    // Run on the decode's thread: first, once the head has been handed over, and last.
-    std::function<void()> atStart, afterHead, atEnd;
+    // Run on the decode's thread: first, once the head has been handed over,
+    // and once the sound is decoded to its end (or as far as it could be),
+    // unless nobody held it any more.
+    std::function<void()> atStart, afterHead, decoded;
 };
 
 // The same on a thread of its own, which the caller waits for only until the
 // sound's first headSeconds are decoded: the source it hands over then
 // (GrowingPcmSource) plays from the spool as it grows, its size the length
 // the file states until the decode confirms it, and the thread decodes on
-// to the end, between pieces letting go as soon as nobody holds the source.
+// to the end, between pieces letting go as soon as nobody holds the source
+// and waiting while any other sound's head is being decoded.
 // A sound that is decoded to its end before that, and one whose file states
 // no length, comes back whole as from DecodeSound; so does every error found
 // before the head was handed over. One after is the source's making error.
