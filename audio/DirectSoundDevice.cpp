@@ -45,10 +45,6 @@ std::unique_ptr<DirectSoundDevice> DirectSoundDevice::Create(HWND window, const 
     if (FAILED(device->device_->SetCooperativeLevel(window, DSSCL_NORMAL))) error = SoundError::SetCooperativeLevel;
     device->window_ = window;
     device->loadedMessage_ = loadedMessage;
-    DirectSoundDevice* made = device.get();
-    device->loads_ = std::make_unique<LoadQueue>([made] {
-        if (made->loadedMessage_) ::PostMessageA(made->window_, made->loadedMessage_, 0, 0);
-    });
     device->StartProbe();
     return device;
 }
@@ -101,8 +97,17 @@ std::unique_ptr<ISoundBuffer> DirectSoundDevice::CreateBuffer(const std::string&
     return LoadSound(path, device_.get(), flags);
 }
 
+LoadQueue& DirectSoundDevice::Loads() {
+    if (!loads_) {
+        loads_ = std::make_unique<LoadQueue>([this] {
+            if (loadedMessage_) ::PostMessageA(window_, loadedMessage_, 0, 0);
+        });
+    }
+    return *loads_;
+}
+
 void DirectSoundDevice::BeginLoad(std::uint64_t ticket, const std::string& path, std::uint32_t flags) {
-    loads_->Begin(ticket, [this, path, flags, prefetch = prefetch_]() -> std::unique_ptr<ISoundBuffer> {
+    Loads().Begin(ticket, [this, path, flags, prefetch = prefetch_]() -> std::unique_ptr<ISoundBuffer> {
         // What the start-up prefetch made, waiting for it here rather than on the window's thread.
         std::unique_ptr<ISoundBuffer> buffer;
         if (prefetch) buffer = prefetch->TakeBuffer(path, flags);
@@ -136,7 +141,7 @@ std::unique_ptr<ISoundBuffer> DirectSoundDevice::FollowBuffer(ISoundBuffer& sour
 
 void DirectSoundDevice::EndReadAhead() {
     // Its workers may still be decoding: they are waited for on a worker.
-    if (prefetch_) loads_->Begin(0, [prefetch = std::move(prefetch_)]() mutable {
+    if (prefetch_) Loads().Begin(0, [prefetch = std::move(prefetch_)]() mutable {
         prefetch.reset();
         return std::unique_ptr<ISoundBuffer>();
     });

@@ -47,8 +47,12 @@ public:
     // Loads run on a worker per core; `message` goes to the window each time
     // one has finished, for the board to take it (Notify sets them).
     void BeginLoad(std::uint64_t ticket, const std::string& path, std::uint32_t flags) override;
-    void CancelLoad(std::uint64_t ticket) override { loads_->Cancel(ticket); }
-    std::vector<LoadedSound> TakeLoaded() override { return loads_->TakeFinished(); }
+    void CancelLoad(std::uint64_t ticket) override {
+        if (loads_) loads_->Cancel(ticket);
+    }
+    std::vector<LoadedSound> TakeLoaded() override {
+        return loads_ ? loads_->TakeFinished() : std::vector<LoadedSound>{};
+    }
     // Releases, off the window's thread, what the start-up prefetch made and the board did not take.
     void EndReadAhead() override;
     // A silent buffer plays round and round on the device from its start:
@@ -58,6 +62,9 @@ public:
 
 private:
     void StartProbe();
+    // The loaders, started with the first load: a device that only plays
+    // what others loaded (a monitor) never needs their threads.
+    LoadQueue& Loads();
 
     HWND window_ = nullptr;
     UINT loadedMessage_ = 0;

@@ -49,6 +49,7 @@ StreamSizes StreamSizes::ForMemory(std::uint32_t bytesPerSec, std::uint32_t fram
     s.head = s.chunk;
     s.block = seconds(0.2);
     s.readAhead = s.block;
+    s.inMemory = true;
     return s;
 }
 

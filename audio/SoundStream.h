@@ -61,6 +61,7 @@ struct StreamSizes {
     std::uint32_t head = 0;       // held in memory from the start of the sound
     std::uint32_t block = 0;      // what the reader reads from the source at once
     std::uint32_t readAhead = 0;  // the reader reads on while memory holds less than this beyond the ring
+    bool inMemory = false;        // the source answers at once: one reader serves many (audio/SharedReader.h)
 
     // The sizes for a format of this many bytes per second and per frame.
     static StreamSizes For(std::uint32_t bytesPerSec, std::uint32_t frame);

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "audio/BufferFormat.h"
+#include "audio/SharedReader.h"
 #include "audio/StreamThreads.h"
 #include "framework/Trace.h"
 
@@ -94,6 +95,19 @@ StreamFeeder* Feeder() {
     return feeder;
 }
 
+// The reader of every stream whose source is in memory; made once, as the feeder.
+constexpr std::chrono::milliseconds kSharedReadPeriod{20};
+SharedReader* MemoryReader() {
+    static SharedReader* reader = []() -> SharedReader* {
+        try {
+            return new SharedReader(kSharedReadPeriod);
+        } catch (const std::system_error&) {
+            return nullptr;
+        }
+    }();
+    return reader;
+}
+
 void RaiseReaderPriority() { ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL); }
 
 }  // namespace
@@ -159,7 +173,9 @@ void StreamedBuffer::Open(IDirectSound* device) {
             return;
         }
         error_ = SoundError::CreateSoundBuffer;
-        if (!StartStreamReader(stream_, RaiseReaderPriority)) {
+        if (sizes.inMemory && MemoryReader()) {
+            MemoryReader()->Add(stream_);
+        } else if (!StartStreamReader(stream_, RaiseReaderPriority)) {
             stream_->Close();
             stream_.reset();
             return;
@@ -184,6 +200,7 @@ Result StreamedBuffer::Play(bool looping) {
     if (!stream_) return kFailed;
     const Result r = stream_->Play(looping);
     Feeder()->Wake();
+    if (sizes_.inMemory && MemoryReader()) MemoryReader()->Wake();
     return r;
 }
 
@@ -193,6 +210,7 @@ Result StreamedBuffer::SetCurrentPosition(std::uint32_t bytes) {
     if (!stream_) return kFailed;
     const Result r = stream_->SetPosition(bytes);
     Feeder()->Wake();
+    if (sizes_.inMemory && MemoryReader()) MemoryReader()->Wake();
     return r;
 }
 

@@ -440,6 +440,7 @@ void Board::RefreshSlotTime(int i) {
     }
     std::uint32_t status = 0;
     if (!audio::Succeeded(s.buffer->GetStatus(status))) return;
+    if (auto* mirrored = dynamic_cast<MirroredSound*>(s.buffer.get())) mirrored->KeepInStep(s.bytesPerSec / 20);
     std::uint32_t cursor = 0;
     s.buffer->GetCurrentPosition(cursor);
     ShowSlotTime(i, cursor, status);

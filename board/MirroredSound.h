@@ -27,6 +27,18 @@ public:
         if (Mirror()) mirror_->Play((status & kLooping) != 0);
     }
     bool mirrored() const { return mirror_ != nullptr; }
+    // Two cards' clocks drift apart over minutes: a monitor more than
+    // `limit` bytes away from the main buffer while both play is put back
+    // where the main one is.
+    void KeepInStep(std::uint32_t limit) {
+        std::uint32_t status = 0, at = 0, heard = 0;
+        if (!mirror_ || !audio::Succeeded(main_->GetStatus(status)) || !(status & audio::kStatusPlaying) ||
+            !audio::Succeeded(main_->GetCurrentPosition(at)) || !audio::Succeeded(mirror_->GetCurrentPosition(heard)))
+            return;
+        // Round a loop's seam the two may stand at either end.
+        const std::uint64_t size = main_->LengthBytes(), apart = at > heard ? at - heard : heard - at;
+        if (apart > limit && (size <= apart || size - apart > limit)) mirror_->SetCurrentPosition(at);
+    }
     audio::ISoundBuffer& main() { return *main_; }
 
     audio::SoundError LoadError() const override { return main_->LoadError(); }

@@ -220,6 +220,11 @@ TEST_F(AllSoundsTest, AMonitorThatHearsEverySoundFollowsEachOneInStep) {
     EXPECT_EQ(4000u, heard.position);
     EXPECT_EQ(-1000, heard.volume);
     Tick(3);
+    EXPECT_EQ(own.position, heard.position) << "a monitor 300 ms behind is put back in step at the next tick";
+    heard.position = own.position - 8000 / 25;  // 40 ms behind: left alone
+    monitor.Advance(100);
+    Tick();
+    EXPECT_EQ(own.position - 8000 / 25, heard.position);
     Perform({board::Action::Fire, 0});
     heard.position = own.position;  // the two cards' clocks, as the fake device moves only one
     inStep("paused");

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "TestFiles.h"
+#include "audio/SharedReader.h"
 #include "audio/SoundSize.h"
 #include "audio/SoundStream.h"
 #include "audio/StreamThreads.h"
@@ -438,6 +439,59 @@ private:
     std::uint64_t sinceCursor_ = 0;
     bool running_ = false, closing_ = false;
 };
+
+// A monitor's rings: samples in memory, one reader for all of them.
+TEST(SoundStreamThreads, EighteenStreamsFromMemoryShareOneReaderAndPlayWithoutAGap) {
+    class MemorySource : public SlowSource {
+    public:
+        std::size_t ReadAt(std::uint64_t offset, void* to, std::size_t bytes) override {
+            Fill(offset, to, bytes);
+            return bytes;
+        }
+    };
+    const audio::StreamSizes sizes = audio::StreamSizes::ForMemory(kBytesPerSec, 4);
+    ASSERT_TRUE(sizes.inMemory);
+    audio::StreamFeeder feeder(std::chrono::milliseconds(100));
+    audio::SharedReader reader(std::chrono::milliseconds(20));
+    std::vector<ClockRing*> rings;
+    std::vector<std::shared_ptr<audio::SoundStream>> streams;
+    for (int i = 0; i < 18; ++i) {
+        auto head = std::make_shared<std::vector<std::uint8_t>>(sizes.head);
+        SlowSource::Fill(0, head->data(), head->size());
+        auto ring = std::make_unique<ClockRing>(sizes.ring);
+        rings.push_back(ring.get());
+        streams.push_back(std::make_shared<audio::SoundStream>(std::make_shared<MemorySource>(), head, std::move(ring),
+                                                               sizes));
+        ASSERT_EQ(0, streams.back()->SetPosition(kStart * 4));  // past the head: the shared reader brings it
+        reader.Add(streams.back());
+        feeder.Add(streams.back());
+    }
+    for (auto& stream : streams) ASSERT_EQ(0, stream->Play(false));
+    reader.Wake();
+    feeder.Wake();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    auto before = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const auto frames =
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - before).count() *
+            kRate / 1000000;
+        before += std::chrono::microseconds(frames * 1000000 / kRate);
+        for (ClockRing* ring : rings) ring->Play(static_cast<std::uint64_t>(frames));
+    }
+    for (int i = 0; i < 18; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(0u, rings[i]->wrong);
+        EXPECT_EQ(0u, rings[i]->silent);
+        EXPECT_EQ(0u, rings[i]->halts);
+        EXPECT_GT(rings[i]->last, kStart + kRate) << "played on from where it was put";
+        rings[i]->Closing();
+    }
+    for (auto& stream : streams) stream->Close();
+    streams.clear();
+    for (int i = 0; i < 100 && reader.streamCount(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(0u, reader.streamCount()) << "closed streams are let go";
+}
 
 TEST(SoundStreamThreads, OneStalledFileSilencesOnlyItsOwnStreamAndNobodyHearsOldSound) {
     constexpr int kStreams = 18, kStalled = 5;

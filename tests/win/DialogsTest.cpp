@@ -316,6 +316,12 @@ TEST(DialogTemplatesTest, ControlsMenusAndTextsAreThoseTheProgramUses) {
     EXPECT_EQ(ListItems(outputs), names);
     EXPECT_GE(names.size(), 2u) << "the default and the test sink";
     EXPECT_EQ(::SendMessageA(outputs, CB_GETCURSEL, 0, 0), 0);
+    // The monitor: none by default, then the same outputs; it does not hear every sound.
+    std::vector<std::string> monitors{"(none)"};
+    monitors.insert(monitors.end(), names.begin(), names.end());
+    EXPECT_EQ(ListItems(options.Item(IDC_MONITOR_OUTPUT)), monitors);
+    EXPECT_EQ(options.Item(IDC_MONITOR_ALL) ? ::SendMessageA(options.Item(IDC_MONITOR_ALL), BM_GETCHECK, 0, 0) : -1,
+              BST_UNCHECKED);
 
     fw::UniqueMenu menu(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(135)));
     char text[32] = "";
@@ -328,9 +334,9 @@ TEST(DialogTemplatesTest, ControlsMenusAndTextsAreThoseTheProgramUses) {
         ::GetMenuStringA(popup, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
         items.emplace_back(static_cast<int>(::GetMenuItemID(popup, i)), text);
     }
-    const std::vector<std::pair<int, std::string>> expected{{32791, "Browse..."}, {0, ""},          {32810, "Loop"},
-                                                            {32792, "Clear"},     {32794, "Reload"}, {32793, "Rename"},
-                                                            {0, ""},              {32850, "Pre-listen"}};
+    const std::vector<std::pair<int, std::string>> expected{
+        {32791, "Browse..."}, {0, ""}, {32810, "Loop"}, {32792, "Clear"}, {32794, "Reload"}, {32793, "Rename"},
+        {0, ""},              {ID_SLOT_PRELISTEN, "Pre-listen"}};
     EXPECT_EQ(items, expected);
 }
 

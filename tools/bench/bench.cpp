@@ -583,11 +583,11 @@ int main(int argc, char** argv) {
   }
   if (o.streamOnly) return RunStreaming(o) ? 0 : 1;
   if (o.decodeOnly) return RunDecodeBench(o.quick, o.rounds, o.out) ? 0 : 1;
-  if (o.outputsOnly) return RunOutputBench(o.quick, o.out) ? 0 : 1;
   const std::string dir = e2e::HostBuildDir() + (o.quick ? "/bench-quick" : "/bench");
   const std::string schemePath = MakeScheme(dir + "/sounds", o.soundSeconds);
   const double soundMb = kSounds * (44.0 + o.soundSeconds * kRate * 4.0) / (1024 * 1024);
   if (o.oscOnly) return RunOscBench(o.quick, schemePath, o.out) ? 0 : 1;
+  if (o.outputsOnly) return RunOutputBench(o.quick, schemePath, o.out) ? 0 : 1;
 
   // The board opens the scheme of its last session and leaves other sounds
   // alone when one starts, as the measurements need; slot 1 has a hotkey.
@@ -642,7 +642,7 @@ int main(int argc, char** argv) {
   }
   if (!o.cpuOnly) ok = RunOscBench(o.quick, schemePath, o.out) && ok;
   if (!o.cpuOnly) ok = RunDecodeBench(o.quick, o.rounds, o.out) && ok;
-  if (!o.cpuOnly) ok = RunOutputBench(o.quick, o.out) && ok;
+  if (!o.cpuOnly) ok = RunOutputBench(o.quick, schemePath, o.out) && ok;
   const double elapsed = Mono() - started;
   e2e::ResetSettings();  // what the bench set up, and what the board stored at its close
   const auto machine1 = MachineJiffies();
