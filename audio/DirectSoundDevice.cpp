@@ -1,6 +1,5 @@
 #include "audio/DirectSoundDevice.h"
 
-#include <cstring>
 #include <mutex>
 
 #include "audio/HeldSamples.h"
@@ -54,28 +53,15 @@ constexpr DWORD kProbeStillMs = 400;
 }  // namespace
 
 void DirectSoundDevice::StartProbe() {
-    // The cheapest buffer to mix: the device's usual format, a second long, silent.
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 2;
-    format.nSamplesPerSec = 44100;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = 4;
-    format.nAvgBytesPerSec = 44100 * 4;
+    // The primary buffer: its cursor is the device's own, and costs no mixing.
+    // Played, it keeps the device running while no sound plays.
     DSBUFFERDESC desc{};
     desc.dwSize = sizeof desc;
-    desc.dwFlags = DSBCAPS_CTRLVOLUME | DSBCAPS_GLOBALFOCUS | DSBCAPS_GETCURRENTPOSITION2;
-    desc.dwBufferBytes = format.nAvgBytesPerSec;
-    desc.lpwfxFormat = &format;
+    desc.dwFlags = DSBCAPS_PRIMARYBUFFER;
     fw::ComPtr<IDirectSoundBuffer> probe;
-    if (FAILED(device_->CreateSoundBuffer(&desc, probe.put(), nullptr))) return;
-    void *part1 = nullptr, *part2 = nullptr;
-    DWORD bytes1 = 0, bytes2 = 0;
-    if (FAILED(probe->Lock(0, 0, &part1, &bytes1, &part2, &bytes2, DSBLOCK_ENTIREBUFFER))) return;
-    std::memset(part1, 0, bytes1);
-    probe->Unlock(part1, bytes1, part2, bytes2);
-    probe->SetVolume(DSBVOLUME_MIN);
-    if (FAILED(probe->Play(0, 0, DSBPLAY_LOOPING))) return;
+    if (FAILED(device_->CreateSoundBuffer(&desc, probe.put(), nullptr)) || !probe ||
+        FAILED(probe->Play(0, 0, DSBPLAY_LOOPING)))
+        return;
     probe_ = std::move(probe);
     probeMovedAt_ = ::GetTickCount();
 }
@@ -83,6 +69,7 @@ void DirectSoundDevice::StartProbe() {
 bool DirectSoundDevice::Lost() {
     if (!probe_) return false;
     DWORD status = 0, cursor = 0;
+    // A device that went fails the call (AUDCLNT_E_DEVICE_INVALIDATED, DSERR_NODRIVER), or stands still.
     if (FAILED(probe_->GetStatus(&status)) || !(status & DSBSTATUS_PLAYING) ||
         FAILED(probe_->GetCurrentPosition(&cursor, nullptr)))
         return true;
