@@ -1,16 +1,13 @@
 #include "audio/DirectSoundDevice.h"
 
-#include <cstring>
 #include <mutex>
 
-#include "audio/BufferFormat.h"
 #include "audio/HeldSamples.h"
 #include "audio/SoundBuffer.h"
 #include "audio/SoundDecoders.h"
 #include "audio/SoundLoader.h"
 #include "audio/SoundOutputs.h"
 #include "audio/StreamedBuffer.h"
-#include "framework/Trace.h"
 
 namespace audio {
 
@@ -56,22 +53,15 @@ constexpr DWORD kProbeStillMs = 400;
 }  // namespace
 
 void DirectSoundDevice::StartProbe() {
-    // The cheapest buffer to mix: the device's usual format, a second long, silent.
-    PcmLayout layout;
-    layout.format = {2, 44100, 44100 * 4, 4, 16};
-    WAVEFORMATEXTENSIBLE format{};
-    DSBUFFERDESC desc = DescribeBuffer(DSBCAPS_CTRLVOLUME | DSBCAPS_GLOBALFOCUS | DSBCAPS_GETCURRENTPOSITION2,
-                                       layout.format.avgBytesPerSec, format);
-    DescribeFormat(layout, format);
+    // The primary buffer: its cursor is the device's own, and costs no mixing.
+    // Played, it keeps the device running while no sound plays.
+    DSBUFFERDESC desc{};
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DSBCAPS_PRIMARYBUFFER;
     fw::ComPtr<IDirectSoundBuffer> probe;
-    if (FAILED(device_->CreateSoundBuffer(&desc, probe.put(), nullptr))) return;
-    void *part1 = nullptr, *part2 = nullptr;
-    DWORD bytes1 = 0, bytes2 = 0;
-    if (FAILED(probe->Lock(0, 0, &part1, &bytes1, &part2, &bytes2, DSBLOCK_ENTIREBUFFER))) return;
-    std::memset(part1, 0, bytes1);
-    probe->Unlock(part1, bytes1, part2, bytes2);
-    probe->SetVolume(DSBVOLUME_MIN);
-    if (FAILED(probe->Play(0, 0, DSBPLAY_LOOPING))) return;
+    if (FAILED(device_->CreateSoundBuffer(&desc, probe.put(), nullptr)) || !probe ||
+        FAILED(probe->Play(0, 0, DSBPLAY_LOOPING)))
+        return;
     probe_ = std::move(probe);
     probeMovedAt_ = ::GetTickCount();
 }
@@ -79,6 +69,7 @@ void DirectSoundDevice::StartProbe() {
 bool DirectSoundDevice::Lost() {
     if (!probe_) return false;
     DWORD status = 0, cursor = 0;
+    // A device that went fails the call (AUDCLNT_E_DEVICE_INVALIDATED, DSERR_NODRIVER), or stands still.
     if (FAILED(probe_->GetStatus(&status)) || !(status & DSBSTATUS_PLAYING) ||
         FAILED(probe_->GetCurrentPosition(&cursor, nullptr)))
         return true;
@@ -109,11 +100,10 @@ LoadQueue& DirectSoundDevice::Loads() {
 void DirectSoundDevice::BeginLoad(std::uint64_t ticket, const std::string& path, std::uint32_t flags) {
     Loads().Begin(ticket, [this, path, flags, prefetch = prefetch_]() -> std::unique_ptr<ISoundBuffer> {
         // What the start-up prefetch made, waiting for it here rather than on the window's thread.
-        std::unique_ptr<ISoundBuffer> buffer;
-        if (prefetch) buffer = prefetch->TakeBuffer(path, flags);
-        if (!buffer) buffer = LoadSound(path, device_.get(), flags);
-        fw::trace::Stamp("loaded");
-        return buffer;
+        if (prefetch) {
+            if (auto ready = prefetch->TakeBuffer(path, flags)) return ready;
+        }
+        return LoadSound(path, device_.get(), flags);
     });
 }
 

@@ -55,8 +55,8 @@ public:
     }
     // Releases, off the window's thread, what the start-up prefetch made and the board did not take.
     void EndReadAhead() override;
-    // A silent buffer plays round and round on the device from its start:
-    // once its cursor stands still (or its calls fail), the device plays no more.
+    // The device's primary buffer plays from its start: once its cursor
+    // stands still (or its calls fail), the device plays no more.
     bool Lost() override;
     IDirectSound* get() const { return device_.get(); }
 
