@@ -236,8 +236,9 @@ OpenedSound Decode(const std::string& path, const std::vector<DecoderOpener>& de
         case PcmSpool::Room::Failed: sound.error = SoundError::SpoolFailed; return sound;
         }
         // Once handed over, the source is held weakly: when nobody reads it any more, the decode stops.
-        const std::uint64_t headBytes =
-            handOver && span.frames ? static_cast<std::uint64_t>(headSeconds * layout.format.avgBytesPerSec) : UINT64_MAX;
+        const std::uint64_t headBytes = handOver && span.frames
+                                            ? static_cast<std::uint64_t>(headSeconds * layout.format.avgBytesPerSec)
+                                            : UINT64_MAX;
         std::weak_ptr<GrowingPcmSource> growing;
         bool handed = false;
         const SoundError error = DecodeWith(*decoder, convert, [&](const std::vector<std::uint8_t>& out) {
