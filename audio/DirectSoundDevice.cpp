@@ -8,6 +8,7 @@
 #include "audio/SoundLoader.h"
 #include "audio/SoundOutputs.h"
 #include "audio/StreamedBuffer.h"
+#include "framework/Trace.h"
 
 namespace audio {
 
@@ -100,10 +101,11 @@ LoadQueue& DirectSoundDevice::Loads() {
 void DirectSoundDevice::BeginLoad(std::uint64_t ticket, const std::string& path, std::uint32_t flags) {
     Loads().Begin(ticket, [this, path, flags, prefetch = prefetch_]() -> std::unique_ptr<ISoundBuffer> {
         // What the start-up prefetch made, waiting for it here rather than on the window's thread.
-        if (prefetch) {
-            if (auto ready = prefetch->TakeBuffer(path, flags)) return ready;
-        }
-        return LoadSound(path, device_.get(), flags);
+        std::unique_ptr<ISoundBuffer> buffer;
+        if (prefetch) buffer = prefetch->TakeBuffer(path, flags);
+        if (!buffer) buffer = LoadSound(path, device_.get(), flags);
+        fw::trace::Stamp("loaded");
+        return buffer;
     });
 }
 
