@@ -472,7 +472,7 @@ TEST(SoundStreamThreads, EighteenStreamsFromMemoryShareOneReaderAndPlayWithoutAG
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     auto before = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() < until) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));  // the card's period: it plays what time brought
         const auto frames =
             std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - before).count() *
             kRate / 1000000;
@@ -489,7 +489,9 @@ TEST(SoundStreamThreads, EighteenStreamsFromMemoryShareOneReaderAndPlayWithoutAG
     }
     for (auto& stream : streams) stream->Close();
     streams.clear();
-    for (int i = 0; i < 100 && reader.streamCount(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // The reader lets go of them in its next round; a loaded machine may be slow to run it.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (reader.streamCount() && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
     EXPECT_EQ(0u, reader.streamCount()) << "closed streams are let go";
 }
 
