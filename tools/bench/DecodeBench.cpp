@@ -179,15 +179,10 @@ Opening MeasureOpening(const std::string& dir, bool quick, const std::string& ma
     auto process = e2e::StartWindows(e2e::ClangsterExe());
     unsetenv("CLANGSTER_TRACE");
     bool ok = process && e2e::WaitForWindow(" - Clangster$", *process, 120);
-    auto loading = [] {
-        int n = 0;
-        for (const auto& [slot, state] : e2e::ReadBoard().slots) n += state.title.find("..;..") != std::string::npos;
-        return n;
-    };
     if (ok) {
         std::this_thread::sleep_for(std::chrono::seconds(2));  // start-up work done
         SendOsc(port, "/clangster/favourite/2");
-        ok = e2e::WaitForTitle("decode - Clangster", 60) && e2e::WaitUntil([&] { return loading() == 0; }, 120, 0.5);
+        ok = e2e::WaitForTitle("decode - Clangster", 60) && e2e::WaitForLoads(120);
         std::this_thread::sleep_for(std::chrono::seconds(quick ? 2 : 15));  // the rest of their decodes
     }
     e2e::SinkCapture capture;

@@ -32,6 +32,7 @@ struct StreamBenchOptions {
   double window = 2.0;       // seconds of one CPU window
   int windows = 3;           // per round
   double stressSeconds = 600;  // the streamed sine under load
+  bool slowOnly = false;       // only the six streams from slow files
 };
 
 // Writes the sounds (and removes the hour-long ones afterwards), runs the

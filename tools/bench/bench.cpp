@@ -3,14 +3,15 @@
 // scripts/with-test-env.sh. Each figure is the median of several windows;
 // board and floor take turns, so both see the same machine.
 //   clangster-bench [--quick] [--out FILE] [--rounds N] [--window S]
-//                   [--cpu-only] [--hold S] [--stream-only]
+//                   [--cpu-only] [--hold S] [--stream-only] [--slow-files-only]
 // --quick runs every step once with short sounds and windows (the smoke
 // test); --out names the Markdown file whose bench section is rewritten.
 // --cpu-only measures only the CPU with none and with 18 sounds playing,
 // and the load times (for a quick look at a change); --hold waits that long with 18 playing
 // before measuring them and prints the program's pid, for a profiler.
 // --stream-only runs only the streaming part (StreamBench.cpp), which the
-// full run does last; --osc-only only the OSC part (OscBench.cpp);
+// full run does last, --slow-files-only only its six streams from slow
+// files; --osc-only only the OSC part (OscBench.cpp);
 // --outputs-only only the sound-output part (OutputBench.cpp).
 #include <fcntl.h>
 #include <signal.h>
@@ -65,6 +66,7 @@ struct Options {
   bool cpuOnly = false;
   double hold = 0;         // seconds with 18 playing before they are measured
   bool streamOnly = false;
+  bool slowFilesOnly = false;
   bool oscOnly = false;
   bool decodeOnly = false;
   bool outputsOnly = false;
@@ -528,6 +530,7 @@ bool RunStreaming(const Options& o) {
   so.window = o.window;
   so.windows = o.windows;
   if (o.quick) so.stressSeconds = 5;
+  so.slowOnly = o.slowFilesOnly;
   bool ok = true;
   const std::string section =
       RunStreamBench(so, e2e::HostBuildDir() + (o.quick ? "/bench-stream-quick" : "/bench-stream"), ok);
@@ -562,6 +565,8 @@ int main(int argc, char** argv) {
       o.cpuOnly = true;
     } else if (a == "--stream-only") {
       o.streamOnly = true;
+    } else if (a == "--slow-files-only") {
+      o.streamOnly = o.slowFilesOnly = true;
     } else if (a == "--osc-only") {
       o.oscOnly = true;
     } else if (a == "--decode-only") {
@@ -573,7 +578,7 @@ int main(int argc, char** argv) {
     } else {
       std::fprintf(stderr,
                    "usage: clangster-bench [--quick] [--out FILE] [--rounds N] [--window S] [--cpu-only] "
-                   "[--hold S] [--stream-only] [--osc-only] [--decode-only] [--outputs-only]\n");
+                   "[--hold S] [--stream-only] [--slow-files-only] [--osc-only] [--decode-only] [--outputs-only]\n");
       return 2;
     }
   }

@@ -76,6 +76,16 @@ bool WaitForTitle(const std::string& title, double timeoutSeconds) {
     return WaitUntil([&] { return ReadBoard().title == title; }, timeoutSeconds);
 }
 
+bool WaitForLoads(double timeoutSeconds) {
+    return WaitUntil(
+        [] {
+            for (const auto& [slot, state] : ReadBoard().slots)
+                if (state.title.find("..;..") != std::string::npos) return false;
+            return true;
+        },
+        timeoutSeconds, 0.5);
+}
+
 void ChooseSlotMenuItem(int slot, int item) {
     Probe({"menuzone", std::to_string(slot)});
     Probe({"choose", std::to_string(item)});

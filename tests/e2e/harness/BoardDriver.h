@@ -35,6 +35,8 @@ BoardState ReadBoard();
 
 // Waits until the board's title is `title`.
 bool WaitForTitle(const std::string& title, double timeoutSeconds = 20);
+// Waits until no slot is loading (a loading slot shows "..;.." for its length).
+bool WaitForLoads(double timeoutSeconds);
 
 // Opens the slot's menu with a click on the Play button's menu zone and
 // chooses its `item`th command (Browse... is 1, Loop 2, Clear 3, Reload 4, Rename 5).
