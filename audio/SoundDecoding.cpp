@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -152,8 +153,10 @@ SoundError DecodeWith(Decoder& decoder, const FrameConverter& convert,
 
 // Heads before the rest: while any sound's head is being decoded, the
 // decodes that handed theirs over wait between pieces, so that a scheme's
-// slots are all playable before any is decoded further. Made once and never
-// destroyed: decodes may still run as the program ends.
+// slots are all playable before any is decoded further. They wait only so
+// long as they stay ahead of their sound: a head stuck in a file that does
+// not answer must not starve the sounds already playing. Made once and
+// never destroyed: decodes may still run as the program ends.
 class HeadsFirst {
 public:
     static HeadsFirst& Gate() {
@@ -171,9 +174,10 @@ public:
         }
         done_.notify_all();
     }
-    void WaitForHeads() {
+    // Waits until no head is being decoded, or until `latest`.
+    void WaitForHeads(std::chrono::steady_clock::time_point latest) {
         std::unique_lock<std::mutex> lock(mutex_);
-        done_.wait(lock, [this] { return pending_ == 0; });
+        done_.wait_until(lock, latest, [this] { return pending_ == 0; });
     }
 
 private:
@@ -207,7 +211,7 @@ struct HandOver {
 // every reader has let go of it by then; `afterHead` runs then.
 OpenedSound Decode(const std::string& path, const std::vector<DecoderOpener>& decoders,
                    const SpoolFileMaker& makeFile, std::uint64_t memoryBytes, HandOver* handOver = nullptr,
-                   double headSeconds = 0, const std::function<void()>& afterHead = {}) {
+                   const HeadFirst& options = {}) {
     OpenedSound sound;
     sound.error = SoundError::Undecodable;
     for (const DecoderOpener& open : decoders) {
@@ -236,25 +240,36 @@ OpenedSound Decode(const std::string& path, const std::vector<DecoderOpener>& de
         case PcmSpool::Room::Failed: sound.error = SoundError::SpoolFailed; return sound;
         }
         // Once handed over, the source is held weakly: when nobody reads it any more, the decode stops.
-        const std::uint64_t headBytes = handOver && span.frames
-                                            ? static_cast<std::uint64_t>(headSeconds * layout.format.avgBytesPerSec)
-                                            : UINT64_MAX;
+        const std::uint64_t headBytes =
+            handOver && span.frames ? static_cast<std::uint64_t>(options.headSeconds * layout.format.avgBytesPerSec)
+                                    : UINT64_MAX;
         std::weak_ptr<GrowingPcmSource> growing;
         bool handed = false;
+        // Where a play begun at the hand-over would be is at most the time
+        // since; the decode waits for heads only while that leaves it lead.
+        std::chrono::steady_clock::time_point handedAt;
+        std::uint64_t decoded = 0;
+        auto soundTime = [&](std::uint64_t bytes) {
+            return std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(
+                static_cast<double>(bytes) / layout.format.avgBytesPerSec - options.leadSeconds));
+        };
         const SoundError error = DecodeWith(*decoder, convert, [&](const std::vector<std::uint8_t>& out) {
             if (!handed) {
                 if (!spool.Append(out.data(), out.size())) return SoundError::SpoolFailed;
                 if (spool.Size() < headBytes) return SoundError::None;
+                decoded = spool.Size();
                 auto source = std::make_shared<GrowingPcmSource>(layout, std::move(spool), span.frames * outFrame);
                 growing = source;
                 handed = true;
                 OpenedSound head;
                 head.source = std::move(source);
+                handedAt = std::chrono::steady_clock::now();
                 handOver->Give(std::move(head));
-                if (afterHead) afterHead();
+                if (options.afterHead) options.afterHead();
                 return SoundError::None;
             }
-            HeadsFirst::Gate().WaitForHeads();
+            HeadsFirst::Gate().WaitForHeads(handedAt + soundTime(decoded));
+            decoded += out.size();
             const std::shared_ptr<GrowingPcmSource> source = growing.lock();
             if (!source) return SoundError::DecodeFailed;  // ends the loop; nobody hears of it
             return source->Append(out.data(), out.size()) ? SoundError::None : SoundError::SpoolFailed;
@@ -300,8 +315,7 @@ OpenedSound DecodeSoundHeadFirst(const std::string& path, std::vector<DecoderOpe
         std::thread([=, decoders = std::move(decoders), makeFile = std::move(makeFile)] {
             if (options.atStart) options.atStart();
             OpenedSound sound =
-                Decode(path, decoders, makeFile, options.memoryBytes, handOver.get(), options.headSeconds,
-                       options.afterHead);
+                Decode(path, decoders, makeFile, options.memoryBytes, handOver.get(), options);
             // Handed over already when the head was: what is left is for nobody.
             if (sound.source || sound.error != SoundError::None) handOver->Give(std::move(sound));
             if (options.decoded && !handOver->abandoned) options.decoded();

@@ -64,6 +64,9 @@ OpenedSound DecodeSound(const std::string& path, const std::vector<DecoderOpener
 // How a sound is decoded while it already plays.
 struct HeadFirst {
     double headSeconds = 2.0;  // decoded before the sound is handed over
+    // While other heads are being decoded, the rest waits for them, but only
+    // while it is this far ahead of a play begun at the hand-over.
+    double leadSeconds = 1.5;
     std::uint64_t memoryBytes = kResidentBytes;
     // Run on the decode's thread: first, once the head has been handed over,
     // and once the sound is decoded to its end (or as far as it could be),
@@ -76,7 +79,8 @@ struct HeadFirst {
 // (GrowingPcmSource) plays from the spool as it grows, its size the length
 // the file states until the decode confirms it, and the thread decodes on
 // to the end, between pieces letting go as soon as nobody holds the source
-// and waiting while any other sound's head is being decoded.
+// and waiting while any other sound's head is being decoded (as long as
+// it keeps its lead).
 // A sound that is decoded to its end before that, and one whose file states
 // no length, comes back whole as from DecodeSound; so does every error found
 // before the head was handed over. One after is the source's making error.

@@ -12,6 +12,7 @@
 #include <memory>
 #include <numeric>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "audio/Mp3Frames.h"
@@ -476,3 +477,36 @@ TEST(DecodeSoundHeadFirst, HandsTheHeadOverAndDecodesTheRestWhileItIsRead) {
 }
 
 }  // namespace
+
+// A head that never comes (its file stopped answering) holds back the rest of
+// another sound only while that one keeps its lead: the sound already
+// playing is decoded on to its end.
+TEST(DecodeSoundHeadFirst, AStuckHeadDoesNotStarveASoundThatPlays) {
+    audio::HeadFirst options;
+    options.headSeconds = 0.5;
+    FakeDecoder d;
+    d.pieces.assign(25, 4000);  // 3.125 s at 32,000 bytes a second
+    d.span.frames = 25000;
+    auto opener = [d](std::shared_ptr<Gate> gate) {
+        return [d, gate](const std::string&) { return std::make_unique<GatedDecoder>(d, gate); };
+    };
+    const auto stuck = std::make_shared<Gate>(), playing = std::make_shared<Gate>();
+    stuck->allowed = 0;
+    playing->allowed = 25;
+    FakeFiles files;
+    struct Loading {  // the stuck file answers again when the test ends, however it ends
+        std::shared_ptr<Gate> gate;
+        std::thread thread;
+        ~Loading() {
+            gate->Set(gate->allowed, 25);
+            thread.join();
+        }
+    } loading{stuck, std::thread([&] { audio::DecodeSoundHeadFirst("stuck.mp3", {opener(stuck)}, files.Maker(), options); })};
+    ASSERT_TRUE(stuck->WaitFor([&] { return stuck->asked == 1; }));
+    audio::OpenedSound sound = audio::DecodeSoundHeadFirst("a.mp3", {opener(playing)}, files.Maker(), options);
+    ASSERT_TRUE(sound.source);
+    ASSERT_TRUE(playing->WaitFor([&] { return playing->gone; }));
+    EXPECT_EQ(1u, stuck->asked) << "the stuck head is still being waited for";
+    EXPECT_TRUE(sound.source->SizeKnown());
+    EXPECT_EQ(100000u, sound.source->Size());
+}
