@@ -82,6 +82,10 @@ void BoardController::Start(const std::string& commandLine) {
         audio::SoundError error = audio::SoundError::None;
         m_deviceOutput = m_preferences.ReadSoundOutput();
         m_device = m_system.OpenSoundDevice(m_deviceOutput, false, error);
+        // The chosen output missing: the default plays, and the output watch
+        // moves the sounds there once it appears.
+        if (m_device && m_device->OnDefaultInstead()) m_deviceOutput.clear();
+        m_outputWaiting = m_outputGoneTold = false;
         m_board.Report(error);
         m_board.SetSoundDevice(m_device.get());
         m_preferences.ReadMonitor();

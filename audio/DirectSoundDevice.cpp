@@ -12,13 +12,15 @@
 
 namespace audio {
 
-fw::ComPtr<IDirectSound> CreateDirectSound(const std::string& output, OutputChoice choice) {
+fw::ComPtr<IDirectSound> CreateDirectSound(const std::string& output, OutputChoice choice, bool* onDefaultInstead) {
     fw::ComPtr<IDirectSound> device;
+    if (onDefaultInstead) *onDefaultInstead = false;
     const auto guid = GuidFromText(output);
     if (!output.empty() && !guid && choice == OutputChoice::Exactly) return device;
     if (guid && FAILED(::DirectSoundCreate(&*guid, device.put(), nullptr))) device.reset();
     if (guid && choice == OutputChoice::Exactly) return device;
-    if (!device && FAILED(::DirectSoundCreate(nullptr, device.put(), nullptr))) device.reset();
+    if (device || FAILED(::DirectSoundCreate(nullptr, device.put(), nullptr))) return device;
+    if (onDefaultInstead) *onDefaultInstead = !output.empty();
     return device;
 }
 
@@ -31,11 +33,11 @@ std::unique_ptr<DirectSoundDevice> DirectSoundDevice::Create(HWND window, const 
     static std::once_flag swept;
     std::call_once(swept, [] { RemoveStaleSpoolFiles(); });
     auto device = std::make_unique<DirectSoundDevice>();
-    if (prefetch) device->device_ = prefetch->TakeDevice(output);
+    if (prefetch) device->device_ = prefetch->TakeDevice(output, device->onDefaultInstead_);
     if (device->device_)
         device->prefetch_ = std::move(prefetch);
     else
-        device->device_ = CreateDirectSound(output, choice);
+        device->device_ = CreateDirectSound(output, choice, &device->onDefaultInstead_);
     if (!device->device_) {
         error = SoundError::Create;
         return nullptr;

@@ -24,7 +24,9 @@ enum class OutputChoice {
 
 // The DirectSound device for `output` (a device's GUID as text; empty for
 // the system's default device), or null.
-fw::ComPtr<IDirectSound> CreateDirectSound(const std::string& output, OutputChoice choice);
+// onDefaultInstead: set when `output` could not be had and the default was made.
+fw::ComPtr<IDirectSound> CreateDirectSound(const std::string& output, OutputChoice choice,
+                                           bool* onDefaultInstead = nullptr);
 
 // The sound card: one DirectSound device for the whole program.
 class DirectSoundDevice : public ISoundDevice {
@@ -58,6 +60,7 @@ public:
     // The device's primary buffer plays from its start: once its cursor
     // stands still (or its calls fail), the device plays no more.
     bool Lost() override;
+    bool OnDefaultInstead() const override { return onDefaultInstead_; }
     IDirectSound* get() const { return device_.get(); }
 
 private:
@@ -71,6 +74,7 @@ private:
     // Shared with the loads that may take from it; the last of them releases it.
     std::shared_ptr<SoundPrefetch> prefetch_;
     fw::ComPtr<IDirectSound> device_;
+    bool onDefaultInstead_ = false;
     fw::ComPtr<IDirectSoundBuffer> probe_;  // null when it could not be made: the device is never taken for lost
     DWORD probeCursor_ = 0, probeMovedAt_ = 0;
     std::unique_ptr<LoadQueue> loads_;  // last: its jobs use the device, and end first

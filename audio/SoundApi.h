@@ -115,6 +115,8 @@ public:
     // server gone): its buffers may still take every call, silently. Asked
     // now and then by the board's output watch.
     virtual bool Lost() { return false; }
+    // Made for an output that could not be had: the system's default stands in.
+    virtual bool OnDefaultInstead() const { return false; }
 };
 
 inline const char* SoundErrorText(SoundError error) {

@@ -55,13 +55,15 @@ void SoundPrefetch::Finish() {
 }
 
 void SoundPrefetch::MakeDevice() {
-    fw::ComPtr<IDirectSound> device = CreateDirectSound(output_, OutputChoice::OrDefault);
+    bool onDefaultInstead = false;
+    fw::ComPtr<IDirectSound> device = CreateDirectSound(output_, OutputChoice::OrDefault, &onDefaultInstead);
     // The level is set right after the device is made, before any buffer:
     // the desktop stands in for the board's window, which sets it again.
     if (device && FAILED(device->SetCooperativeLevel(::GetDesktopWindow(), DSSCL_NORMAL))) device.reset();
     {
         std::lock_guard<std::mutex> lock(mutex_);
         device_ = std::move(device);
+        onDefaultInstead_ = onDefaultInstead;
         deviceDone_ = true;
     }
     progress_.notify_all();
@@ -98,11 +100,12 @@ void SoundPrefetch::LoadEntries() {
     }
 }
 
-fw::ComPtr<IDirectSound> SoundPrefetch::TakeDevice(const std::string& output) {
+fw::ComPtr<IDirectSound> SoundPrefetch::TakeDevice(const std::string& output, bool& onDefaultInstead) {
     std::unique_lock<std::mutex> lock(mutex_);
     progress_.wait(lock, [this] { return deviceDone_; });
     if (deviceTaken_ || !device_ || output != output_) return {};
     deviceTaken_ = true;
+    onDefaultInstead = onDefaultInstead_;
     device_->AddRef();
     return fw::ComPtr<IDirectSound>(device_.get());
 }

@@ -32,8 +32,8 @@ public:
     SoundPrefetch& operator=(const SoundPrefetch&) = delete;
 
     // The device made for `output`, once; null when it was made for another
-    // output or could not be made.
-    fw::ComPtr<IDirectSound> TakeDevice(const std::string& output);
+    // output or could not be made. onDefaultInstead: as CreateDirectSound sets it.
+    fw::ComPtr<IDirectSound> TakeDevice(const std::string& output, bool& onDefaultInstead);
     // The buffer read from `path` with `flags`, once, waiting until a worker
     // has made it; null for a path it was not given or could not read.
     std::unique_ptr<ISoundBuffer> TakeBuffer(const std::string& path, std::uint32_t flags);
@@ -54,6 +54,7 @@ private:
     std::mutex mutex_;
     std::condition_variable progress_;
     fw::ComPtr<IDirectSound> device_;    // the workers' reference, kept until they end
+    bool onDefaultInstead_ = false;
     bool deviceTaken_ = false;
     std::vector<Entry> entries_;
     std::size_t next_ = 0;               // the next entry a worker takes on

@@ -515,6 +515,31 @@ TEST_F(CommandsTest, ALostOutputFallsBackAndComesBackWithEverySoundWhereItWas) {
     EXPECT_EQ("TONE", board.slot(0).name);
 }
 
+// A chosen output missing at start: the default plays, without a word, and
+// the sounds move to the chosen output as soon as it is there.
+TEST_F(CommandsTest, AChosenOutputMissingAtStartIsMovedToOnceItIsThere) {
+    const std::string usb = "{12345678-9ABC-DEF0-1234-56789ABCDEF0}";
+    fake::FakeDevice other;  // the system's default
+    system.devicesFor[""] = &other;
+    settings.exists = true;
+    settings.values["SoundOutput"] = usb;
+    system.absent.insert(usb);
+    Restart();
+    board.LoadSlot(0, testfiles::WriteSound(dir, "TONE.wav", 10.0, 8000), "TONE");
+    ASSERT_EQ(1u, other.buffers.size());
+    const std::size_t onChosen = device.buffers.size();
+    controller.PlayClicked(0, false);
+    Tick(5);
+    EXPECT_EQ(onChosen, device.buffers.size());
+    system.absent.clear();
+    Tick(5);
+    ASSERT_EQ(onChosen + 1, device.buffers.size());
+    EXPECT_TRUE(device.buffers.back()->playing);
+    EXPECT_TRUE(other.buffers[0]->released);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(usb, settings.values["SoundOutput"]);
+}
+
 TEST_F(CommandsTest, TheSlotMenuPrelistensOnTheStoredMonitorAndIsGreyedWithoutOne) {
     const std::string phones = "{0000AAAA-9ABC-DEF0-1234-56789ABCDEF0}";
     fake::FakeDevice monitor;

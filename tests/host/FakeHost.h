@@ -124,7 +124,8 @@ private:
 // A device the board owns that makes its buffers on a test's FakeDevice.
 class BorrowedDevice : public audio::ISoundDevice {
 public:
-    explicit BorrowedDevice(FakeDevice& device) : device_(device) {}
+    explicit BorrowedDevice(FakeDevice& device, bool onDefaultInstead = false)
+        : device_(device), onDefaultInstead_(onDefaultInstead) {}
     std::unique_ptr<audio::ISoundBuffer> CreateBuffer(const std::string& path, std::uint32_t flags) override {
         return device_.CreateBuffer(path, flags);
     }
@@ -138,9 +139,11 @@ public:
     std::vector<audio::LoadedSound> TakeLoaded() override { return device_.TakeLoaded(); }
     void EndReadAhead() override { device_.EndReadAhead(); }
     bool Lost() override { return device_.Lost(); }
+    bool OnDefaultInstead() const override { return onDefaultInstead_; }
 
 private:
     FakeDevice& device_;
+    const bool onDefaultInstead_;
 };
 
 class FakeSystem : public scheme::ISystemServices {
@@ -151,8 +154,9 @@ public:
         openedOutputs.push_back(output);
         error = audio::SoundError::None;
         if (exactly && (!outputWorks || absent.count(output))) return nullptr;
-        const auto own = devicesFor.find(output);
-        return std::make_unique<BorrowedDevice>(own != devicesFor.end() ? *own->second : device_);
+        const bool instead = !output.empty() && absent.count(output) && !absent.count("");
+        const auto own = devicesFor.find(instead ? std::string() : output);
+        return std::make_unique<BorrowedDevice>(own != devicesFor.end() ? *own->second : device_, instead);
     }
     std::vector<int> RegisterHotkeys(const board::Hotkeys& hotkeys) override {
         registered.push_back(hotkeys);

@@ -301,9 +301,11 @@ TEST_F(SoundBufferTest, APrefetchHandsEachBufferOverOnceAndLeavesFailuresToTheBo
     const std::string folder = wintest::TempPath("");
     audio::SoundPrefetch prefetch("", {first.path(), missing, second.path(), first.path(), unknown.path(), folder});
 
-    fw::ComPtr<IDirectSound> device = prefetch.TakeDevice("");
+    bool onDefaultInstead = true;
+    fw::ComPtr<IDirectSound> device = prefetch.TakeDevice("", onDefaultInstead);
     ASSERT_TRUE(device);
-    EXPECT_FALSE(prefetch.TakeDevice("")) << "the device is lent once";
+    EXPECT_FALSE(onDefaultInstead);
+    EXPECT_FALSE(prefetch.TakeDevice("", onDefaultInstead)) << "the device is lent once";
     EXPECT_FALSE(prefetch.TakeBuffer(first.path(), audio::kBufferFlags | DSBCAPS_STATIC)) << "other flags";
     for (const std::string& path : {second.path(), first.path(), first.path()}) {
         auto buffer = prefetch.TakeBuffer(path, audio::kBufferFlags);
@@ -318,5 +320,5 @@ TEST_F(SoundBufferTest, APrefetchHandsEachBufferOverOnceAndLeavesFailuresToTheBo
 
     // A prefetch for another output lends nothing; what it made goes with it.
     audio::SoundPrefetch other("{00000000-0000-0000-0000-000000000001}", {second.path()});
-    EXPECT_FALSE(other.TakeDevice(""));
+    EXPECT_FALSE(other.TakeDevice("", onDefaultInstead));
 }

@@ -5,8 +5,8 @@
 #include "audio/DirectSoundDevice.h"
 #include "audio/SoundOutputs.h"
 
-// A stored choice that is gone gives the default device; a choice just made
-// gives that device or none.
+// A stored choice that is gone gives the default device, and says so; a
+// choice just made gives that device or none.
 TEST(SoundOutputsTest, EveryListedOutputOpensByItsTextAndAnyOtherTextOnlyAsTheDefault) {
     wintest::RecordedMessages messages;
     HWND window = ::CreateWindowA("STATIC", "outputs", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
@@ -22,13 +22,17 @@ TEST(SoundOutputsTest, EveryListedOutputOpensByItsTextAndAnyOtherTextOnlyAsTheDe
         }
         for (auto choice : {audio::OutputChoice::OrDefault, audio::OutputChoice::Exactly}) {
             audio::SoundError error = audio::SoundError::Create;
-            EXPECT_TRUE(audio::DirectSoundDevice::Create(window, output.id, choice, error));
+            const auto device = audio::DirectSoundDevice::Create(window, output.id, choice, error);
+            ASSERT_TRUE(device);
             EXPECT_EQ(audio::SoundError::None, error);
+            EXPECT_FALSE(device->OnDefaultInstead());
         }
     }
     for (const char* text : {"{00000000-0000-0000-0000-0000000000AB}", "{0000", "{00000000-0000-0000-0000-0000000000AB}x"}) {
         audio::SoundError error = audio::SoundError::None;
-        EXPECT_TRUE(audio::DirectSoundDevice::Create(window, text, audio::OutputChoice::OrDefault, error)) << text;
+        const auto device = audio::DirectSoundDevice::Create(window, text, audio::OutputChoice::OrDefault, error);
+        ASSERT_TRUE(device) << text;
+        EXPECT_TRUE(device->OnDefaultInstead()) << text;
         EXPECT_FALSE(audio::DirectSoundDevice::Create(window, text, audio::OutputChoice::Exactly, error)) << text;
         EXPECT_EQ(audio::SoundError::Create, error);
     }
