@@ -298,12 +298,22 @@ bool RunDecodeBench(bool quick, int rounds, const std::string& out) {
         // Closed, the board would stop its decodes: they are given time to end.
         if (!last && !floor.empty()) std::this_thread::sleep_for(std::chrono::duration<double>(floor.back() * 1.5));
         if (last) {
-            // Lengths as shown, and the pitch of each sound as heard.
-            const e2e::BoardState state = e2e::ReadBoard();
+            // Lengths as shown once the sounds have loaded (a decode confirms
+            // its length at the next tick), and the pitch of each as heard.
+            auto shownAsDecoded = [&] {
+                const e2e::BoardState state = e2e::ReadBoard();
+                int n = 0;
+                for (int i = 0; i < kCount; ++i) {
+                    const std::string title = state.slots.count(i) ? state.slots.at(i).title : "";
+                    n += title.size() >= 25 && title.substr(20) == ShownLength(frames[static_cast<size_t>(i)] / 44100.0);
+                }
+                return n;
+            };
+            if (ok) {
+                e2e::WaitUntil([&] { return shownAsDecoded() == kCount; }, 60, 0.2);
+                lengths = shownAsDecoded();
+            }
             for (int i = 0; i < kCount && ok; ++i) {
-                const double decoded = frames[static_cast<size_t>(i)] / 44100.0;
-                const std::string title = state.slots.count(i) ? state.slots.at(i).title : "";
-                if (title.size() >= 25 && title.substr(20) == ShownLength(decoded)) ++lengths;
                 e2e::SinkCapture capture;
                 if (!capture.start() || !capture.waitUntilCaptured(0.2, 10)) break;
                 e2e::RunWindows(e2e::WinBuildDir() + "/tools/bench/clangster-bench-driver.exe", {"fire", Name(i)});
