@@ -178,6 +178,7 @@ TEST_F(SchemeTest, MissingSoundsKeepTheirLinesAndPlayAfterAReload) {
     ASSERT_TRUE(holder);
 
     ASSERT_NO_FATAL_FAILURE(StartBoard({Win("Tour.scheme")}, "Tour - Clangster"));
+    ASSERT_TRUE(WaitForLoads(20));
     auto board = ReadBoard();
     EXPECT_EQ(board.slots[2].title, "SOUND 2             --;--");
     EXPECT_EQ(board.slots[3].title, "SOUND 3             --;--");
