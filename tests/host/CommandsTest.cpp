@@ -44,6 +44,17 @@ protected:
         return std::any_of(device.buffers.begin(), device.buffers.end(),
                            [&](const auto& b) { return b->path == dir.Path("Sounds\\" + file); });
     }
+    // Starts with a USB output chosen in Options (`missing`: not there) and the
+    // system's default on `other`; the chosen output's text.
+    std::string StartOnChosenOutput(fake::FakeDevice& other, bool missing = false) {
+        const std::string usb = "{12345678-9ABC-DEF0-1234-56789ABCDEF0}";
+        system.devicesFor[""] = &other;
+        settings.exists = true;
+        settings.values["SoundOutput"] = usb;
+        if (missing) system.absent.insert(usb);
+        Restart();
+        return usb;
+    }
     // Every slot is what it says it is: a loaded one has a playable buffer, no other has any.
     void ExpectWhole() {
         for (int i = 0; i < board::kSlotCount; ++i) {
@@ -446,12 +457,8 @@ TEST_F(CommandsTest, AnotherSoundOutputIsStoredOnceItIsInUse) {
 }
 
 TEST_F(CommandsTest, ALostOutputFallsBackAndComesBackWithEverySoundWhereItWas) {
-    const std::string usb = "{12345678-9ABC-DEF0-1234-56789ABCDEF0}";
     fake::FakeDevice other;  // the system's default
-    system.devicesFor[""] = &other;
-    settings.exists = true;
-    settings.values["SoundOutput"] = usb;
-    Restart();
+    const std::string usb = StartOnChosenOutput(other);
     const auto& tone = Load(0, "TONE");
     board.SetLoop(0, true);
     Load(1, "IDLE");
@@ -518,13 +525,8 @@ TEST_F(CommandsTest, ALostOutputFallsBackAndComesBackWithEverySoundWhereItWas) {
 // A chosen output missing at start: the default plays, without a word, and
 // the sounds move to the chosen output as soon as it is there.
 TEST_F(CommandsTest, AChosenOutputMissingAtStartIsMovedToOnceItIsThere) {
-    const std::string usb = "{12345678-9ABC-DEF0-1234-56789ABCDEF0}";
     fake::FakeDevice other;  // the system's default
-    system.devicesFor[""] = &other;
-    settings.exists = true;
-    settings.values["SoundOutput"] = usb;
-    system.absent.insert(usb);
-    Restart();
+    const std::string usb = StartOnChosenOutput(other, true);
     board.LoadSlot(0, testfiles::WriteSound(dir, "TONE.wav", 10.0, 8000), "TONE");
     ASSERT_EQ(1u, other.buffers.size());
     const std::size_t onChosen = device.buffers.size();

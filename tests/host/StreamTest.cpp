@@ -491,7 +491,8 @@ TEST(SoundStreamThreads, EighteenStreamsFromMemoryShareOneReaderAndPlayWithoutAG
     streams.clear();
     // The reader lets go of them in its next round; a loaded machine may be slow to run it.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (reader.streamCount() && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+    while (reader.streamCount() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(0u, reader.streamCount()) << "closed streams are let go";
 }
 

@@ -422,6 +422,8 @@ std::string SlowRows(const SlowFigures& slow) {
 std::string RunStreamBench(const StreamBenchOptions& o, const std::string& dir, bool& ok) {
   fs::create_directories(dir + "/short");
   fs::create_directories(dir + "/long");
+  // Sounds started together play together: other sounds are left alone.
+  e2e::RunCommand({"wine", "reg", "add", kKey, "/v", "onplay", "/t", "REG_SZ", "/d", "0", "/f"});
   const Program board = {"board", e2e::ClangsterExe(), "Clangster.exe", true};
   if (o.slowOnly) {
     SlowFigures slow;
@@ -470,7 +472,6 @@ std::string RunStreamBench(const StreamBenchOptions& o, const std::string& dir, 
   const std::string schemeSeek =
       Scheme(dir + "/seek.scheme", {{seekPath, "SEEK", false}, {dir + "/short/CLICK.wav", "CLICK", false}});
 
-  e2e::RunCommand({"wine", "reg", "add", kKey, "/v", "onplay", "/t", "REG_SZ", "/d", "0", "/f"});
   const Program programs[2] = {
       board,
       {"floor", e2e::WinBuildDir() + "/tools/bench/clangster-stream-floor.exe", "clangster-stream-floor.exe", false}};

@@ -536,7 +536,7 @@ bool RunStreaming(const Options& o) {
       RunStreamBench(so, e2e::HostBuildDir() + (o.quick ? "/bench-stream-quick" : "/bench-stream"), ok);
   e2e::ResetSettings();
   std::printf("%s", section.c_str());
-  if (!o.out.empty()) e2e::WriteMarkedSection(o.out, "stream-bench", section);
+  if (!o.out.empty() && !o.slowFilesOnly) e2e::WriteMarkedSection(o.out, "stream-bench", section);
   return ok;
 }
 
